@@ -1,0 +1,151 @@
+#include "uIniFile.h"
+
+// Names and values are kept as 8-bit bytes, so no character conversion is compiled in.
+#define SI_NO_CONVERSION
+// The Debian header keeps the template bodies behind this switch; this is their one user.
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "uText.h"
+
+namespace ky {
+
+// CSimpleIniA compares names without regard to ASCII case and keeps bytes as they are
+// (no UTF-8 conversion). Multi-key mode keeps duplicate keys; GetValue then returns the first
+// one loaded, which is the profile functions' rule.
+struct TIniFile::TImpl {
+  CSimpleIniA ini{/*a_bIsUtf8=*/false, /*a_bMultiKey=*/true, /*a_bMultiLine=*/false};
+  TImpl() { ini.SetSpaces(false); }
+};
+
+TIniFile::TIniFile() : FImpl(std::make_unique<TImpl>()) {}
+TIniFile::~TIniFile() = default;
+TIniFile::TIniFile(TIniFile&&) noexcept = default;
+TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
+
+TIniFile TIniFile::FromText(std::string_view text) {
+  TIniFile f;
+  if (!text.empty()) f.FImpl->ini.LoadData(text.data(), text.size());
+  return f;
+}
+
+TIniFile TIniFile::FromFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return TIniFile();
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return FromText(ss.str());
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+  const std::string s(section), k(key);
+  const char* v = FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr);
+  return v ? std::string(v) : std::string(def);
+}
+
+int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const {
+  const std::string s(section), k(key);
+  const char* v = FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr);
+  if (!v) return def;
+  return ParseInteger(Trim(v)).value_or(def);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
+  const std::string s(section), k(key);
+  return FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr) != nullptr;
+}
+
+bool TIniFile::SectionExists(std::string_view section) const {
+  const std::string s(section);
+  return FImpl->ini.GetSection(s.c_str()) != nullptr;
+}
+
+std::vector<std::string> TIniFile::SectionKeys(std::string_view section) const {
+  const std::string s(section);
+  CSimpleIniA::TNamesDepend keys;
+  FImpl->ini.GetAllKeys(s.c_str(), keys);
+  keys.sort(CSimpleIniA::Entry::LoadOrder());
+  std::vector<std::string> out;
+  for (const auto& e : keys) {
+    const bool seen = std::any_of(out.begin(), out.end(),
+                                  [&](const std::string& o) { return SameTextAscii(o, e.pItem); });
+    if (!seen) out.emplace_back(e.pItem);
+  }
+  return out;
+}
+
+std::vector<std::string> TIniFile::Sections() const {
+  CSimpleIniA::TNamesDepend sections;
+  FImpl->ini.GetAllSections(sections);
+  sections.sort(CSimpleIniA::Entry::LoadOrder());
+  std::vector<std::string> out;
+  for (const auto& e : sections) out.emplace_back(e.pItem);
+  return out;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  const std::string s(section), k(key), v(value);
+  // Replaces every earlier value of the key, as the profile functions do.
+  FImpl->ini.SetValue(s.c_str(), k.c_str(), v.c_str(), nullptr, /*a_bForceReplace=*/true);
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  const std::string s(section), k(key);
+  FImpl->ini.Delete(s.c_str(), k.c_str(), true);
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+  const std::string s(section);
+  FImpl->ini.Delete(s.c_str(), nullptr, true);
+}
+
+std::string TIniFile::ToText() const {
+  std::string out;
+  FImpl->ini.Save(out, false);
+  return out;
+}
+
+void TIniFile::SaveToFile(const std::string& path) const {
+  const std::string text = ToText();
+  const std::string tmp = path + ".tmp-" + std::to_string(getpid());
+  const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::runtime_error(path + ": cannot write the file (" + std::strerror(errno) + ")");
+  size_t done = 0;
+  bool ok = true;
+  while (done < text.size()) {
+    const ssize_t w = write(fd, text.data() + done, text.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) { ok = false; break; }
+    done += static_cast<size_t>(w);
+  }
+  const int err = errno;
+  if (close(fd) != 0) ok = false;
+  if (!ok || rename(tmp.c_str(), path.c_str()) != 0) {
+    const int e = ok ? errno : err;
+    unlink(tmp.c_str());
+    throw std::runtime_error(path + ": cannot write the file (" + std::strerror(e) + ")");
+  }
+}
+
+}  // namespace ky

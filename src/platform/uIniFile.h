@@ -1,0 +1,49 @@
+#pragma once
+// An INI text with the semantics of the system's profile functions: section and key names
+// compare without regard to case, keys stay in file order, the first "=" of a line splits key
+// and value, the first of duplicate keys wins, booleans are written "1"/"0" and any integer
+// other than 0 reads as true. Saving writes a temporary file beside the target and renames it.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ky {
+
+class TIniFile {
+ public:
+  TIniFile();
+  ~TIniFile();
+  TIniFile(TIniFile&&) noexcept;
+  TIniFile& operator=(TIniFile&&) noexcept;
+
+  // A missing or unreadable file gives an empty INI.
+  static TIniFile FromFile(const std::string& path);
+  static TIniFile FromText(std::string_view text);
+
+  std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
+  bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+  bool ValueExists(std::string_view section, std::string_view key) const;
+  bool SectionExists(std::string_view section) const;
+  // The key names of a section in file order (the first spelling of each).
+  std::vector<std::string> SectionKeys(std::string_view section) const;
+  std::vector<std::string> Sections() const;
+
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+  void DeleteKey(std::string_view section, std::string_view key);
+  void EraseSection(std::string_view section);
+
+  std::string ToText() const;
+  // Throws std::runtime_error naming the file when it cannot be written.
+  void SaveToFile(const std::string& path) const;
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+}  // namespace ky
