@@ -1,0 +1,14 @@
+#pragma once
+// The one error type of the program: a reading or set-up error carrying the message the user
+// sees. Loaders catch it where the system says they return false.
+#include <stdexcept>
+#include <string>
+
+namespace ky {
+
+class TKyError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace ky

@@ -1,0 +1,118 @@
+#include "uSaverInspect.h"
+
+#include <sstream>
+
+#include "package/uCreatorProject.h"
+#include "package/uPackage.h"
+#include "platform/uError.h"
+#include "platform/uText.h"
+#include "uJson.h"
+
+namespace ky {
+
+namespace {
+
+constexpr uint64_t kMaxTextSection = 64u << 20;
+
+struct TReport {
+  std::vector<uint64_t> SectionLengths;
+  TKyCProject Project;
+  std::vector<std::string> MediaNames;
+  std::vector<uint64_t> MediaSizes;
+  uint64_t WindowTextLength = 0;
+};
+
+std::string SectionText(const std::string& path, const TSectionSpan& s, const char* what) {
+  if (s.Length > kMaxTextSection) throw TKyError(path + ": the " + std::string(what) + " is too large");
+  return ReadFileRange(path, s.Offset, s.Length);
+}
+
+void Read(const std::string& path, TReport& r) {
+  const TPackageLayout top = ReadPackageLayout(path);
+  if (!top.Info.Found) throw TKyError(path + ": this file holds no saver package");
+  if (top.Truncated) throw TKyError(path + ": the saver package is truncated");
+  if (top.Sections.size() != 4)
+    throw TKyError(path + ": the saver package has " + std::to_string(top.Info.FirstValue) + " sections instead of 4");
+  for (const TSectionSpan& s : top.Sections) r.SectionLengths.push_back(s.Length);
+
+  r.Project.LoadFromPackage(SectionText(path, top.Sections[0], "project package"), path);
+  r.MediaNames = SplitLines(SectionText(path, top.Sections[1], "name list"));
+
+  const TSectionSpan& bundleSpan = top.Sections[2];
+  const TPackageLayout bundle = ReadPackageLayout(path, bundleSpan.Offset, bundleSpan.Offset + bundleSpan.Length);
+  if (bundleSpan.Length > 0 && (!bundle.Info.Found || bundle.Info.Offset != bundleSpan.Offset + kMarkerLength))
+    throw TKyError(path + ": the media bundle is not a package");
+  if (bundle.Truncated) throw TKyError(path + ": the media bundle is truncated");
+  for (const TSectionSpan& s : bundle.Sections) r.MediaSizes.push_back(s.Length);
+  r.WindowTextLength = top.Sections[3].Length;
+}
+
+std::string AsJson(const TReport& r) {
+  TJsonWriter w;
+  w.BeginObject();
+  w.Key("SectionCount").Int(static_cast<int64_t>(r.SectionLengths.size()));
+  w.Key("Sections").BeginArray();
+  for (const uint64_t len : r.SectionLengths) w.Int(static_cast<int64_t>(len));
+  w.EndArray();
+  w.Key("Names").BeginArray();
+  for (const auto& n : r.Project.FileList().Names) w.String(n);
+  w.EndArray();
+  w.Key("Flags").BeginArray();
+  for (const auto& f : r.Project.FileList().Flags) w.String(f);
+  w.EndArray();
+  const TKyCSetting& s = r.Project.Setting();
+  for (const TSettingKey& k : SettingKeys()) {
+    w.Key(k.Key);
+    switch (k.Type) {
+      case TSettingKey::TType::Text: w.String(s.*k.Text); break;
+      case TSettingKey::TType::Integer: w.Int(s.*k.Integer); break;
+      case TSettingKey::TType::Boolean: w.Bool(s.*k.Boolean); break;
+    }
+  }
+  w.Key("UIFile").String(r.Project.UISetting().UIFile);
+  w.Key("WindowTextSize").Int(static_cast<int64_t>(r.WindowTextLength));
+  w.Key("Media").BeginArray();
+  // A bundle section without a name, or a name without a section, still shows.
+  const size_t n = std::max(r.MediaNames.size(), r.MediaSizes.size());
+  for (size_t i = 0; i < n; ++i) {
+    w.BeginObject();
+    w.Key("Name").String(i < r.MediaNames.size() ? r.MediaNames[i] : "");
+    if (i < r.MediaSizes.size()) w.Key("Size").Int(static_cast<int64_t>(r.MediaSizes[i]));
+    else w.Key("Size").Raw("null");
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+  return w.Text() + "\n";
+}
+
+std::string AsText(const std::string& path, const TReport& r) {
+  std::ostringstream o;
+  o << path << ": saver package with " << r.SectionLengths.size() << " sections (";
+  for (size_t i = 0; i < r.SectionLengths.size(); ++i) o << (i ? ", " : "") << r.SectionLengths[i];
+  o << " bytes)\n\nPictures:\n";
+  const TKyCFileList& list = r.Project.FileList();
+  for (size_t i = 0; i < list.Names.size(); ++i) o << "  " << DisplayText(list.Names[i]) << "  " << list.Flags[i] << "\n";
+  o << "\nSettings:\n";
+  for (const TSettingKey& k : SettingKeys())
+    o << "  [" << k.Section << "] " << k.Key << " = " << DisplayText(SettingValueText(r.Project.Setting(), k)) << "\n";
+  o << "  [UI] UIFile = " << DisplayText(r.Project.UISetting().UIFile) << "\n\nMedia:\n";
+  const size_t n = std::max(r.MediaNames.size(), r.MediaSizes.size());
+  for (size_t i = 0; i < n; ++i) {
+    o << "  " << (i < r.MediaNames.size() ? DisplayText(r.MediaNames[i]) : std::string("(no name)")) << "  ";
+    if (i < r.MediaSizes.size()) o << r.MediaSizes[i] << " bytes\n";
+    else o << "(no data)\n";
+  }
+  o << "\nWindow description: " << r.WindowTextLength << " bytes\n";
+  return o.str();
+}
+
+}  // namespace
+
+std::string InspectSaver(const std::string& path, bool json) {
+  TReport r;
+  Read(path, r);
+  return json ? AsJson(r) : AsText(path, r);
+}
+
+}  // namespace ky
