@@ -21,7 +21,8 @@ namespace ky {
 
 // CSimpleIniA compares names without regard to ASCII case and keeps bytes as they are
 // (no UTF-8 conversion). Multi-key mode keeps duplicate keys; GetValue then returns the first
-// one loaded, which is the profile functions' rule.
+// one loaded, which is the profile functions' rule. Names are looked up trimmed, as they are
+// stored trimmed.
 struct TIniFile::TImpl {
   CSimpleIniA ini{/*a_bIsUtf8=*/false, /*a_bMultiKey=*/true, /*a_bMultiLine=*/false};
   TImpl() { ini.SetSpaces(false); }
@@ -47,13 +48,13 @@ TIniFile TIniFile::FromFile(const std::string& path) {
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
-  const std::string s(section), k(key);
+  const std::string s(Trim(section)), k(Trim(key));
   const char* v = FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr);
   return v ? std::string(v) : std::string(def);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const {
-  const std::string s(section), k(key);
+  const std::string s(Trim(section)), k(Trim(key));
   const char* v = FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr);
   if (!v) return def;
   return ParseInteger(Trim(v)).value_or(def);
@@ -64,17 +65,17 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 }
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
-  const std::string s(section), k(key);
+  const std::string s(Trim(section)), k(Trim(key));
   return FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr) != nullptr;
 }
 
 bool TIniFile::SectionExists(std::string_view section) const {
-  const std::string s(section);
+  const std::string s(Trim(section));
   return FImpl->ini.GetSection(s.c_str()) != nullptr;
 }
 
 std::vector<std::string> TIniFile::SectionKeys(std::string_view section) const {
-  const std::string s(section);
+  const std::string s(Trim(section));
   CSimpleIniA::TNamesDepend keys;
   FImpl->ini.GetAllKeys(s.c_str(), keys);
   keys.sort(CSimpleIniA::Entry::LoadOrder());
@@ -97,7 +98,7 @@ std::vector<std::string> TIniFile::Sections() const {
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string s(section), k(key), v(value);
+  const std::string s(Trim(section)), k(Trim(key)), v(value);
   // Replaces every earlier value of the key, as the profile functions do.
   FImpl->ini.SetValue(s.c_str(), k.c_str(), v.c_str(), nullptr, /*a_bForceReplace=*/true);
 }
@@ -111,12 +112,12 @@ void TIniFile::WriteBool(std::string_view section, std::string_view key, bool va
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
-  const std::string s(section), k(key);
+  const std::string s(Trim(section)), k(Trim(key));
   FImpl->ini.Delete(s.c_str(), k.c_str(), true);
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-  const std::string s(section);
+  const std::string s(Trim(section));
   FImpl->ini.Delete(s.c_str(), nullptr, true);
 }
 

@@ -1,0 +1,65 @@
+#pragma once
+// Small fixtures shared by the test suites: a private temporary folder and file helpers.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace kytest {
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string tmpl = std::string(std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                       "/kytest-XXXXXX";
+    char* p = mkdtemp(tmpl.data());
+    if (p) FPath = p;
+  }
+  ~TTempDir() {
+    if (!FPath.empty()) std::system(("chmod -R u+rwx '" + FPath + "' 2>/dev/null; rm -rf '" + FPath + "'").c_str());
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  const std::string& Path() const { return FPath; }
+  std::string operator/(const std::string& name) const { return FPath + "/" + name; }
+
+ private:
+  std::string FPath;
+};
+
+inline void WriteFile(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline bool Exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// Runs a shell command and returns its exit status; its stdout and stderr go to *out.
+inline int RunCommand(const std::string& command, std::string* out = nullptr) {
+  const std::string full = command + " 2>&1";
+  FILE* p = popen(full.c_str(), "r");
+  if (!p) return -1;
+  std::string text;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+  const int status = pclose(p);
+  if (out) *out = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace kytest

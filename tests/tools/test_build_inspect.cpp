@@ -1,0 +1,115 @@
+// The saver as a user meets it: built by kysaver-tool, run as a program, inspected.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "testutil.h"
+
+using kytest::RunCommand;
+using kytest::TTempDir;
+
+namespace {
+
+const std::string kTool = KY_BINARY_DIR "/bin/kysaver-tool";
+const std::string kPlayer = KY_BINARY_DIR "/bin/kysaver";
+
+std::string Listing(const std::string& dir) {
+  std::string out;
+  RunCommand("cd '" + dir + "' && find . -mindepth 1 | sort | tr '\\n' ' '", &out);
+  return out;
+}
+
+class SaverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* f : {"a.jpg", "b.jpg", "c.bmp", "one.mp3", "two.ogg"})
+      kytest::WriteFile(dir / f, std::string(100 + std::string(f).size(), f[0]));
+    mkdir((dir / "music").c_str(), 0700);
+    kytest::WriteFile(dir / "music/two.ogg", "ogg data");
+    kytest::WriteFile(dir / "saver.ini",
+                      "[General]\nProductName=Garden\n[Default]\nDuration=10\nStretch=0\n"
+                      "[Pictures]\na.jpg\nb.jpg\n\nc.bmp\n[Music]\none.mp3\nmusic/two.ogg\n");
+    mkdir((dir / "tmp").c_str(), 0700);
+  }
+  std::string RunSaver(const std::string& exe, const std::string& args, int* status) {
+    std::string out;
+    *status = RunCommand("TMPDIR='" + dir / "tmp" + "' '" + exe + "' " + args, &out);
+    return out;
+  }
+  TTempDir dir;
+};
+
+}  // namespace
+
+TEST_F(SaverTest, BuiltSaverRunsItsModesAndLeavesNothing) {
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  struct stat st {};
+  ASSERT_EQ(stat((dir / "Garden.scr").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0755u);
+
+  ASSERT_EQ(RunCommand(kTool + " inspect --json '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  for (const char* expected :
+       {"\"Names\":[\"a.jpg\",\"b.jpg\",\"c.bmp\"]", "\"Flags\":[\"TRUE\",\"TRUE\",\"TRUE\"]", "\"ProductName\":\"Garden\"",
+        "\"Duration\":10", "\"Stretch\":false", "\"MusicFile\":\"one.mp3;two.ogg;\"", "\"SectionCount\":4",
+        "{\"Name\":\"a.jpg\",\"Size\":105}", "{\"Name\":\"c.bmp\",\"Size\":105}", "{\"Name\":\"two.ogg\",\"Size\":8}"})
+    EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+
+  int status = -1;
+  for (const char* mode : {"/S", "/C", "-s", "", "/x"}) {
+    out = RunSaver(dir / "Garden.scr", mode, &status);
+    EXPECT_EQ(status, 0) << mode << ": " << out;
+    EXPECT_EQ(out, "") << mode;
+    EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
+  }
+  // The preview mode leaves its files for the next start to clean: that shows where they go.
+  out = RunSaver(dir / "Garden.scr", "/p 1234", &status);
+  EXPECT_EQ(status, 0) << out;
+  const std::string left = Listing(dir / "tmp");
+  EXPECT_EQ(left.find("./R2FyZGVu "), 0u) << left;  // Base64 of "Garden"
+  for (const char* f : {"/a.jpg ", "/b.jpg ", "/c.bmp ", "/one.mp3 ", "/two.ogg ", "/KyC.res ", "/KyGUI.kyu "})
+    EXPECT_NE(left.find(f), std::string::npos) << f << " in " << left;
+  out = RunSaver(dir / "Garden.scr", "/S", &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Listing(dir / "tmp"), "");
+}
+
+TEST_F(SaverTest, PlayerWithoutPackageSaysSo) {
+  int status = -1;
+  const std::string out = RunSaver(kPlayer, "/S", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("kysaver: "), std::string::npos) << out;
+  EXPECT_NE(out.find("holds no saver package"), std::string::npos) << out;
+  EXPECT_EQ(Listing(dir / "tmp"), "");
+}
+
+TEST_F(SaverTest, BuildErrorsNameTheFaultyPart) {
+  const struct { const char* manifest; const char* message; } cases[] = {
+      {"[Pictures]\nmissing.jpg\n", "missing.jpg: file not found"},
+      {"[Default]\nDurashun=5\n[Pictures]\na.jpg\n", "unknown key \"Durashun\" in [Default]"},
+      {"[Default]\nDuration=long\n[Pictures]\na.jpg\n", "Duration = \"long\" is not a number"},
+      {"[Pictures]\na.jpg\nsub/a.jpg\n", "two files share the name \"a.jpg\""},
+      {"[General]\nProductName=x\n", "lists no picture"},
+  };
+  kytest::WriteFile(dir / "missing-ui.ini", "");
+  for (const auto& c : cases) {
+    kytest::WriteFile(dir / "bad.ini", c.manifest);
+    std::string out;
+    EXPECT_EQ(RunCommand(kTool + " build '" + dir / "bad.ini" + "' -o '" + dir / "Bad.scr" + "'", &out), 1) << c.manifest;
+    EXPECT_NE(out.find(c.message), std::string::npos) << out;
+    EXPECT_FALSE(kytest::Exists(dir / "Bad.scr"));
+  }
+}
+
+TEST_F(SaverTest, InspectRefusesMalformedFiles) {
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  const std::string whole = kytest::ReadFile(dir / "Garden.scr");
+  kytest::WriteFile(dir / "cut.scr", whole.substr(0, whole.size() - 50));
+  kytest::WriteFile(dir / "none.scr", "just bytes");
+  const struct { const char* file; const char* message; } cases[] = {
+      {"cut.scr", "truncated"}, {"none.scr", "holds no saver package"}, {"absent.scr", "cannot open"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(RunCommand(kTool + " inspect '" + dir / c.file + "'", &out), 1) << c.file;
+    EXPECT_NE(out.find(c.message), std::string::npos) << out;
+  }
+}
