@@ -35,6 +35,8 @@ struct TOpenDir {
 TEST(PackageMarker, IsThirteenBytesAndAbsentFromThePlayer) {
   const std::string m = PackageMarker();
   ASSERT_EQ(m.size(), kMarkerLength);
+  // The bytes saver authors' tools write (docs/saver-format.md).
+  EXPECT_EQ(m, std::string("\xA7KySapaCka!\x19\xC3"));
   // Its first byte occurs nowhere else in it, so a partial match cannot overlap itself.
   EXPECT_EQ(m.find(m[0], 1), std::string::npos);
   EXPECT_FALSE(FindPackage(KY_BINARY_DIR "/bin/kysaver").Found);
