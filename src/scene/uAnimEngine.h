@@ -1,0 +1,135 @@
+#pragma once
+// TAnimEngine: turns one loaded scene into a moving picture. Every frame it recomputes a cosine
+// wave per wave set and row and redraws the water pixels from displaced source pixels, then
+// composes the objects, rain or snow and the clock on an overlay.
+//
+// Calling order per scene: SetProject, SetWeather(false), Prepare, SetWeather(kind > 0); then
+// Step and GetOutput once per frame.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphics/uBitmap32.h"
+#include "platform/uRandom.h"
+#include "platform/uTicks.h"
+#include "scene/uSceneRecords.h"
+
+namespace ky {
+
+class TProject;
+class TClock;
+class TRain;
+class TSnow;
+
+// The formulas of one wave, shared with the tests. Angles are whole degrees.
+namespace wave {
+// cos(n degrees) for n = 0..360.
+const std::array<double, 361>& CosTable();
+// |u mod cycle| mod 360 for a positive cycle (the truncated remainder's magnitude is
+// |u| mod cycle): the index into CosTable.
+inline uint32_t CosIndex(int64_t u, int32_t cycle) {
+  const uint64_t a = u < 0 ? 0 - static_cast<uint64_t>(u) : static_cast<uint64_t>(u);
+  if (cycle == 360) return static_cast<uint32_t>(a % 360u);
+  return static_cast<uint32_t>((a % static_cast<uint64_t>(cycle)) % 360u);
+}
+// CosTable[CosIndex(u, cycle)], with a cycle of 0 or less taken as 360.
+double CosAt(int64_t u, int32_t cycle);
+// The cycle a wave set is computed with: 360 for a cycle that is 0 or negative.
+inline int32_t EffectiveCycle(int32_t cycle) { return cycle > 0 ? cycle : 360; }
+// Round((height - s) * f * 360 / height + phase): the row argument of row s.
+int RowArgument(int height, int s, double f, int32_t phase);
+// Round(x * f / 2 * (height - s / 2) / height + phase): the argument of column x in row s.
+int ColumnArgument(int height, int s, int x, double f, int32_t phase);
+// Round(CosAt(u, cycle) * amp).
+int Displacement(int u, int32_t cycle, double amp);
+}  // namespace wave
+
+class TAnimEngine {
+ public:
+  // The engine, its weather and its clock read the time from ticks.
+  explicit TAnimEngine(const TTickSource& ticks);
+  ~TAnimEngine();
+  TAnimEngine(const TAnimEngine&) = delete;
+  TAnimEngine& operator=(const TAnimEngine&) = delete;
+
+  // Binds a scene; nothing is computed. The project must outlive the binding.
+  void SetProject(TProject& project);
+  // Frees any weather effect; when on, creates snow or rain for the scene's weather kind.
+  void SetWeather(bool on);
+  void Prepare();
+  void Step();
+  // The overlay when weather, objects or the clock are on; the water frame otherwise.
+  TBitmap32& GetOutput();
+  // Back to the plain picture (and the reflection rebuilt).
+  void ResetFrame();
+
+  void SetShowClock(bool on) { FShowClock = on; }
+  bool ShowClock() const { return FShowClock; }
+  TClock& Clock() { return *FClock; }
+
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  int32_t Phase(int set) const { return FPhase.at(static_cast<size_t>(set)); }
+  int TopRow(int set) const { return FTopRow.at(static_cast<size_t>(set)); }
+  int BottomRow(int set) const { return FBottomRow.at(static_cast<size_t>(set)); }
+  // Wave set index 0-5 of a pixel, or -1 for dry land.
+  int RegionAt(int x, int y) const { return FRegionMap[static_cast<size_t>(y) * FWidth + x]; }
+  int JitterAt(int set, int x) const { return FJitter[static_cast<size_t>(set)][static_cast<size_t>(x)]; }
+  bool HasReflection() const { return FHasReflection; }
+  bool WeatherOn() const { return FWeatherOn; }
+  const TBitmap32& FrameSurface() const { return FFrame; }
+  const TBitmap32& OverlaySurface() const { return FOverlay; }
+  const TBitmap32& ReflectedPicture() const { return FReflected; }
+  TSnow* Snow() { return FSnow.get(); }
+  TRain* Rain() { return FRain.get(); }
+  TRandom& Random() { return FRandom; }
+
+ private:
+  bool NeedsOverlay() const;
+  bool HasObjects() const;
+  void BuildRegionMap();
+  void BuildReflection();
+  void BuildJitterTable();
+  void RenderWater();
+  void RenderRow(int s);
+  void AdvancePhases(uint32_t dt);
+  void DrawObjects();
+  void DrawWeather(uint32_t dt);
+  void DrawClock();
+
+  // Per wave set, what a row needs.
+  struct TRowWave {
+    double Amp = 0, F = 0, DA = 0, DF = 0;
+    int Vd = 0, Hd = 0;
+  };
+
+  const TTickSource& FTicks;
+  TRandom FRandom;
+  int FWidth = 0;
+  int FHeight = 0;
+  std::array<int32_t, kWaveSetCount> FPhase{};
+  TProject* FProject = nullptr;
+  const TBitmap32* FPicture = nullptr;
+  const TBitmap32* FMask = nullptr;
+  const TBitmap32* FSource = nullptr;  // Picture, or ReflectedPicture once a reflection is built
+  std::array<TWaveParam, kWaveSetCount>* FWaveSets = nullptr;
+  TBitmap32 FReflected;
+  TBitmap32 FFrame;
+  TBitmap32 FOverlay;
+  int FSpeedPercent = 100;
+  std::vector<int16_t> FRegionMap;
+  std::array<std::vector<int32_t>, kWaveSetCount> FJitter;
+  std::array<int, kWaveSetCount> FTopRow{};
+  std::array<int, kWaveSetCount> FBottomRow{};
+  std::array<TRowWave, kWaveSetCount> FRow{};
+  std::unique_ptr<TSnow> FSnow;
+  std::unique_ptr<TRain> FRain;
+  bool FWeatherOn = false;
+  bool FHasReflection = false;
+  uint32_t FLastTick = 0;
+  std::unique_ptr<TClock> FClock;
+  bool FShowClock = false;
+};
+
+}  // namespace ky

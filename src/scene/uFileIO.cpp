@@ -1,0 +1,142 @@
+#include "scene/uFileIO.h"
+
+#include <cstring>
+
+#include "graphics/uPictureReaders.h"
+
+namespace ky {
+
+namespace {
+constexpr TColor32 kRegionColours[kRegionCodeCount] = {0x000000, 0x0000FF, 0xFF00FF, 0xFF0000,
+                                                       0xFFFF00, 0x00FF00, 0x00FFFF};
+}  // namespace
+
+TColor32 RegionColour(int code) {
+  return code > 0 && code < kRegionCodeCount ? kRegionColours[code] : kRegionColours[0];
+}
+
+int RegionCodeOf(TColor32 pixel) {
+  const TColor32 rgb = pixel & 0x00FFFFFFu;
+  for (int code = 1; code < kRegionCodeCount; ++code)
+    if (kRegionColours[code] == rgb) return code;
+  return 0;
+}
+
+void DecodeRegionMask(const std::vector<int32_t>& values, TBitmap32& target) {
+  if (values.size() < 2) throw EMalformedScene("region mask has fewer than two values");
+  const int32_t w = values[0], h = values[1];
+  if (w < 0 || h < 0) throw EMalformedScene("negative region mask size");
+  try {
+    CheckPictureSize("region mask", w, h);
+  } catch (const EPictureError& e) {
+    throw EMalformedScene(e.what());
+  }
+  const int64_t total = int64_t{w} * h;
+  // Check the runs before touching the target, so a bad mask leaves it as it was.
+  int64_t covered = 0;
+  for (size_t i = 2; i < values.size(); ++i) {
+    if (values[i] < 0) throw EMalformedScene("negative region mask run");
+    covered += values[i] / 10;
+    if (covered > total) throw EMalformedScene("region mask runs cover more than the picture");
+  }
+  target.SetSize(w, h);
+  target.Clear(RegionColour(0));
+  TColor32* p = target.Bits();
+  for (size_t i = 2; i < values.size(); ++i) {
+    const TColor32 c = RegionColour(values[i] % 10);
+    // Pixels are row-major without padding, so runs that cross a row simply continue.
+    for (int32_t n = values[i] / 10; n > 0; --n) *p++ = c;
+  }
+}
+
+TFileLoader::TFileLoader() { Reset(); }
+
+void TFileLoader::Reset() {
+  FTitle.clear();
+  FSecondText.clear();
+  FSoundFile.clear();
+  FObjectsText.clear();
+  FBuildInfo.clear();
+  FPreview.SetSize(0, 0);
+  FPicture.SetSize(0, 0);
+  FMaskValues.clear();
+  FWaves.fill(TWaveParam::Defaults());
+  std::memset(FWeather, 0, sizeof FWeather);
+  std::memset(FSlots, 0, sizeof FSlots);
+}
+
+void TFileLoader::GetSoundSlots(TSoundSlots& target) const {
+  for (int i = 0; i < kSoundSlotCount; ++i) target[i] = TSoundSlot::FromRecord(FSlots[i]);
+}
+
+void TFileLoader::ReadJpeg(TMyStream& stream, TBitmap32& target, const char* what) {
+  const std::vector<uint8_t> block = stream.ReadBlock(stream.ReadInt32());
+  LoadJpegFromMemory(block.data(), block.size(), target, what);
+}
+
+void TFileLoader::LoadFromFile(const std::string& fileName) {
+  Reset();
+  TMyStream stream(fileName);
+  LoadFromStream(stream);
+}
+
+void TFileLoader::LoadHeader(const std::string& fileName) {
+  Reset();
+  TMyStream stream(fileName);
+  LoadHeaderFromStream(stream);
+}
+
+void TFileLoader::LoadHeaderFromStream(TMyStream& stream) {
+  Reset();
+  stream.ReadMagic();
+  FTitle = stream.ReadString();
+  FSecondText = stream.ReadString();
+  ReadJpeg(stream, FPreview, "preview picture");
+}
+
+void TFileLoader::LoadFromStream(TMyStream& stream) {
+  Reset();
+  if (stream.ReadMagic() != kSceneMagic) throw ESceneFileError("Incorrect Project File!");
+  FTitle = stream.ReadString();
+  FSecondText = stream.ReadString();
+  ReadJpeg(stream, FPreview, "preview picture");
+  stream.ReadInt32();  // wave block count, not used
+  for (int i = 0; i < 4; ++i) {
+    uint8_t rec[kWaveRecordSize];
+    stream.Read(rec, sizeof rec);
+    FWaves[i] = TWaveParam::FromRecord(rec);
+  }
+  const int32_t count = stream.ReadInt32();
+  if (count < 2) throw EMalformedScene("region mask has fewer than two values");
+  if (static_cast<uint64_t>(count) * 4 > stream.Remaining())
+    throw EMalformedScene("region mask longer than the rest of the file");
+  FMaskValues.resize(static_cast<size_t>(count));
+  for (int32_t& v : FMaskValues) v = stream.ReadInt32();
+  ReadJpeg(stream, FPicture, "scene picture");
+  if (FMaskValues[0] != FPicture.Width() || FMaskValues[1] != FPicture.Height())
+    throw EMalformedScene("region mask size differs from the picture");
+  FSoundFile = stream.ReadString();
+  stream.Read(FWeather, sizeof FWeather);
+  ReadTail(stream);
+}
+
+void TFileLoader::ReadTail(TMyStream& stream) {
+  if (stream.AtEnd()) return;
+  try {
+    for (auto& slot : FSlots) stream.Read(slot, sizeof slot);
+    FObjectsText = stream.ReadString();
+    FBuildInfo = stream.ReadString();
+    const int32_t n = stream.ReadInt32();
+    // Only eight wave sets exist; a larger count is not a short file but a broken one.
+    if (n < 0 || n > kMaxExtraWaveRecords) throw EMalformedScene("more than four extra wave records");
+    for (int i = 0; i < n; ++i) {
+      uint8_t rec[kWaveRecordSize];
+      stream.Read(rec, sizeof rec);
+      FWaves[4 + i] = TWaveParam::FromRecord(rec);
+    }
+  } catch (const EInOutError&) {
+    // A tail that breaks off keeps what was read before it.
+  }
+}
+
+}  // namespace ky

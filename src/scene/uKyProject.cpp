@@ -1,0 +1,161 @@
+#include "scene/uKyProject.h"
+
+#include <exception>
+
+#include "graphics/uGraphicUtil.h"
+#include "platform/uIniFile.h"
+#include "platform/uNumbers.h"
+#include "platform/uText.h"
+#include "scene/uCommaText.h"
+#include "scene/uFileIO.h"
+
+namespace ky {
+
+TExtraInfo TExtraInfo::FromBuildText(const std::string& commaText) {
+  std::string text;
+  for (const std::string& line : SplitCommaText(commaText)) {
+    text += line;
+    text += '\n';
+  }
+  const TIniFile ini = TIniFile::FromText(text);
+  TExtraInfo e;
+  e.ExeFileName = ini.ReadString("BuildExe", "Filename", "");
+  e.ExeSound = ini.ReadBool("BuildExe", "Sound", true);
+  e.ExeMusicFile = ini.ReadString("BuildExe", "MusicFile", "");
+  e.ExeMusic = ini.ReadBool("BuildExe", "Music", false);
+  e.ScrFileName = ini.ReadString("BuildScr", "Filename", "");
+  e.ScrMusicFile = ini.ReadString("BuildScr", "MusicFile", "");
+  e.ScrMusic = ini.ReadBool("BuildScr", "Music", false);
+  e.ScrSound = ini.ReadBool("BuildScr", "Sound", true);
+  return e;
+}
+
+TProject::TProject() { FreshMembers(); }
+
+void TProject::FreshMembers() {
+  FPreview.SetSize(0, 0);
+  FPicture.SetSize(0, 0);
+  FMask.SetSize(0, 0);
+  FWaveSets.fill(TWaveParam{});
+  FWeather = TWeatherParam{};
+  FObjects.clear();
+  FObjectsText.clear();
+  // A new load discards everything of the previous one, the texts and slots included.
+  FFileName.clear();
+  FTitle.clear();
+  FSecondText.clear();
+  FSoundFile.clear();
+  FSoundSlots.fill(TSoundSlot{});
+  FDesignWidth = FDesignHeight = 0;
+  FExtraInfo = TExtraInfo{};
+}
+
+int TProject::SoundCount() const {
+  for (int i = 0; i < kSoundSlotCount; ++i)
+    if (FSoundSlots[i].Empty()) return i;
+  return kSoundSlotCount;
+}
+
+void TProject::ApplyWeatherDefaults() {
+  if (FWeather.Opacity == 0) {
+    if (FWeather.Kind == 1) FWeather.Opacity = 9;
+    else if (FWeather.Kind == 2) FWeather.Opacity = 6;
+  }
+  if (FWeather.SizeOrAngle == 0 && FWeather.Kind == 1) FWeather.SizeOrAngle = 4;
+}
+
+void TProject::ApplyLegacySound() {
+  // Older files name one sound outside the slots; it becomes a looping slot after the used ones.
+  if (!FSoundFile.empty() && UpperCaseAscii(FSoundFile) != "<NO SOUND>") {
+    const int n = SoundCount();
+    if (n < kSoundSlotCount) {
+      FSoundSlots[n].SetFileName(FSoundFile);
+      FSoundSlots[n].PlayMode = 0;
+    }
+  }
+  FSoundFile.clear();
+}
+
+bool TProject::Load(const std::string& fileName) {
+  FreshMembers();
+  try {
+    TFileLoader loader;
+    loader.LoadFromFile(fileName);
+    loader.GetMask(FMask);
+    loader.GetPicture(FPicture);
+    loader.GetPreview(FPreview);
+    loader.GetWaveParams(FWaveSets);
+    FWeather = loader.GetWeather();
+    loader.GetSoundSlots(FSoundSlots);
+    FFileName = fileName;
+    FTitle = loader.Title();
+    FSecondText = loader.SecondText();
+    FSoundFile = loader.SoundFile();
+    FDesignWidth = FPicture.Width();
+    FDesignHeight = FPicture.Height();
+    ApplyWeatherDefaults();
+    ApplyLegacySound();
+    FObjectsText = loader.ObjectsText();
+    if (FObjectsLoader) FObjects = FObjectsLoader(FObjectsText);
+    FExtraInfo = TExtraInfo::FromBuildText(loader.BuildInfo());
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
+}
+
+bool TProject::LoadHeader(const std::string& fileName) {
+  FreshMembers();
+  try {
+    TFileLoader loader;
+    loader.LoadHeader(fileName);
+    loader.GetPreview(FPreview);
+    FFileName = fileName;
+    FTitle = loader.Title();
+    FSecondText = loader.SecondText();
+  } catch (const std::exception& e) {
+    if (FMessageHandler) FMessageHandler("File: " + fileName + "\r\n" + e.what());
+    return false;
+  }
+  return true;
+}
+
+void ScaleMaskNearest(const TBitmap32& source, TBitmap32& target) {
+  const int sw = source.Width(), sh = source.Height();
+  const int tw = target.Width(), th = target.Height();
+  if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0) return;
+  std::vector<int> col(static_cast<size_t>(tw));
+  // Each target pixel takes the source pixel its centre falls on.
+  for (int x = 0; x < tw; ++x) col[x] = static_cast<int>((int64_t{2} * x + 1) * sw / (int64_t{2} * tw));
+  for (int y = 0; y < th; ++y) {
+    const int sy = static_cast<int>((int64_t{2} * y + 1) * sh / (int64_t{2} * th));
+    const TColor32* src = source.ScanLine(sy);
+    TColor32* dst = target.ScanLine(y);
+    for (int x = 0; x < tw; ++x) dst[x] = src[col[x]];
+  }
+}
+
+void TProject::FitToSize(bool keepAspect, int width, int height) {
+  const int w = FPicture.Width(), h = FPicture.Height();
+  if (w <= 0 || h <= 0 || width <= 0 || height <= 0) return;
+  if (keepAspect) {
+    const double r = static_cast<double>(w) / h;
+    if (int64_t{w} <= int64_t{h} * width / height)
+      width = Round(height * r);
+    else
+      height = Round(width / r);
+    if (width <= 0 || height <= 0) return;
+  }
+  for (TWaveParam& wave : FWaveSets) {
+    wave.Amplitude = Round(static_cast<double>(width) / w * wave.Amplitude);
+    wave.Jitter = Round(static_cast<double>(height) / h * wave.Jitter);
+  }
+  TBitmap32 resized(width, height);
+  ResizeBilinear(FPicture, resized);
+  FPicture = std::move(resized);
+  TBitmap32 mask(width, height);
+  ScaleMaskNearest(FMask, mask);
+  FMask = std::move(mask);
+}
+
+}  // namespace ky

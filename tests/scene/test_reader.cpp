@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include "SceneFixture.h"
+#include "graphics/uPictureReaders.h"
+#include "scene/uFileIO.h"
+
+using namespace ky;
+using kytest::BaseBytes;
+using kytest::TBaseScene;
+using kytest::TSceneBytes;
+
+namespace {
+
+TWaveParam Wave(int amp, int dir, bool reflection) {
+  TWaveParam w = TWaveParam::Defaults();
+  w.Amplitude = amp;
+  w.Direction = dir;
+  w.Reflection = reflection;
+  return w;
+}
+
+std::string LoadError(const std::vector<uint8_t>& bytes) {
+  TFileLoader loader;
+  TMyStream stream(bytes);
+  try {
+    loader.LoadFromStream(stream);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(TFileLoader, ReadsEveryElementOfACompleteFile) {
+  TBaseScene s;
+  s.Waves = {Wave(1, 0, false), Wave(2, 1, true), Wave(3, 2, false), Wave(4, 3, false)};
+  s.Weather = TWeatherParam{1, 300, 12, 5, 7, 8};
+  TSceneBytes b = BaseBytes(s);
+  b.Slot("rain.wav", 1, 3, 9).Slot("bird.wav", 2, 5, 0);
+  for (int i = 2; i < 8; ++i) b.Slot("");
+  b.Str("[Obj0]\r\nFileName=fish.gif\r\n").Str("[BuildExe],Filename=a.exe").Int(2).Wave(Wave(5, 4, false)).Wave(Wave(6, 5, true));
+  kytest::TTempFile file(b.Data);
+
+  TFileLoader loader;
+  loader.LoadFromFile(file.Path);
+  EXPECT_EQ(loader.Title(), "Lake");
+  EXPECT_EQ(loader.SecondText(), "second");
+  TBitmap32 pic, preview, mask;
+  loader.GetPicture(pic);
+  loader.GetPreview(preview);
+  loader.GetMask(mask);
+  EXPECT_EQ(pic.Width(), 4);
+  EXPECT_EQ(pic.Height(), 3);
+  EXPECT_EQ(preview.Width(), 2);
+  EXPECT_EQ(mask.Pixel(3, 2), 0x0000FFu);
+  std::array<TWaveParam, 8> waves;
+  loader.GetWaveParams(waves);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(waves[i].Amplitude, i + 1) << i;
+  EXPECT_TRUE(waves[1].Reflection);
+  EXPECT_EQ(waves[5].Direction, 5);
+  EXPECT_EQ(waves[6], TWaveParam::Defaults());
+  EXPECT_EQ(loader.GetWeather(), (TWeatherParam{1, 300, 12, 5, 7, 8}));
+  TSoundSlots slots;
+  loader.GetSoundSlots(slots);
+  EXPECT_EQ(slots[0].FileName(), "rain.wav");
+  EXPECT_EQ(slots[0].PlayMode, 1);
+  EXPECT_EQ(slots[0].MaxInterval, 9);
+  EXPECT_EQ(slots[1].FileName(), "bird.wav");
+  EXPECT_TRUE(slots[2].Empty());
+  EXPECT_EQ(loader.ObjectsText(), "[Obj0]\r\nFileName=fish.gif\r\n");
+  EXPECT_EQ(loader.BuildInfo(), "[BuildExe],Filename=a.exe");
+}
+
+TEST(TFileLoader, FileEndingAfterTheWeatherRecordHasDefaults) {
+  TBaseScene s;
+  s.Waves = {Wave(9, 0, false), Wave(9, 0, false), Wave(9, 0, false), Wave(9, 0, false)};
+  TFileLoader loader;
+  TMyStream stream(BaseBytes(s).Data);
+  loader.LoadFromStream(stream);
+  TSoundSlots slots;
+  loader.GetSoundSlots(slots);
+  for (const auto& slot : slots) EXPECT_TRUE(slot.Empty());
+  EXPECT_EQ(loader.ObjectsText(), "");
+  std::array<TWaveParam, 8> waves;
+  loader.GetWaveParams(waves);
+  EXPECT_EQ(waves[3].Amplitude, 9);
+  for (int i = 4; i < 8; ++i) EXPECT_EQ(waves[i], TWaveParam::Defaults()) << i;
+}
+
+TEST(TFileLoader, TailBreakingInsideTheObjectsTextKeepsTheSlots) {
+  TSceneBytes b = BaseBytes(TBaseScene{});
+  b.Slot("a.wav", 2, 4, 0);
+  for (int i = 1; i < 8; ++i) b.Slot("");
+  b.Int(100).Raw("[Obj0]");  // says 100 bytes, holds 6
+  TFileLoader loader;
+  TMyStream stream(b.Data);
+  loader.LoadFromStream(stream);
+  TSoundSlots slots;
+  loader.GetSoundSlots(slots);
+  EXPECT_EQ(slots[0].FileName(), "a.wav");
+  EXPECT_EQ(slots[0].MinInterval, 4);
+  EXPECT_EQ(loader.ObjectsText(), "");
+  std::array<TWaveParam, 8> waves;
+  loader.GetWaveParams(waves);
+  EXPECT_EQ(waves[4], TWaveParam::Defaults());
+}
+
+TEST(TFileLoader, WrongMagicFailsTheFullReadButNotTheHeaderRead) {
+  TBaseScene s;
+  s.Magic = "KY060698";
+  kytest::TTempFile file(BaseBytes(s).Data);
+  TFileLoader loader;
+  try {
+    loader.LoadFromFile(file.Path);
+    FAIL() << "loaded a file with a wrong magic";
+  } catch (const ESceneFileError& e) {
+    EXPECT_STREQ(e.what(), "Incorrect Project File!");
+  }
+  TFileLoader header;
+  header.LoadHeader(file.Path);
+  EXPECT_EQ(header.Title(), "Lake");
+  TBitmap32 preview;
+  header.GetPreview(preview);
+  EXPECT_EQ(preview.Width(), 2);
+}
+
+TEST(DecodeRegionMask, RunsGiveCodesAndLengthsAndContinueAcrossRows) {
+  // 4 x 3: run 25 = two pixels of code 5, 7 = nothing, 10 = one dry pixel, 33 = three of code 3
+  // (crossing into row 1), 16 = one of code 6; the rest stays dry.
+  TBitmap32 mask;
+  DecodeRegionMask({4, 3, 25, 7, 10, 33, 16}, mask);
+  ASSERT_EQ(mask.Width(), 4);
+  ASSERT_EQ(mask.Height(), 3);
+  const TColor32 g = 0x00FF00, k = 0x000000, r = 0xFF0000, c = 0x00FFFF;
+  const TColor32 expected[3][4] = {{g, g, k, r}, {r, r, c, k}, {k, k, k, k}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(mask.Pixel(x, y), expected[y][x]) << x << "," << y;
+}
+
+TEST(DecodeRegionMask, ColoursMapBackToTheirCodes) {
+  for (int code = 0; code < 7; ++code) EXPECT_EQ(RegionCodeOf(RegionColour(code)), code);
+  EXPECT_EQ(RegionCodeOf(0xFFFFFF), 0);  // white is dry land
+  EXPECT_EQ(RegionCodeOf(0x0000FE), 0);
+  EXPECT_EQ(RegionCodeOf(0xFF0000FF), 1);  // the alpha byte does not matter
+  EXPECT_EQ(RegionColour(8), 0x000000u);
+}
+
+TEST(DecodeRegionMask, RejectsBrokenMasks) {
+  const struct {
+    std::vector<int32_t> values;
+    const char* why;
+  } cases[] = {{{4}, "one value"},          {{}, "no value"},
+               {{4, 3, 121, 11}, "13 pixels"}, {{4, 3, -5}, "negative run"},
+               {{-4, 3}, "negative width"},  {{100000, 100000}, "too large"}};
+  for (const auto& c : cases) {
+    TBitmap32 mask;
+    EXPECT_THROW(DecodeRegionMask(c.values, mask), EMalformedScene) << c.why;
+  }
+  TBitmap32 exact;
+  EXPECT_NO_THROW(DecodeRegionMask({4, 3, 121}, exact));  // exactly 12 pixels
+}
+
+TEST(TFileLoader, RejectsMalformedFiles) {
+  struct TCase {
+    const char* why;
+    std::vector<uint8_t> bytes;
+    const char* message;
+  };
+  std::vector<TCase> cases;
+  auto withTail = [](TSceneBytes b, int32_t extra) {
+    for (int i = 0; i < 8; ++i) b.Slot("");
+    b.Str("").Str("").Int(extra);
+    for (int i = 0; i < 5; ++i) b.Wave(TWaveParam::Defaults());
+    return b.Data;
+  };
+  cases.push_back({"five extra wave records", withTail(BaseBytes(TBaseScene{}), 5), "more than four"});
+  cases.push_back({"negative extra wave count", withTail(BaseBytes(TBaseScene{}), -1), "more than four"});
+  {
+    TBaseScene s;
+    s.MaskWidth = 5;
+    s.Runs = {121};
+    cases.push_back({"mask wider than the picture", BaseBytes(s).Data, "differs from the picture"});
+  }
+  {
+    TBaseScene s;
+    s.Runs = {0, 0};
+    s.MaskCount = 1;
+    cases.push_back({"mask of one value", BaseBytes(s).Data, "fewer than two"});
+  }
+  {
+    TBaseScene s;
+    s.MaskCount = 0x10000000;
+    cases.push_back({"mask count beyond the file", BaseBytes(s).Data, "longer than the rest"});
+  }
+  {
+    TBaseScene s;
+    s.Runs = {121, 11};
+    TSceneBytes b = BaseBytes(s);
+    TFileLoader loader;
+    TMyStream stream(b.Data);
+    loader.LoadFromStream(stream);  // the runs are checked when the mask is decoded
+    TBitmap32 mask;
+    EXPECT_THROW(loader.GetMask(mask), EMalformedScene);
+  }
+  {
+    TSceneBytes b;
+    b.Raw("KY060697").Int(0x7FFFFFF0).Raw("Lake");
+    cases.push_back({"title length beyond the file", b.Data, "beyond end of file"});
+  }
+  {
+    TSceneBytes b;
+    b.Raw("KY060697").Int(-3);
+    cases.push_back({"negative title length", b.Data, "Invalid length"});
+  }
+  {
+    TSceneBytes b;
+    b.Raw("KY060697").Str("").Str("").Block({1, 2, 3});
+    cases.push_back({"preview that is no JPEG", b.Data, ""});
+  }
+  for (const auto& c : cases) {
+    const std::string err = LoadError(c.bytes);
+    EXPECT_NE(err, "") << c.why;
+    EXPECT_NE(err.find(c.message), std::string::npos) << c.why << ": " << err;
+  }
+}
+
+TEST(TFileLoader, EveryTruncationOfTheBaseFailsCleanly) {
+  const std::vector<uint8_t> full = BaseBytes(TBaseScene{}).Data;
+  for (size_t n = 0; n < full.size(); ++n) {
+    const std::vector<uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
+    EXPECT_NE(LoadError(cut), "") << "prefix of " << n << " bytes";
+  }
+  EXPECT_EQ(LoadError(full), "");
+}
+
+TEST(TMyStream, ShortReadsAndBadLengthsRaiseBeforeAllocating) {
+  TMyStream s(std::vector<uint8_t>{1, 0, 0, 0, 9});
+  EXPECT_EQ(s.ReadInt32(), 1);
+  EXPECT_EQ(s.Remaining(), 1u);
+  EXPECT_THROW(s.ReadBlock(2), EInOutError);
+  EXPECT_THROW(s.ReadBlock(-1), EInOutError);
+  EXPECT_EQ(s.ReadBlock(1), std::vector<uint8_t>{9});
+  EXPECT_TRUE(s.AtEnd());
+  EXPECT_THROW(s.ReadInt32(), EInOutError);
+  EXPECT_THROW(TMyStream("/nonexistent/dir/x.kyp"), EInOutError);
+  EXPECT_THROW(TMyStream("/"), EInOutError);  // not a regular file
+}
