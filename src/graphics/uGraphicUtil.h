@@ -1,0 +1,36 @@
+#pragma once
+// Helpers around pictures: resizing, grey conversion, colour mixing and the desktop wallpaper.
+#include <string>
+
+#include "graphics/uBitmap32.h"
+
+namespace ky {
+
+// source resampled bilinearly (15-bit fixed point) to dest's current size; dest's alpha
+// becomes 255 (the source is taken as a 24-bit picture).
+void ResizeBilinear(const TBitmap32& source, TBitmap32& dest);
+
+// Every pixel's red, green and blue := (R + G + B) div 3; alpha kept.
+void Greyscale(TBitmap32& bitmap);
+
+// Per channel: 255 - ((255 - c1) * percent + (255 - c2) * 100) div 100, clamped to 0..255.
+// Colours are plain RGB (TColor32; the alpha of the result is 255).
+TColor32 MixColour(TColor32 colour1, TColor32 colour2, int percent);
+
+// Both surfaces take the sfLanczos filter (and keep it); the whole source is drawn stretched
+// onto the whole destination.
+void StretchLanczos(TBitmap32& source, TBitmap32& dest);
+
+// Surfaces are always 32 bits per pixel; the format is accepted for the callers' sake.
+enum TPixelFormat : uint8_t { pf24bit, pf32bit };
+void SetBitmapSize(TBitmap32& bitmap, int width, int height, TPixelFormat format = pf32bit);
+
+// Writes bitmap to path as a 24-bit Windows BMP file (throws EPictureError when the file
+// cannot be written), then asks the desktop to show it as the wallpaper, not tiled. A desktop
+// that does not answer is not an error.
+void SetWallpaper(const TBitmap32& bitmap, const std::string& path);
+
+// The BMP writing step alone.
+void SaveBitmapToBmpFile(const TBitmap32& bitmap, const std::string& path);
+
+}  // namespace ky

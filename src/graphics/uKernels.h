@@ -1,0 +1,35 @@
+#pragma once
+// Internal: the hot pixel kernels, as a plain reference version and a fast version (vectorised,
+// with an AVX2 variant picked at run time where the processor has it). Both tables compute
+// identical results; the tests hold them to that.
+#include <cstddef>
+#include <cstdint>
+
+namespace ky::kernels {
+
+struct TKernelTable {
+  // c := (c * (256 - alpha) + new * alpha) >> 8 for B, G, R (which equals
+  // c + ((alpha * (new - c)) >> 8) with an arithmetic shift); the fourth byte kept.
+  void (*BlendFade)(uint32_t* dst, const uint32_t* src, size_t n, int alpha);
+  // Blend of the constant colour F (with its own alpha) onto n pixels.
+  void (*BlendSpan)(uint32_t* dst, size_t n, uint32_t F);
+  // dmBlend: each source pixel blended with alpha round(A_F * master / 255).
+  void (*BlendRow)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t master);
+  // One destination row of the 15-bit bilinear resize: columns x0[j] and x0[j] + 1 of rows r0
+  // and r1 with column weights fx[j] (0..32767) and the row weight fy; alpha becomes 255.
+  void (*BilinearRow)(uint32_t* dst, const uint32_t* r0, const uint32_t* r1, const int32_t* x0,
+                      const int32_t* fx, size_t n, int32_t fy);
+  // Vertical kernel pass: n bytes of out := clamp((sum_k w[k] * rows[k][i] + 2^13) >> 14).
+  void (*VerticalPass)(uint8_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n);
+  // Horizontal kernel pass over 4-byte pixels: out[j] := clamp((sum_k w[j * taps + k] *
+  // in[start[j] + k] + 2^13) >> 14) per channel.
+  void (*HorizontalPass)(uint32_t* out, const uint32_t* in, const int32_t* start, const int16_t* w,
+                         int taps, size_t n);
+};
+
+const TKernelTable& ReferenceKernels();
+const TKernelTable& FastKernels();
+// The kernels in use: FastKernels().
+inline const TKernelTable& Kernels() { return FastKernels(); }
+
+}  // namespace ky::kernels

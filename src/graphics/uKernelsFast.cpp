@@ -1,0 +1,337 @@
+// The fast kernels: SSE4.1 over the x86-64-v2 baseline, AVX2 where the processor has it
+// (picked once, at first use). Each gives exactly the bytes of the reference kernels in
+// uKernels.cpp; only the order of work differs. Other processors use the reference kernels.
+#include "graphics/uKernels.h"
+
+#if defined(__x86_64__) && defined(__SSE4_1__)
+#include <immintrin.h>
+
+#include <algorithm>
+
+namespace ky::kernels {
+
+namespace {
+
+// --- helpers shared by the SSE versions ---
+
+inline uint32_t Div255Scalar(uint32_t x) {
+  const uint32_t t = x + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+inline uint32_t BlendOneScalar(uint32_t F, uint32_t B, uint32_t a) {
+  F |= 0xFF000000u;
+  uint32_t r = 0;
+  for (int s = 0; s < 32; s += 8)
+    r |= Div255Scalar(((B >> s) & 0xFF) * (255 - a) + ((F >> s) & 0xFF) * a) << s;
+  return r;
+}
+
+// (t + (t >> 8)) >> 8 with t already holding x + 128, on unsigned 16-bit lanes.
+inline __m128i Div255Epu16(__m128i t) { return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8); }
+
+// ---------------- BlendFade ----------------
+
+void SseBlendFade(uint32_t* dst, const uint32_t* src, size_t n, int alpha) {
+  const uint16_t a = static_cast<uint16_t>(alpha), c = static_cast<uint16_t>(256 - alpha);
+  // The fourth byte keeps its value: weight 256 for the old value, 0 for the new one.
+  const __m128i wa = _mm_setr_epi16(a, a, a, 0, a, a, a, 0);
+  const __m128i wc = _mm_setr_epi16(c, c, c, 256, c, c, c, 256);
+  const __m128i zero = _mm_setzero_si128();
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i dl = _mm_unpacklo_epi8(d, zero), dh = _mm_unpackhi_epi8(d, zero);
+    const __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
+    const __m128i rl = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(dl, wc), _mm_mullo_epi16(sl, wa)), 8);
+    const __m128i rh = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(dh, wc), _mm_mullo_epi16(sh, wa)), 8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(rl, rh));
+  }
+  if (i < n) ReferenceKernels().BlendFade(dst + i, src + i, n - i, alpha);
+}
+
+__attribute__((target("avx2"))) void Avx2BlendFade(uint32_t* dst, const uint32_t* src, size_t n, int alpha) {
+  const int16_t a = static_cast<int16_t>(alpha), c = static_cast<int16_t>(256 - alpha);
+  const __m256i wa = _mm256_setr_epi16(a, a, a, 0, a, a, a, 0, a, a, a, 0, a, a, a, 0);
+  const __m256i wc = _mm256_setr_epi16(c, c, c, 256, c, c, c, 256, c, c, c, 256, c, c, c, 256);
+  const __m256i zero = _mm256_setzero_si256();
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    // Two vectors per step keep both load ports busy.
+    for (int half = 0; half < 2; ++half) {
+      const size_t k = i + static_cast<size_t>(half) * 8;
+      const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + k));
+      const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
+      const __m256i dl = _mm256_unpacklo_epi8(d, zero), dh = _mm256_unpackhi_epi8(d, zero);
+      const __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+      const __m256i rl =
+          _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(dl, wc), _mm256_mullo_epi16(sl, wa)), 8);
+      const __m256i rh =
+          _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(dh, wc), _mm256_mullo_epi16(sh, wa)), 8);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + k), _mm256_packus_epi16(rl, rh));
+    }
+  }
+  if (i < n) SseBlendFade(dst + i, src + i, n - i, alpha);
+}
+
+// ---------------- BlendSpan (constant colour) ----------------
+
+void SseBlendSpan(uint32_t* dst, size_t n, uint32_t F) {
+  const uint32_t a = F >> 24;
+  if (a == 0) return;
+  F |= 0xFF000000u;
+  const int16_t ia = static_cast<int16_t>(255 - a);
+  // F * a + 128 per channel; the alpha lane blends 255.
+  int16_t fa[4];
+  for (int k = 0; k < 4; ++k) fa[k] = static_cast<int16_t>(((F >> (8 * k)) & 0xFF) * a + 128);
+  const __m128i vfa = _mm_setr_epi16(fa[0], fa[1], fa[2], fa[3], fa[0], fa[1], fa[2], fa[3]);
+  const __m128i via = _mm_set1_epi16(ia);
+  const __m128i zero = _mm_setzero_si128();
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    const __m128i tl = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), via), vfa);
+    const __m128i th = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), via), vfa);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(Div255Epu16(tl), Div255Epu16(th)));
+  }
+  for (; i < n; ++i) dst[i] = BlendOneScalar(F, dst[i], a);
+}
+
+// ---------------- BlendRow (dmBlend with master alpha) ----------------
+
+void SseBlendRow(uint32_t* dst, const uint32_t* src, size_t n, uint32_t master) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i vmaster = _mm_set1_epi32(static_cast<int>(master));
+  const __m128i c128 = _mm_set1_epi32(128);
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i c255 = _mm_set1_epi16(255);
+  const __m128i r128 = _mm_set1_epi16(128);
+  // Spread the per-pixel alpha (low byte of each 32-bit lane) over that pixel's four channels.
+  const __m128i spreadLo = _mm_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 4, -1, 4, -1, 4, -1, 4, -1);
+  const __m128i spreadHi = _mm_setr_epi8(8, -1, 8, -1, 8, -1, 8, -1, 12, -1, 12, -1, 12, -1, 12, -1);
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    // a = round(A_F * master / 255) in each 32-bit lane.
+    __m128i t = _mm_add_epi32(_mm_mullo_epi16(_mm_srli_epi32(s, 24), vmaster), c128);
+    const __m128i a = _mm_srli_epi32(_mm_add_epi32(t, _mm_srli_epi32(t, 8)), 8);
+    const __m128i al = _mm_shuffle_epi8(a, spreadLo), ah = _mm_shuffle_epi8(a, spreadHi);
+    const __m128i f = _mm_or_si128(s, opaque);
+    const __m128i fl = _mm_unpacklo_epi8(f, zero), fh = _mm_unpackhi_epi8(f, zero);
+    const __m128i dl = _mm_unpacklo_epi8(d, zero), dh = _mm_unpackhi_epi8(d, zero);
+    const __m128i tl = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(dl, _mm_sub_epi16(c255, al)), _mm_mullo_epi16(fl, al)), r128);
+    const __m128i th = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(dh, _mm_sub_epi16(c255, ah)), _mm_mullo_epi16(fh, ah)), r128);
+    // a = 0 gives back B exactly, so no pixel needs skipping.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(Div255Epu16(tl), Div255Epu16(th)));
+  }
+  if (i < n) ReferenceKernels().BlendRow(dst + i, src + i, n - i, master);
+}
+
+// ---------------- BilinearRow ----------------
+
+// value = p00 + ((h (p01 - p00) + fy (p10 - p00) + m (p11 - p10)) >> 15), which is the same
+// integer as the four-weight sum >> 15 (p00 << 15 is a multiple of 2^15), with every factor
+// inside 16 signed bits so pmaddwd can form the products.
+void SseBilinearRow(uint32_t* dst, const uint32_t* r0, const uint32_t* r1, const int32_t* x0, const int32_t* fx,
+                    size_t n, int32_t fy) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  for (size_t j = 0; j < n; ++j) {
+    const int32_t h = (fx[j] * (32768 - fy)) >> 15;
+    const int32_t m = (fx[j] * fy) >> 15;
+    const __m128i a = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x0[j])));
+    const __m128i b = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x0[j])));
+    const __m128i d1 = _mm_sub_epi16(_mm_srli_si128(a, 8), a);  // p01 - p00
+    const __m128i d2 = _mm_sub_epi16(b, a);                     // p10 - p00
+    const __m128i d3 = _mm_sub_epi16(_mm_srli_si128(b, 8), b);  // p11 - p10
+    const __m128i w12 = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(fy) << 16) | static_cast<uint32_t>(h)));
+    const __m128i w3 = _mm_set1_epi32(m);
+    __m128i x = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(d1, d2), w12),
+                              _mm_madd_epi16(_mm_unpacklo_epi16(d3, zero), w3));
+    x = _mm_add_epi32(_mm_srai_epi32(x, 15), _mm_unpacklo_epi16(a, zero));
+    x = _mm_packus_epi16(_mm_packs_epi32(x, x), zero);
+    dst[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_or_si128(x, opaque)));
+  }
+}
+
+// ---------------- VerticalPass ----------------
+
+inline uint8_t Clamp14Scalar(int32_t acc) {
+  const int32_t v = (acc + (1 << 13)) >> 14;
+  return static_cast<uint8_t>(std::clamp(v, 0, 255));
+}
+
+void TailVertical(uint8_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t from, size_t n) {
+  for (size_t i = from; i < n; ++i) {
+    int32_t acc = 0;
+    for (int k = 0; k < taps; ++k) acc += static_cast<int32_t>(w[k]) * rows[k][i];
+    out[i] = Clamp14Scalar(acc);
+  }
+}
+
+void SseVerticalPass(uint8_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n) {
+  const __m128i round = _mm_set1_epi32(1 << 13);
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m128i lo = round, hi = round;
+    int k = 0;
+    for (; k + 1 < taps; k += 2) {
+      const __m128i a = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k] + i)));
+      const __m128i b = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k + 1] + i)));
+      const __m128i wk = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(static_cast<uint16_t>(w[k + 1])) << 16) |
+                                                         static_cast<uint16_t>(w[k])));
+      lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), wk));
+      hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), wk));
+    }
+    if (k < taps) {
+      const __m128i a = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k] + i)));
+      const __m128i wk = _mm_set1_epi32(static_cast<uint16_t>(w[k]));
+      lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, _mm_setzero_si128()), wk));
+      hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, _mm_setzero_si128()), wk));
+    }
+    const __m128i v = _mm_packs_epi32(_mm_srai_epi32(lo, 14), _mm_srai_epi32(hi, 14));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+  }
+  TailVertical(out, rows, w, taps, i, n);
+}
+
+__attribute__((target("avx2"))) void Avx2VerticalPass(uint8_t* out, const uint8_t* const* rows, const int16_t* w,
+                                                      int taps, size_t n) {
+  const __m256i round = _mm256_set1_epi32(1 << 13);
+  size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    __m256i acc[4] = {round, round, round, round};
+    int k = 0;
+    for (; k + 1 < taps; k += 2) {
+      const __m256i wk = _mm256_set1_epi32(static_cast<int>(
+          (static_cast<uint32_t>(static_cast<uint16_t>(w[k + 1])) << 16) | static_cast<uint16_t>(w[k])));
+      for (int q = 0; q < 2; ++q) {
+        const __m256i a =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + i + 16 * q)));
+        const __m256i b =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + i + 16 * q)));
+        acc[2 * q] = _mm256_add_epi32(acc[2 * q], _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), wk));
+        acc[2 * q + 1] = _mm256_add_epi32(acc[2 * q + 1], _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), wk));
+      }
+    }
+    if (k < taps) {
+      const __m256i wk = _mm256_set1_epi32(static_cast<uint16_t>(w[k]));
+      const __m256i z = _mm256_setzero_si256();
+      for (int q = 0; q < 2; ++q) {
+        const __m256i a =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + i + 16 * q)));
+        acc[2 * q] = _mm256_add_epi32(acc[2 * q], _mm256_madd_epi16(_mm256_unpacklo_epi16(a, z), wk));
+        acc[2 * q + 1] = _mm256_add_epi32(acc[2 * q + 1], _mm256_madd_epi16(_mm256_unpackhi_epi16(a, z), wk));
+      }
+    }
+    for (int q = 0; q < 2; ++q) {
+      // unpacklo/hi split each 128-bit lane; packs_epi32 joins them back in order per lane.
+      const __m256i v = _mm256_packs_epi32(_mm256_srai_epi32(acc[2 * q], 14), _mm256_srai_epi32(acc[2 * q + 1], 14));
+      const __m128i packed = _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16 * q), packed);
+    }
+  }
+  TailVertical(out, rows, w, taps, i, n);
+}
+
+// ---------------- HorizontalPass ----------------
+
+// Pairs of neighbouring taps as 16-bit lanes: pixel 0 and 1 channel by channel, then 2 and 3.
+void SseHorizontalPass(uint32_t* out, const uint32_t* in, const int32_t* start, const int16_t* w, int taps,
+                       size_t n) {
+  const __m128i pair01 = _mm_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+  const __m128i pair23 = _mm_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
+  const __m128i round = _mm_set1_epi32(1 << 13);
+  for (size_t j = 0; j < n; ++j) {
+    const uint32_t* p = in + start[j];
+    const int16_t* wj = w + j * static_cast<size_t>(taps);
+    __m128i acc = round;
+    int k = 0;
+    for (; k + 4 <= taps; k += 4) {
+      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+      const __m128i w01 = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(static_cast<uint16_t>(wj[k + 1])) << 16) |
+                                                          static_cast<uint16_t>(wj[k])));
+      const __m128i w23 = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(static_cast<uint16_t>(wj[k + 3])) << 16) |
+                                                          static_cast<uint16_t>(wj[k + 2])));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_shuffle_epi8(px, pair01), w01));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_shuffle_epi8(px, pair23), w23));
+    }
+    for (; k < taps; ++k) {
+      const __m128i px = _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(p[k])));
+      acc = _mm_add_epi32(acc, _mm_mullo_epi32(px, _mm_set1_epi32(wj[k])));
+    }
+    const __m128i v = _mm_packs_epi32(_mm_srai_epi32(acc, 14), acc);
+    out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(v, v)));
+  }
+}
+
+__attribute__((target("avx2"))) void Avx2HorizontalPass(uint32_t* out, const uint32_t* in, const int32_t* start,
+                                                        const int16_t* w, int taps, size_t n) {
+  if (taps % 4 != 0) {
+    SseHorizontalPass(out, in, start, w, taps, n);
+    return;
+  }
+  // Two output pixels at once, one per 128-bit lane.
+  const __m256i pair01 = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0, -1, 4, -1, 1, -1,
+                                          5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+  const __m256i pair23 = _mm256_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1, 8, -1, 12,
+                                          -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
+  const __m256i round = _mm256_set1_epi32(1 << 13);
+  const size_t t = static_cast<size_t>(taps);
+  size_t j = 0;
+  for (; j + 2 <= n; j += 2) {
+    const uint32_t* p0 = in + start[j];
+    const uint32_t* p1 = in + start[j + 1];
+    const int16_t* w0 = w + j * t;
+    const int16_t* w1 = w0 + t;
+    __m256i acc = round;
+    for (size_t k = 0; k < t; k += 4) {
+      const __m256i px = _mm256_inserti128_si256(
+          _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + k))),
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + k)), 1);
+      int32_t a01, b01, a23, b23;
+      __builtin_memcpy(&a01, w0 + k, 4);
+      __builtin_memcpy(&a23, w0 + k + 2, 4);
+      __builtin_memcpy(&b01, w1 + k, 4);
+      __builtin_memcpy(&b23, w1 + k + 2, 4);
+      const __m256i w01 = _mm256_setr_epi32(a01, a01, a01, a01, b01, b01, b01, b01);
+      const __m256i w23 = _mm256_setr_epi32(a23, a23, a23, a23, b23, b23, b23, b23);
+      acc = _mm256_add_epi32(acc, _mm256_madd_epi16(_mm256_shuffle_epi8(px, pair01), w01));
+      acc = _mm256_add_epi32(acc, _mm256_madd_epi16(_mm256_shuffle_epi8(px, pair23), w23));
+    }
+    const __m256i s = _mm256_srai_epi32(acc, 14);
+    const __m128i v = _mm_packs_epi32(_mm256_castsi256_si128(s), _mm256_extracti128_si256(s, 1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), _mm_packus_epi16(v, v));
+  }
+  if (j < n) SseHorizontalPass(out + j, in, start + j, w + j * t, taps, n - j);
+}
+
+TKernelTable MakeFastTable() {
+  TKernelTable t{SseBlendFade, SseBlendSpan, SseBlendRow, SseBilinearRow, SseVerticalPass, SseHorizontalPass};
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) {
+    t.BlendFade = Avx2BlendFade;
+    t.VerticalPass = Avx2VerticalPass;
+    t.HorizontalPass = Avx2HorizontalPass;
+  }
+  return t;
+}
+
+}  // namespace
+
+const TKernelTable& FastKernels() {
+  static const TKernelTable table = MakeFastTable();
+  return table;
+}
+
+}  // namespace ky::kernels
+
+#else
+
+namespace ky::kernels {
+const TKernelTable& FastKernels() { return ReferenceKernels(); }
+}  // namespace ky::kernels
+
+#endif
