@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "graphics/uGeometry.h"
 
 namespace ky {
 
@@ -38,9 +39,18 @@ class TPolygon32 {
   // scaled by the covered fraction of the pixel.
   void Fill(TBitmap32& target, TColor32 colour) const;
 
+  // Covered samples of every pixel of area, row by row: 0 (outside) to kFullCoverage.
+  // Pixels are sampled at 8 x 8 points (the centres of an 8 x 8 grid), so polygons that share
+  // an edge split the samples of the pixels on it between them without overlap or gap.
+  std::vector<uint8_t> Coverage(const TRect& area) const;
+
   static constexpr int kSubSamples = 8;
+  static constexpr int kFullCoverage = kSubSamples * kSubSamples;
 
  private:
+  // Adds the coverage of pixel row y, columns area.Left .. area.Right - 1, to cov.
+  void RowCoverage(int y, const TRect& area, int* cov) const;
+
   std::vector<TFixedPoint> FPoints;
   TPolyFillMode FFillMode = pfAlternate;
 };

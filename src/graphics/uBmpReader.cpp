@@ -1,0 +1,53 @@
+// Windows bitmaps through stb_image, built here with its BMP reader only.
+#include <cstring>
+#include <memory>
+
+#include "graphics/uPictureReaders.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_MAX_DIMENSIONS 16384
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#endif
+#include <stb/stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+static_assert(STBI_MAX_DIMENSIONS == ky::kMaxPictureSide, "the BMP reader's own limit follows ours");
+
+namespace ky {
+
+void LoadBmpFromMemory(const void* data, size_t size, TBitmap32& target, std::string_view name) {
+  auto fail = [&](const char* what) {
+    target.SetSize(0, 0);
+    throw EPictureError(std::string(name) + ": " + what);
+  };
+  if (size > 0x7FFFFFFF) fail("BMP data too large");
+  const auto* bytes = static_cast<const stbi_uc*>(data);
+  int w = 0, h = 0, channels = 0;
+  if (!stbi_info_from_memory(bytes, static_cast<int>(size), &w, &h, &channels)) fail("not a readable BMP file");
+  CheckPictureSize(name, w, h);
+  struct TFree {
+    void operator()(stbi_uc* p) const { stbi_image_free(p); }
+  };
+  std::unique_ptr<stbi_uc, TFree> pixels(stbi_load_from_memory(bytes, static_cast<int>(size), &w, &h, &channels, 4));
+  if (!pixels) fail(stbi_failure_reason() != nullptr ? stbi_failure_reason() : "corrupt BMP file");
+  CheckPictureSize(name, w, h);
+  target.SetSize(w, h);
+  const stbi_uc* p = pixels.get();
+  for (int y = 0; y < h; ++y) {
+    TColor32* row = target.ScanLine(y);
+    for (int x = 0; x < w; ++x, p += 4) row[x] = MakeColor32(p[0], p[1], p[2], 255);
+  }
+}
+
+}  // namespace ky
