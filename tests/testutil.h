@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -60,6 +61,33 @@ inline int RunCommand(const std::string& command, std::string* out = nullptr) {
   const int status = pclose(p);
   if (out) *out = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A 24-bit bottom-up BMP of w x h whose pixel (x, y) is colour(x, y) as 0xRRGGBB.
+template <typename F>
+void WriteBmp24(const std::string& path, int w, int h, F colour) {
+  const int stride = (w * 3 + 3) & ~3;
+  const uint32_t size = 54u + static_cast<uint32_t>(stride * h);
+  std::string b(size, '\0');
+  auto put32 = [&](size_t at, uint32_t v) { for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>(v >> (8 * k)); };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(w));
+  put32(22, static_cast<uint32_t>(h));
+  b[26] = 1;
+  b[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t c = colour(x, y);
+      const size_t at = 54 + static_cast<size_t>(h - 1 - y) * stride + static_cast<size_t>(x) * 3;
+      b[at] = static_cast<char>(c & 0xFF);
+      b[at + 1] = static_cast<char>((c >> 8) & 0xFF);
+      b[at + 2] = static_cast<char>((c >> 16) & 0xFF);
+    }
+  WriteFile(path, b);
 }
 
 }  // namespace kytest

@@ -1,0 +1,394 @@
+#include "FKyScrSvr.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <exception>
+
+#include "graphics/uGraphicUtil.h"
+#include "graphics/uPictureReaders.h"
+#include "package/uCreatorProject.h"
+#include "platform/uNumbers.h"
+#include "platform/uText.h"
+#include "scene/uAnimEngine.h"
+#include "scene/uClock.h"
+#include "scene/uKyProject.h"
+
+namespace ky {
+
+namespace {
+
+constexpr uint32_t kFrameInterval = 33;
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string UpperExtension(const std::string& path) {
+  const std::string name = FileNamePart(path);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : UpperCaseAscii(name.substr(dot));
+}
+
+// The cross-fade, the effect every transition uses until the effect table is installed.
+void CrossFade(int, TBitmap32& dest, const TBitmap32& src, int percent, TRandom&) {
+  const int alpha = MulDiv(256, percent, 100);
+  const int w = std::min(dest.Width(), src.Width());
+  for (int y = 0; y < std::min(dest.Height(), src.Height()); ++y)
+    BlendFade(dest.ScanLine(y), src.ScanLine(y), static_cast<size_t>(w), alpha);
+}
+
+// An opaque copy of source into target at (x, y), clipped to target.
+void CopyAt(TBitmap32& target, int x, int y, const TBitmap32& source) {
+  const int x0 = std::max(0, x), y0 = std::max(0, y);
+  const int x1 = std::min(target.Width(), x + source.Width());
+  const int y1 = std::min(target.Height(), y + source.Height());
+  if (x1 <= x0 || y1 <= y0) return;
+  for (int ty = y0; ty < y1; ++ty)
+    std::copy_n(source.ScanLine(ty - y) + (x0 - x), x1 - x0, target.ScanLine(ty) + x0);
+}
+
+}  // namespace
+
+TRandom& ShowRandom() {
+  static TRandom random;
+  return random;
+}
+
+int& MouseSkipCounter() {
+  static int counter = 5;
+  return counter;
+}
+
+std::vector<int> ParseEffectList(const std::string& text) {
+  std::vector<int> list;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    const auto n = ParseInteger(Trim(std::string_view(text).substr(start, comma - start)));
+    if (n && *n >= 1 && *n <= 169) list.push_back(*n);
+    start = comma + 1;
+  }
+  if (list.empty()) list.push_back(1);
+  return list;
+}
+
+TKyfmScrSvr::TKyfmScrSvr(TKyCProject& project, TShowHost& host, const TTickSource& ticks)
+    : FProject(project), FHost(host), FTicks(ticks), FEffect(&CrossFade) {
+  // Both are overwritten when the show starts.
+  FSpeed = 100;
+  FProportional = true;
+}
+
+TKyfmScrSvr::~TKyfmScrSvr() {
+  if (FRunning) FormClose();
+}
+
+void TKyfmScrSvr::FormShow() {
+  const TKyCSetting& s = FProject.Setting();
+  FOldFrame.SetSize(800, 600);
+  FNewFrame.SetSize(800, 600);
+  FMixFrame.SetSize(800, 600);
+  FF1Toggle = false;
+  ShowRandom().SetSeed(FTicks.Now());
+  FLastX = FLastY = -1;
+
+  FPictures.clear();
+  const TKyCFileList& list = FProject.FileList();
+  for (size_t i = 0; i < list.Names.size() && i < list.Flags.size(); ++i)
+    if (list.Flags[i] == "TRUE") FPictures.push_back(list.Names[i]);
+
+  FUseDirectX = s.DirectX && FHost.InitFullScreen();
+  FCanvas.SetSize(FHost.ScreenWidth(), FHost.ScreenHeight());
+  FCanvas.Clear(MakeColor32(0, 0, 0));
+
+  if (FPictures.empty()) {
+    FHost.ShowError("Unable to run screensaver.\r\nPlease configure!");
+  } else {
+    FStretch = s.Stretch;
+    FTimedChange = s.Random;
+    FDuration = s.Duration;
+    FSpeed = s.Speed;
+    FImageMode = s.ShowImageMode;
+    FTransition = s.Transition;
+    FTransitionTime = static_cast<uint32_t>(std::max(0, s.TransitionTime));
+    FShowClock = s.ShowClock;
+    FClockPos = s.ClockPos;
+    FSoundOn = s.Sound;
+    FDirectXQuality = s.DirectXQuality;
+    FEffectList = ParseEffectList(s.TransitionEffects);
+    FPictureIndex = -1;
+    NextPictureIndex();
+    FNextPicture = FPictures[static_cast<size_t>(FPictureIndex)];
+    FProportional = s.Proportional;
+  }
+
+  if (!FPictures.empty()) {
+    FScene = std::make_unique<TProject>();
+    FEngine = std::make_unique<TAnimEngine>(FTicks);
+    FEngine->SetShowClock(FShowClock);
+    FEngine->Clock().Position = static_cast<uint8_t>(FClockPos >= 0 && FClockPos <= 3 ? FClockPos : 0);
+    FCurrentDuration = FDuration;
+    try {
+      LoadPicture();
+    } catch (const std::exception&) {
+      // The first picture could not be read: the screen stays black and the next change
+      // tries the next picture.
+    }
+    FPictureStartTick = FTicks.Now();
+    FRunning = true;
+    FHost.SetCursorVisible(false);
+  }
+  FFrameTick = FTicks.Now();
+}
+
+void TKyfmScrSvr::NextPictureIndex() {
+  const int n = static_cast<int>(FPictures.size());
+  if (FImageMode == 0 || FImageMode == 2) {
+    if (n < 2) {
+      FPictureIndex = 0;
+      return;
+    }
+    int i;
+    do i = ShowRandom().Random(n);
+    while (i == FPictureIndex);
+    FPictureIndex = i;
+  } else {
+    ++FPictureIndex;
+    if (FPictureIndex >= n) FPictureIndex = 0;
+  }
+}
+
+void TKyfmScrSvr::WorkingSize(int& w, int& h) const {
+  switch (FDirectXQuality) {
+    case 0: w = 1024; h = 768; break;
+    case 1: w = 800; h = 600; break;
+    case 2: w = 640; h = 480; break;
+    default: break;  // any other value keeps the size the surface has
+  }
+}
+
+void TKyfmScrSvr::LoadPicture() {
+  const std::string ext = UpperExtension(FNextPicture);
+  const int sw = FHost.ScreenWidth(), sh = FHost.ScreenHeight();
+  if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
+    FPlainPicture = true;
+    TBitmap32 picture;
+    LoadPictureFromFile(FNextPicture, picture);
+    const int pw = picture.Width(), ph = picture.Height();
+    FPictureWidth = pw;
+    FPictureHeight = ph;
+    if (FUseDirectX) {
+      FPictureWidth = sw;
+      FPictureHeight = sh;
+      int w = FPictureSurface.Width(), h = FPictureSurface.Height();
+      WorkingSize(w, h);
+      FPictureSurface.SetSize(w, h);
+      StretchLanczos(picture, FPictureSurface);
+    } else if (FStretch) {
+      int w = sw, h = sh;
+      if (FProportional && pw > 0 && ph > 0) {
+        const double x = static_cast<double>(pw) / ph;
+        if (static_cast<int64_t>(ph) * w / h < pw) h = Round(w / x);
+        else w = Round(h * x);
+      }
+      FPictureSurface.SetSize(w, h);
+      StretchLanczos(picture, FPictureSurface);
+      FPictureWidth = w;
+      FPictureHeight = h;
+    } else {
+      FPictureSurface.Assign(picture);
+    }
+    // A plain picture has no sound effects; the previous scene's stop here.
+    FLoadedPicture = FNextPicture;
+    return;
+  }
+
+  // A scene that is missing or does not load leaves the old picture on the screen; the next
+  // change tries again.
+  if (!FileExists(FNextPicture)) return;
+  auto scene = std::make_unique<TProject>();
+  if (!scene->Load(FNextPicture)) return;
+  scene->SetSpeed(FSpeed);
+  FPlainPicture = false;
+  FScene = std::move(scene);
+  FPictureWidth = FScene->Picture().Width();
+  FPictureHeight = FScene->Picture().Height();
+  if (FUseDirectX) {
+    FPictureWidth = sw;
+    FPictureHeight = sh;
+    int w = FPictureSurface.Width(), h = FPictureSurface.Height();
+    WorkingSize(w, h);
+    FScene->FitToSize(FProportional, w, h);
+  } else if (FStretch) {
+    FScene->FitToSize(FProportional, sw, sh);
+    FPictureWidth = FScene->Picture().Width();
+    FPictureHeight = FScene->Picture().Height();
+  }
+  FEngine->SetProject(*FScene);
+  FEngine->SetWeather(false);
+  FEngine->Prepare();
+  if (FScene->Weather().Kind > 0) FEngine->SetWeather(true);
+  FLoadedPicture = FNextPicture;
+}
+
+uint32_t TKyfmScrSvr::FrameStep() {
+  if (!FRunning) return kFrameInterval;
+  try {
+    const uint32_t now = FTicks.Now();
+    if (FTimedChange && (now - FPictureStartTick) / 1000u >= static_cast<uint32_t>(std::max(0, FCurrentDuration))) {
+      FCurrentDuration = FDuration;
+      NextPictureIndex();
+      FNextPicture = FPictures[static_cast<size_t>(FPictureIndex)];
+      if (FNextPicture != FLoadedPicture) {
+        LoadPicture();
+        if (FTransition) RunTransition(FTransitionTime);
+        else FillCanvasBlack();
+      }
+      FPictureStartTick = FTicks.Now();
+    }
+    if (!FPlainPicture && !FLoadedPicture.empty()) FEngine->Step();
+    PresentFrame();
+  } catch (...) {
+    // A frame that fails (an unreadable picture, a decoder error) is dropped; the next step
+    // tries again.
+    FWait = kFrameInterval;
+  }
+  return FWait;
+}
+
+void TKyfmScrSvr::PresentFrame() {
+  const int sw = FHost.ScreenWidth(), sh = FHost.ScreenHeight();
+  int x = 0, y = 0;
+  if (!FStretch || FProportional) {
+    x = (sw - FPictureWidth) / 2;
+    y = (sh - FPictureHeight) / 2;
+  }
+  if (FPlainPicture) DrawFrame(x, y, FPictureSurface);
+  else if (!FLoadedPicture.empty()) DrawFrame(x, y, FEngine->GetOutput());
+  // The next frame starts 33 ms after this one started; a late frame gets no wait at all.
+  const uint32_t now = FTicks.Now();
+  const int64_t wait = static_cast<int64_t>(static_cast<int32_t>(FFrameTick - now)) + kFrameInterval;
+  FWait = wait > 0 ? static_cast<uint32_t>(wait) : 0;
+  FFrameTick = now + FWait;
+}
+
+void TKyfmScrSvr::DrawFrame(int x, int y, const TBitmap32& surface) {
+  if (FUseDirectX) {
+    FBack.SetSize(surface.Width(), surface.Height());
+    CopyAt(FBack, 0, 0, surface);
+    FHost.PresentBack(FBack);
+  } else {
+    CopyAt(FCanvas, x, y, surface);
+    FHost.PresentCanvas(FCanvas);
+  }
+}
+
+void TKyfmScrSvr::DrawGraphic(const TBitmap32& bitmap) { DrawFrame(0, 0, bitmap); }
+
+void TKyfmScrSvr::FillCanvasBlack() { FCanvas.Clear(MakeColor32(0, 0, 0)); }
+
+void TKyfmScrSvr::RunTransition(uint32_t time) {
+  const TColor32 black = MakeColor32(0, 0, 0);
+  FHost.ProcessMessages();
+  int ox = 0, oy = 0;
+  if (FUseDirectX) {
+    const int w = FBack.Width(), h = FBack.Height();
+    FOldFrame.SetSize(w, h);
+    FNewFrame.SetSize(w, h);
+    FMixFrame.SetSize(w, h);
+    FHost.ProcessMessages();
+    CopyAt(FOldFrame, 0, 0, FBack);
+    FNewFrame.Clear(black);
+  } else {
+    const int sw = FHost.ScreenWidth(), sh = FHost.ScreenHeight();
+    FOldFrame.SetSize(sw, sh);
+    FNewFrame.SetSize(sw, sh);
+    FMixFrame.SetSize(sw, sh);
+    FHost.ProcessMessages();
+    FNewFrame.Clear(black);
+    if (!FStretch || FProportional) {
+      const TBitmap32& shown = FPlainPicture ? FPictureSurface : FEngine->GetOutput();
+      ox = (sw - shown.Width()) / 2;
+      oy = (sh - shown.Height()) / 2;
+    }
+    CopyAt(FOldFrame, 0, 0, FCanvas);
+    FHost.ProcessMessages();
+  }
+  uint32_t t0;
+  if (FPlainPicture) {
+    CopyAt(FNewFrame, ox, oy, FPictureSurface);
+    t0 = FTicks.Now();
+  } else {
+    t0 = FTicks.Now();
+    FEngine->Step();
+    CopyAt(FNewFrame, ox, oy, FEngine->GetOutput());
+  }
+  FCurrentEffect = FEffectList[static_cast<size_t>(ShowRandom().Random(static_cast<int>(FEffectList.size())))];
+  ++FTransitionsRun;
+  TransitionStep(0);
+  // As many further frames as fit into the time if each takes as long as the first.
+  const uint32_t n = time / (FTicks.Now() - t0 + 1);
+  for (uint32_t i = 1; i <= n; ++i) {
+    // Input only asks to close; a close asked for mid-transition need not wait for its end.
+    if (FCloseRequested) break;
+    const int percent = Round(i * 100.0 / n);
+    if (!FPlainPicture) {
+      FEngine->Step();
+      CopyAt(FNewFrame, ox, oy, FEngine->GetOutput());
+    }
+    TransitionStep(percent);
+    FHost.ProcessMessages();
+  }
+}
+
+void TKyfmScrSvr::TransitionStep(int percent) {
+  CopyAt(FMixFrame, 0, 0, FOldFrame);
+  FEffect(FCurrentEffect, FMixFrame, FNewFrame, percent, ShowRandom());
+  DrawGraphic(FMixFrame);
+}
+
+void TKyfmScrSvr::FormMouseMove(int x, int y) {
+  int& skip = MouseSkipCounter();
+  if (skip > 0) {
+    --skip;
+    return;
+  }
+  if (FLastX == -1) FLastX = x;
+  if (FLastY == -1) FLastY = y;
+  if (std::abs(x - FLastX) > 2 || std::abs(y - FLastY) > 2) FCloseRequested = true;
+  FLastX = x;
+  FLastY = y;
+}
+
+void TKyfmScrSvr::FormMouseDown() { FCloseRequested = true; }
+
+void TKyfmScrSvr::FormKeyPress(char32_t) { FCloseRequested = true; }
+
+void TKyfmScrSvr::FormKeyDown(TShowKey key) {
+  if (key != TShowKey::F1) return;
+  FF1Toggle = !FF1Toggle;
+  if (!FF1Toggle && FEngine && !FPlainPicture && !FLoadedPicture.empty()) FEngine->ResetFrame();
+}
+
+bool TKyfmScrSvr::FormCloseQuery() {
+  MouseSkipCounter() = 5;
+  // There is no screensaver password to ask for: closing is always allowed.
+  return true;
+}
+
+void TKyfmScrSvr::FormClose() {
+  FScene.reset();
+  FHost.SetCursorVisible(true);
+  FRunning = false;
+  FEngine.reset();
+  FPictures.clear();
+  FPictureSurface.SetSize(0, 0);
+  FOldFrame.SetSize(0, 0);
+  FNewFrame.SetSize(0, 0);
+  FMixFrame.SetSize(0, 0);
+  FEffectList.clear();
+}
+
+}  // namespace ky

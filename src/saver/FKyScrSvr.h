@@ -1,0 +1,136 @@
+#pragma once
+// The full-screen show: picture order and loading, scenes with their engine, transitions,
+// pacing and the input that ends it. It composes frames and hands them to a TShowHost; the
+// window, the foreign window of a screensaver daemon and the headless renderer are hosts.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/uBitmap32.h"
+#include "platform/uRandom.h"
+#include "platform/uTicks.h"
+#include "saver/uShowHost.h"
+
+namespace ky {
+
+class TKyCProject;
+class TProject;
+class TAnimEngine;
+
+// The show's random generator (picture order, transitions).
+TRandom& ShowRandom();
+
+// Mouse-move events still to be ignored; 5 when the process starts, 5 again after every close
+// check, so the movement right after a refused close does not end the show at once.
+int& MouseSkipCounter();
+
+// Keys the show tells apart; every other key that produces no character is kOther.
+enum class TShowKey { F1, Other };
+
+// The allowed effect numbers from the "TransitionEffects" text: entries outside 1-169 and
+// entries that are not numbers are skipped; an empty result is the single effect 1.
+std::vector<int> ParseEffectList(const std::string& text);
+
+// Draws one in-between frame: on entry dest holds the old frame, src the new one.
+using TTransitionEffect = void (*)(int effect, TBitmap32& dest, const TBitmap32& src, int percent, TRandom& random);
+
+class TKyfmScrSvr {
+ public:
+  TKyfmScrSvr(TKyCProject& project, TShowHost& host, const TTickSource& ticks);
+  ~TKyfmScrSvr();
+  TKyfmScrSvr(const TKyfmScrSvr&) = delete;
+  TKyfmScrSvr& operator=(const TKyfmScrSvr&) = delete;
+
+  // The effect procedure used by transitions (the cross-fade until the effect table is set).
+  void SetTransitionEffect(TTransitionEffect effect) { FEffect = effect; }
+
+  void FormShow();
+  // One step of the show; returns the milliseconds until the next step should start.
+  uint32_t FrameStep();
+  void FormClose();
+  // true when the show has something to animate (a step loop is wanted).
+  bool Running() const { return FRunning; }
+
+  // Input; each may request closing.
+  void FormMouseMove(int x, int y);
+  void FormMouseDown();
+  void FormKeyPress(char32_t ch);
+  void FormKeyDown(TShowKey key);
+  // Decides whether the window may close; always true here (no screensaver password).
+  bool FormCloseQuery();
+  bool CloseRequested() const { return FCloseRequested; }
+
+  // What the show is at, for hosts and tests.
+  const std::vector<std::string>& Pictures() const { return FPictures; }
+  const std::string& LoadedPicture() const { return FLoadedPicture; }
+  int PictureIndex() const { return FPictureIndex; }
+  bool PlainPicture() const { return FPlainPicture; }
+  bool UseDirectX() const { return FUseDirectX; }
+  int PictureWidth() const { return FPictureWidth; }
+  int PictureHeight() const { return FPictureHeight; }
+  const TBitmap32& Canvas() const { return FCanvas; }
+  const TBitmap32& BackSurface() const { return FBack; }
+  TAnimEngine* Engine() { return FEngine.get(); }
+  int TransitionsRun() const { return FTransitionsRun; }
+  int CurrentEffect() const { return FCurrentEffect; }
+
+  // Exposed for the sequencing rules' own tests.
+  void NextPictureIndex();
+  void LoadPicture();
+  void RunTransition(uint32_t time);
+  void TransitionStep(int percent);
+
+ private:
+  void PresentFrame();
+  void DrawFrame(int x, int y, const TBitmap32& surface);
+  void DrawGraphic(const TBitmap32& bitmap);
+  void FillCanvasBlack();
+  void WorkingSize(int& w, int& h) const;
+
+  TKyCProject& FProject;
+  TShowHost& FHost;
+  const TTickSource& FTicks;
+  TTransitionEffect FEffect = nullptr;
+
+  std::unique_ptr<TAnimEngine> FEngine;
+  std::unique_ptr<TProject> FScene;
+  std::vector<std::string> FPictures;
+  int FPictureWidth = 0;
+  int FPictureHeight = 0;
+  bool FUseDirectX = false;
+  bool FPlainPicture = false;
+  TBitmap32 FPictureSurface;
+  int FImageMode = 0;
+  TBitmap32 FOldFrame, FNewFrame, FMixFrame;
+  std::vector<int> FEffectList;
+  uint32_t FTransitionTime = 2000;
+  bool FProportional = true;
+  bool FStretch = true;
+  bool FTimedChange = true;
+  int FDuration = 30;
+  int FSpeed = 100;
+  bool FTransition = true;
+  bool FSoundOn = true;
+  std::string FNextPicture;
+  bool FShowClock = false;
+  int FClockPos = 1;
+  int FDirectXQuality = 0;
+  int FPictureIndex = -1;
+  int FCurrentDuration = 30;
+  std::string FLoadedPicture;
+
+  TBitmap32 FCanvas;  // the window's canvas, screen size
+  TBitmap32 FBack;    // the full-screen back surface, working size
+  uint32_t FPictureStartTick = 0;
+  uint32_t FFrameTick = 0;
+  uint32_t FWait = 0;
+  int FLastX = -1, FLastY = -1;
+  bool FF1Toggle = false;
+  bool FCloseRequested = false;
+  bool FRunning = false;
+  int FTransitionsRun = 0;
+  int FCurrentEffect = 1;
+};
+
+}  // namespace ky

@@ -1,0 +1,33 @@
+#pragma once
+// What the show needs of the place it is shown in: a window on a display, a foreign X11 window,
+// or an off-screen picture sequence. The show composes every frame itself; the host only puts
+// finished pictures on the screen and runs the message loop.
+#include <string>
+
+#include "graphics/uBitmap32.h"
+
+namespace ky {
+
+class TShowHost {
+ public:
+  virtual ~TShowHost() = default;
+
+  virtual int ScreenWidth() const = 0;
+  virtual int ScreenHeight() const = 0;
+
+  // Full-screen presentation of a working-size back surface stretched over the display.
+  // false when it cannot be had; the show then uses the plain window for the whole show.
+  virtual bool InitFullScreen() = 0;
+  // The plain window: the screen-size canvas is shown 1:1.
+  virtual void PresentCanvas(const TBitmap32& canvas) = 0;
+  // Full screen: the back surface is shown stretched over the whole display.
+  virtual void PresentBack(const TBitmap32& back) = 0;
+
+  // Lets pending input and paint events run (inside a transition).
+  virtual void ProcessMessages() = 0;
+  virtual void ShowInformation(const std::string& text) = 0;
+  virtual void ShowError(const std::string& text) = 0;
+  virtual void SetCursorVisible(bool visible) = 0;
+};
+
+}  // namespace ky

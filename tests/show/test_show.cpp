@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include "package/uCreatorProject.h"
+#include "saver/FKyScrSvr.h"
+#include "saver/uOffscreenHost.h"
+#include "testutil.h"
+
+using namespace ky;
+using kytest::TTempDir;
+
+namespace {
+
+constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;
+
+// A show on a small virtual screen; every presented picture is kept.
+struct TShowFixture {
+  TTempDir dir;
+  TKyCProject project;
+  TManualTicks clock;
+  std::vector<TBitmap32> frames;
+  TOffscreenHost host;
+  std::unique_ptr<TKyfmScrSvr> show;
+
+  explicit TShowFixture(int w = 32, int h = 24, uint32_t start = 0, uint32_t frameMs = 33)
+      : clock(start), host(w, h, clock, [this](const TBitmap32& f) { frames.emplace_back().Assign(f); }, frameMs) {
+    MouseSkipCounter() = 5;
+  }
+  std::string Picture(const char* name, uint32_t colour, int w = 8, int h = 6) {
+    kytest::WriteBmp24(dir / name, w, h, [colour](int, int) { return colour; });
+    return dir / name;
+  }
+  void Start(const std::vector<std::string>& pictures) {
+    for (const auto& p : pictures) {
+      project.FileList().Names.push_back(p);
+      project.FileList().Flags.push_back("TRUE");
+    }
+    show = std::make_unique<TKyfmScrSvr>(project, host, clock);
+    show->FormShow();
+  }
+  void Run(int steps) {
+    for (int i = 0; i < steps; ++i) show->FrameStep();
+  }
+  uint32_t Centre(size_t frame) const {
+    const TBitmap32& f = frames.at(frame);
+    return f.Pixel(f.Width() / 2, f.Height() / 2) & 0xFFFFFF;
+  }
+};
+
+}  // namespace
+
+TEST(Show, SecondPictureFirstAppearsInFrame31WithOneSecondDuration) {
+  TShowFixture f;
+  f.project.Setting().ShowImageMode = 1;
+  f.project.Setting().Duration = 1;
+  f.project.Setting().Transition = false;
+  f.Start({f.Picture("a.bmp", kRed), f.Picture("b.bmp", kBlue)});
+  f.Run(40);
+  ASSERT_EQ(f.frames.size(), 40u);
+  for (size_t k = 0; k < 31; ++k) ASSERT_EQ(f.Centre(k), kRed) << k;
+  EXPECT_EQ(f.Centre(31), kBlue);  // 31 x 33 ms = 1023 ms
+  // Stretched (not proportionally) over the whole screen.
+  EXPECT_EQ(f.frames[31].Pixel(0, 0) & 0xFFFFFF, kBlue);
+  EXPECT_EQ(f.show->PictureWidth(), 32);
+}
+
+TEST(Show, PicturesChangeOnTimeAfterTheTickCounterPassesHalfItsRange) {
+  for (const uint32_t start : {0x80000010u, 0xFFFFFC00u}) {
+    TShowFixture f(32, 24, start);
+    f.project.Setting().ShowImageMode = 1;
+    f.project.Setting().Duration = 1;
+    f.project.Setting().Transition = false;
+    f.Start({f.Picture("a.bmp", kRed), f.Picture("b.bmp", kBlue)});
+    f.Run(35);
+    EXPECT_EQ(f.Centre(30), kRed) << start;
+    EXPECT_EQ(f.Centre(31), kBlue) << start;
+  }
+}
+
+TEST(Show, ProportionalStretchCentresTheFittedPicture) {
+  TShowFixture f(1024, 768);
+  f.project.Setting().Stretch = true;
+  f.project.Setting().Proportional = true;
+  f.Start({f.Picture("wide.bmp", kGreen, 1000, 500)});
+  f.Run(1);
+  EXPECT_EQ(f.show->PictureWidth(), 1024);
+  EXPECT_EQ(f.show->PictureHeight(), 512);
+  const TBitmap32& frame = f.frames.at(0);
+  EXPECT_EQ(frame.Pixel(500, 127) & 0xFFFFFF, 0u);
+  EXPECT_EQ(frame.Pixel(500, 128) & 0xFFFFFF, kGreen);
+  EXPECT_EQ(frame.Pixel(500, 639) & 0xFFFFFF, kGreen);
+  EXPECT_EQ(frame.Pixel(500, 640) & 0xFFFFFF, 0u);
+}
+
+TEST(Show, OwnSizeIsCentredWithoutStretching) {
+  TShowFixture f(32, 24);
+  f.project.Setting().Stretch = false;
+  f.Start({f.Picture("small.bmp", kRed, 10, 6)});
+  f.Run(1);
+  const TBitmap32& frame = f.frames.at(0);
+  // (32 - 10) div 2 = 11, (24 - 6) div 2 = 9
+  EXPECT_EQ(frame.Pixel(10, 12) & 0xFFFFFF, 0u);
+  EXPECT_EQ(frame.Pixel(11, 9) & 0xFFFFFF, kRed);
+  EXPECT_EQ(frame.Pixel(20, 14) & 0xFFFFFF, kRed);
+  EXPECT_EQ(frame.Pixel(21, 14) & 0xFFFFFF, 0u);
+  EXPECT_EQ(frame.Pixel(11, 15) & 0xFFFFFF, 0u);
+}
+
+TEST(Show, PictureOrderRules) {
+  {  // random over two pictures alternates strictly
+    TShowFixture f;
+    f.project.Setting().ShowImageMode = 0;
+    f.Start({f.Picture("a.bmp", kRed), f.Picture("b.bmp", kBlue)});
+    int last = f.show->PictureIndex();
+    for (int i = 0; i < 50; ++i) {
+      f.show->NextPictureIndex();
+      EXPECT_NE(f.show->PictureIndex(), last);
+      last = f.show->PictureIndex();
+    }
+  }
+  {  // random over one picture always gives 0
+    TShowFixture f;
+    f.project.Setting().ShowImageMode = 2;
+    f.Start({f.Picture("a.bmp", kRed)});
+    for (int i = 0; i < 5; ++i) {
+      f.show->NextPictureIndex();
+      EXPECT_EQ(f.show->PictureIndex(), 0);
+    }
+  }
+  for (const int mode : {1, 3, 7}) {  // sequential, wrapping after the last
+    TShowFixture f;
+    f.project.Setting().ShowImageMode = mode;
+    f.Start({f.Picture("a.bmp", kRed), f.Picture("b.bmp", kBlue), f.Picture("c.bmp", kGreen)});
+    EXPECT_EQ(f.show->PictureIndex(), 0);
+    std::vector<int> seen;
+    for (int i = 0; i < 4; ++i) {
+      f.show->NextPictureIndex();
+      seen.push_back(f.show->PictureIndex());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 0, 1})) << mode;
+  }
+}
+
+TEST(Show, NoTimedChangeAndSinglePictureNeverTransition) {
+  {
+    TShowFixture f;
+    f.project.Setting().Random = false;
+    f.project.Setting().Duration = 1;
+    f.project.Setting().ShowImageMode = 1;
+    f.Start({f.Picture("a.bmp", kRed), f.Picture("b.bmp", kBlue)});
+    f.Run(200);
+    EXPECT_EQ(f.Centre(199), kRed);
+    EXPECT_EQ(f.show->TransitionsRun(), 0);
+  }
+  {
+    TShowFixture f;
+    f.project.Setting().Duration = 1;
+    f.Start({f.Picture("a.bmp", kRed)});
+    f.Run(200);
+    EXPECT_EQ(f.show->TransitionsRun(), 0);
+    EXPECT_EQ(f.frames.size(), 200u);
+  }
+}
+
+TEST(Show, CrossFadeTransitionFramesAndTiming) {
+  TShowFixture f;
+  f.project.Setting().ShowImageMode = 1;
+  f.project.Setting().Duration = 1;
+  f.project.Setting().TransitionTime = 330;
+  f.project.Setting().TransitionEffects = "1";
+  f.Start({f.Picture("a.bmp", kRed), f.Picture("b.bmp", kBlue)});
+  f.Run(32);
+  // Frames 0-30 red; frame 31 is the transition's 0 % frame, which took 33 ms, so
+  // 330 div 34 = 9 more follow, then the regular frame of step 31.
+  ASSERT_EQ(f.frames.size(), 31u + 1 + 9 + 1);
+  EXPECT_EQ(f.Centre(31), kRed);
+  // Frame 35 is i = 4: percent Round(400 / 9) = 44, alpha MulDiv(256, 44, 100) = 113;
+  // red 255 + ((113 * -255) >> 8) = 142, blue (113 * 255) >> 8 = 112.
+  EXPECT_EQ(f.Centre(35), 0x8E0070u);
+  EXPECT_EQ(f.Centre(40), kBlue);  // i = 9: 100 %
+  EXPECT_EQ(f.Centre(41), kBlue);
+  EXPECT_EQ(f.show->TransitionsRun(), 1);
+}
+
+TEST(Show, LateFramesGetNoWait) {
+  {
+    TShowFixture f(32, 24, 0, 50);  // every frame takes 50 ms
+    f.Start({f.Picture("a.bmp", kRed)});
+    f.show->FrameStep();
+    EXPECT_EQ(f.show->FrameStep(), 0u);
+  }
+  {
+    TShowFixture f(32, 24, 0, 10);  // every frame takes 10 ms
+    f.Start({f.Picture("a.bmp", kRed)});
+    f.clock.Advance(f.show->FrameStep());  // the host waits as told
+    EXPECT_EQ(f.clock.Now(), 33u);
+    EXPECT_EQ(f.show->FrameStep(), 23u);
+  }
+}
+
+TEST(Show, MissingOrUnreadableScenesKeepTheOldPicture) {
+  TShowFixture f;
+  f.project.Setting().ShowImageMode = 1;
+  f.project.Setting().Duration = 1;
+  f.project.Setting().Transition = false;
+  kytest::WriteFile(f.dir / "photo.jpeg", "not a scene");
+  const std::string red = f.Picture("a.bmp", kRed);
+  f.Start({red, f.dir / "missing.kyp", f.dir / "photo.jpeg", f.Picture("PHOTO.Bmp", kBlue)});
+  f.Run(31 * 2 + 2);
+  EXPECT_EQ(f.Centre(31), kRed);  // missing.kyp
+  EXPECT_EQ(f.Centre(62), kRed);  // photo.jpeg is taken as a scene and does not load
+  EXPECT_EQ(f.show->LoadedPicture(), red);
+  f.Run(31);
+  EXPECT_EQ(f.Centre(f.frames.size() - 1), kBlue);  // the extension is compared in upper case
+}
+
+TEST(Show, EmptyShowListSaysSoAndStaysBlack) {
+  TShowFixture f;
+  f.project.FileList().Names = {"x.bmp"};
+  f.project.FileList().Flags = {"FALSE"};
+  f.show = std::make_unique<TKyfmScrSvr>(f.project, f.host, f.clock);
+  f.show->FormShow();
+  EXPECT_EQ(f.host.LastMessage(), "Unable to run screensaver.\r\nPlease configure!");
+  EXPECT_FALSE(f.show->Running());
+}
+
+TEST(Show, FullScreenPathAndItsFallBack) {
+  for (const bool available : {true, false}) {
+    TShowFixture f(32, 24);
+    f.host.SetFullScreenAvailable(available);
+    f.project.Setting().DirectX = true;
+    f.project.Setting().DirectXQuality = 1;
+    f.Start({f.Picture("a.bmp", kRed)});
+    f.Run(1);
+    EXPECT_EQ(f.show->UseDirectX(), available);
+    EXPECT_EQ(f.frames.at(0).Width(), available ? 800 : 32);
+    EXPECT_EQ(f.frames.at(0).Height(), available ? 600 : 24);
+    EXPECT_EQ(f.Centre(0), kRed);
+  }
+}
+
+TEST(Show, InputThatEndsTheShow) {
+  struct TMove { int x, y; bool closes; };
+  const struct { const char* what; std::vector<TMove> moves; } cases[] = {
+      {"the first five moves are ignored", {{0, 0, false}, {100, 0, false}, {0, 100, false}, {50, 50, false}, {9, 9, false}}},
+      {"small drifts never end it",
+       {{0, 0, false}, {0, 0, false}, {0, 0, false}, {0, 0, false}, {0, 0, false},
+        {10, 10, false}, {12, 10, false}, {14, 12, false}, {16, 14, false}, {18, 16, false}, {16, 18, false}}},
+      {"three pixels do",
+       {{0, 0, false}, {0, 0, false}, {0, 0, false}, {0, 0, false}, {0, 0, false}, {10, 10, false}, {10, 13, true}}},
+  };
+  for (const auto& c : cases) {
+    TShowFixture f;
+    f.Start({f.Picture("a.bmp", kRed)});
+    for (const TMove& m : c.moves) {
+      f.show->FormMouseMove(m.x, m.y);
+      EXPECT_EQ(f.show->CloseRequested(), m.closes) << c.what << " at " << m.x << "," << m.y;
+    }
+  }
+  TShowFixture f;
+  f.Start({f.Picture("a.bmp", kRed)});
+  f.show->FormKeyDown(TShowKey::Other);
+  f.show->FormKeyDown(TShowKey::F1);
+  EXPECT_FALSE(f.show->CloseRequested());
+  f.show->FormKeyPress(U'a');
+  EXPECT_TRUE(f.show->CloseRequested());
+  TShowFixture g;
+  g.Start({g.Picture("a.bmp", kRed)});
+  g.show->FormMouseDown();
+  EXPECT_TRUE(g.show->CloseRequested());
+  MouseSkipCounter() = 0;
+  EXPECT_TRUE(g.show->FormCloseQuery());
+  EXPECT_EQ(MouseSkipCounter(), 5);
+}
+
+TEST(EffectList, SkipsWhatIsNoEffect) {
+  EXPECT_EQ(ParseEffectList("1,2,3"), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(ParseEffectList(" 5 ,0,170,x,,169,-3,$10"), (std::vector<int>{5, 169, 16}));
+  EXPECT_EQ(ParseEffectList(""), std::vector<int>{1});
+  EXPECT_EQ(ParseEffectList("0,999,abc"), std::vector<int>{1});
+}
