@@ -26,11 +26,8 @@ void DecodeRegionMask(const std::vector<int32_t>& values, TBitmap32& target) {
   if (values.size() < 2) throw EMalformedScene("region mask has fewer than two values");
   const int32_t w = values[0], h = values[1];
   if (w < 0 || h < 0) throw EMalformedScene("negative region mask size");
-  try {
-    CheckPictureSize("region mask", w, h);
-  } catch (const EPictureError& e) {
-    throw EMalformedScene(e.what());
-  }
+  if (w > kMaxPictureSide || h > kMaxPictureSide || int64_t{w} * h > kMaxPicturePixels)
+    throw EMalformedScene("region mask too large (" + std::to_string(w) + " x " + std::to_string(h) + ")");
   const int64_t total = int64_t{w} * h;
   // Check the runs before touching the target, so a bad mask leaves it as it was.
   int64_t covered = 0;

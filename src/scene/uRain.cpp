@@ -46,7 +46,7 @@ int TRain::LowerAlpha(int layer, int opacity) {
   return Round(static_cast<double>((255 - (5 - layer) * 20) * opacity * 10) / 100) & 0xFF;
 }
 
-void TRain::Update() {
+void TRain::Move() {
   const int w = FTarget.Width(), h = FTarget.Height();
   const double step = static_cast<double>(FDt) / 50 * SpeedTableAt(FSpeedIndex) / 100 * FSpeedPercent / 100;
   const double slant = std::cos(FAngle * M_PI / 180);
@@ -61,6 +61,10 @@ void TRain::Update() {
       d.X = -FRandom.Random(100);
     if (d.Y > h) d.Y = -FRandom.Random(100);
   }
+}
+
+void TRain::Draw() {
+  const double slant = std::cos(FAngle * M_PI / 180);
   for (const TRainDrop& d : FDrops) {
     const int x0 = Round(d.X), y0 = Round(d.Y), L = std::clamp(d.Layer, 2, 4);
     const int g = 55 / (5 - L) + 200;

@@ -29,7 +29,12 @@ class TRain {
   // angle: the fall direction in degrees (90 straight down); dropLength in tenths.
   void SetInputs(uint32_t dt, int speedPercent, int speedIndex, double angle, int dropLength, int opacity);
   // Moves every drop, then draws them all.
-  void Update();
+  void Update() {
+    Move();
+    Draw();
+  }
+  void Move();
+  void Draw();
 
   std::vector<TRainDrop>& Drops() { return FDrops; }
   const std::vector<TRainDrop>& Drops() const { return FDrops; }

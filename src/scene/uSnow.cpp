@@ -42,7 +42,7 @@ void TSnow::SetInputs(uint32_t dt, int speedPercent, int speedIndex, int opacity
   FSize = std::clamp(size, 1, kMaxFlakeSize);
 }
 
-void TSnow::Update() {
+void TSnow::Move() {
   const int w = FTarget.Width(), h = FTarget.Height();
   const double step = static_cast<double>(FDt) / 70 * SpeedTableAt(FSpeedIndex) / 100 * FSpeedPercent / 100;
   for (TSnowFlake& f : FFlakes) {
@@ -58,6 +58,9 @@ void TSnow::Update() {
     if (f.Size > FSize) f.Size = FSize;
     if (f.Y > h - 1) f.Y = -FRandom.Random(100);
   }
+}
+
+void TSnow::Draw() {
   for (const TSnowFlake& f : FFlakes) DrawFlake(Round(f.X), Round(f.Y), f.Size);
 }
 

@@ -29,7 +29,12 @@ class TSnow {
   // size: the largest flake size in pixels.
   void SetInputs(uint32_t dt, int speedPercent, int speedIndex, int opacity, int size);
   // Moves every flake, then draws them all.
-  void Update();
+  void Update() {
+    Move();
+    Draw();
+  }
+  void Move();
+  void Draw();
 
   std::vector<TSnowFlake>& Flakes() { return FFlakes; }
   const std::vector<TSnowFlake>& Flakes() const { return FFlakes; }
