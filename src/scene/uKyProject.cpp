@@ -48,6 +48,7 @@ void TProject::FreshMembers() {
   FSoundSlots.fill(TSoundSlot{});
   FDesignWidth = FDesignHeight = 0;
   FExtraInfo = TExtraInfo{};
+  FLoadError.clear();
 }
 
 int TProject::SoundCount() const {
@@ -98,7 +99,8 @@ bool TProject::Load(const std::string& fileName) {
     FObjectsText = loader.ObjectsText();
     if (FObjectsLoader) FObjects = FObjectsLoader(FObjectsText);
     FExtraInfo = TExtraInfo::FromBuildText(loader.BuildInfo());
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    FLoadError = e.what();
     return false;
   }
   return true;
@@ -114,6 +116,7 @@ bool TProject::LoadHeader(const std::string& fileName) {
     FTitle = loader.Title();
     FSecondText = loader.SecondText();
   } catch (const std::exception& e) {
+    FLoadError = e.what();
     if (FMessageHandler) FMessageHandler("File: " + fileName + "\r\n" + e.what());
     return false;
   }

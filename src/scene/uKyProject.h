@@ -39,6 +39,8 @@ class TProject {
   // Full load; false on any reading, decoding or parsing error, without a message. The members
   // then keep what the steps before the error had set.
   bool Load(const std::string& fileName);
+  // The error text of the last failed Load or LoadHeader (empty after a success).
+  const std::string& LoadError() const { return FLoadError; }
   // Title, SecondText and the preview only (the magic is not checked). On an error the message
   // handler gets "File: <name>\r\n<error>" and the result is false.
   bool LoadHeader(const std::string& fileName);
@@ -106,6 +108,7 @@ class TProject {
   TExtraInfo FExtraInfo;
   TObjectsLoader FObjectsLoader;
   TMessageHandler FMessageHandler;
+  std::string FLoadError;
 };
 
 // Resamples a region mask to the target's size by nearest pixel (every pixel keeps one of the
