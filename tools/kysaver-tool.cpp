@@ -9,13 +9,18 @@
 
 #include "app/uCommonUtil.h"
 #include "uSaverBuilder.h"
+#include "platform/uError.h"
+#include "platform/uText.h"
+#include "uRender.h"
 #include "uSaverInspect.h"
 
 namespace {
 
 constexpr const char kUsage[] =
     "usage: kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
-    "       kysaver-tool inspect [--json] FILE\n";
+    "       kysaver-tool inspect [--json] FILE\n"
+    "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
+    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kysaver-tool: %s\n", message.c_str());
@@ -56,6 +61,38 @@ int Inspect(const std::vector<std::string>& args) {
   return 0;
 }
 
+int ParseCount(const std::string& option, const std::string& text) {
+  const auto n = ky::ParseInteger(text);
+  if (!n || *n < 0) throw ky::TKyError(option + " " + text + ": not a number");
+  return *n;
+}
+
+int Render(const std::vector<std::string>& args) {
+  ky::TRenderRequest r;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--out" && hasValue) r.OutDir = args[++i];
+    else if (a == "--frames" && hasValue) r.Frames = ParseCount(a, args[++i]);
+    else if (a == "--tick" && hasValue) r.StartTick = static_cast<uint32_t>(ParseCount(a, args[++i]));
+    else if (a == "--sheet" && hasValue) r.Sheet = args[++i];
+    else if (a == "--set" && hasValue) r.Settings.push_back(ky::ParseSetting(args[++i]));
+    else if (a == "--no-user-settings") r.UserSettings = false;
+    else if (a == "--size" && hasValue) {
+      const std::string v = args[++i];
+      const size_t x = v.find_first_of("xX");
+      if (x == std::string::npos) return Fail("render: --size " + v + ": expected WxH");
+      r.Width = ParseCount(a, v.substr(0, x));
+      r.Height = ParseCount(a, v.substr(x + 1));
+    } else if (r.Saver.empty() && !a.empty() && a[0] != '-') r.Saver = a;
+    else return Fail("render: unexpected argument \"" + a + "\"\n" + kUsage);
+  }
+  if (r.Saver.empty() || r.OutDir.empty() || r.Frames <= 0)
+    return Fail(std::string("render: a saver, --out DIR and --frames N are needed\n") + kUsage);
+  ky::RenderSaver(r);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,6 +105,7 @@ int main(int argc, char** argv) {
   try {
     if (args[0] == "build") return Build(rest);
     if (args[0] == "inspect") return Inspect(rest);
+    if (args[0] == "render") return Render(rest);
     return Fail("unknown command \"" + args[0] + "\"\n" + kUsage);
   } catch (const std::exception& e) {
     return Fail(e.what());

@@ -1,6 +1,7 @@
 #include "uKySaverApp.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 
@@ -20,6 +21,8 @@ bool IsSpelling(const std::string& sw, char letter) {
 
 // Everything a mode works on, created once by the body.
 struct TSession {
+  explicit TSession(TModeWindows& w) : Windows(w) {}
+  TModeWindows& Windows;
   std::string ExePath;
   TCommandLine Command;
   TKyCProject Project;
@@ -49,19 +52,21 @@ void WithExtractedProject(TSession& s, Body&& body) {
 }
 
 void RunSaver(TSession& s) {
-  WithExtractedProject(s, [] { /* the show window plugs in here */ });
+  WithExtractedProject(s, [&s] { s.Windows.RunShow(s.Project); });
 }
 
 void RunConfigure(TSession& s) {
-  WithExtractedProject(s, [] { /* the configuration window plugs in here */ });
+  WithExtractedProject(s, [&s] { s.Windows.RunConfigure(s.Project); });
 }
 
+// The extracted files stay: the next start of any mode removes them.
 void RunPreview(TSession& s) {
   if (s.PreviewPicture.empty()) {
     ExtractProject(s);
     s.PreviewPicture = s.Project.Setting().PreviewFile;
   }
-  // Drawing into the preview window comes with the show; the files stay for the next start.
+  if (s.PreviewPicture.empty()) return;
+  s.Windows.DrawPreview(s.Command.Handle, s.PreviewPicture);
 }
 
 // There is no screensaver password on Linux: the mode does nothing and ends.
@@ -69,8 +74,54 @@ void ChangePassword(TSession&) {}
 
 }  // namespace
 
+const char* const kUsageText =
+    "usage: SAVER [/S | /C | /P WINDOW | /A WINDOW]\n"
+    "       SAVER -root | -window-id WINDOW\n"
+    "\n"
+    "  /S                the show, full screen\n"
+    "  /C                the configuration window (also with no argument)\n"
+    "  /P WINDOW         the preview picture, drawn into the X11 window WINDOW\n"
+    "  /A WINDOW         password change (there is none on Linux: does nothing)\n"
+    "  -root             as an XScreenSaver hack: the show in $XSCREENSAVER_WINDOW, else full screen\n"
+    "  -window-id ID     as an XScreenSaver hack: the show in the window ID (decimal or 0x hex)\n"
+    "  --help, --version\n"
+    "Each switch may also be written -S or S; only its first two characters count.\n";
+
+namespace {
+
+// The screensaver daemon's own switches, in its single- and double-dash forms. They are looked
+// for before the system's switches, which they would otherwise be cut down to.
+bool ParseDaemonArguments(const std::vector<std::string>& args, TCommandLine& c) {
+  bool hack = false;
+  std::string window;
+  bool explicitWindow = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-help" || a == "-h") { c.Mode = TMode::Help; return true; }
+    if (a == "--version" || a == "-version") { c.Mode = TMode::Version; return true; }
+    if (a == "-root" || a == "--root") {
+      hack = true;
+    } else if ((a == "-window-id" || a == "--window-id") && i + 1 < args.size()) {
+      hack = true;
+      explicitWindow = true;
+      window = args[++i];
+    }
+  }
+  if (!hack) return false;
+  if (!explicitWindow) {
+    const char* w = std::getenv("XSCREENSAVER_WINDOW");
+    window = (w && *w) ? w : "";
+  }
+  c.Mode = TMode::Hack;
+  c.HackWindow = window;
+  return true;
+}
+
+}  // namespace
+
 TCommandLine ParseArguments(const std::vector<std::string>& args) {
   TCommandLine c;
+  if (ParseDaemonArguments(args, c)) return c;
   if (!args.empty()) c.Switch = UpperCaseAscii(args[0]).substr(0, 2);
   if (args.size() > 1) c.Handle = UpperCaseAscii(args[1]);
   if (IsSpelling(c.Switch, 'A')) c.Mode = TMode::Password;
@@ -80,23 +131,35 @@ TCommandLine ParseArguments(const std::vector<std::string>& args) {
   return c;
 }
 
-int RunMain(const std::vector<std::string>& args, const std::string& exePath) {
-  TSession s;
+int RunMain(const std::vector<std::string>& args, const std::string& exePath, TModeWindows& windows) {
+  TSession s(windows);
   s.ExePath = exePath;
+  s.Command = ParseArguments(args);
+  if (s.Command.Mode == TMode::Help) {
+    std::fputs(kUsageText, stdout);
+    return 0;
+  }
+  if (s.Command.Mode == TMode::Version) {
+    std::printf("kysaver %s\n", KYSAVER_VERSION);
+    return 0;
+  }
   try {
     s.WorkFolder().CleanWorkRoot();
-    s.Command = ParseArguments(args);
     switch (s.Command.Mode) {
       case TMode::Password: ChangePassword(s); return 0;
       case TMode::Show: RunSaver(s); break;
       case TMode::Configure: RunConfigure(s); break;
       case TMode::Preview: RunPreview(s); return 0;
+      case TMode::Hack: WithExtractedProject(s, [&s] { s.Windows.RunHack(s.Project, s.Command.HackWindow); }); break;
+      case TMode::Help:
+      case TMode::Version:
       case TMode::None: break;
     }
     s.WorkFolder().CleanWorkRoot();
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kysaver: %s\n", e.what());
+    windows.ShowFatalError(e.what());
     try {
       s.WorkFolder().CleanWorkRoot();
     } catch (const std::exception&) {

@@ -23,7 +23,6 @@ TEST(Arguments, SwitchSpellingsAndCutting) {
       {{"-A"}, TMode::Password, "-A", ""},
       {{"/x"}, TMode::None, "/X", ""},
       {{"sx"}, TMode::None, "SX", ""},
-      {{"-root"}, TMode::None, "-R", ""},
       {{""}, TMode::Configure, "", ""},
   };
   for (const auto& c : cases) {
@@ -33,6 +32,22 @@ TEST(Arguments, SwitchSpellingsAndCutting) {
     EXPECT_EQ(cl.Switch, c.sw) << what;
     EXPECT_EQ(cl.Handle, c.handle) << what;
   }
+}
+
+TEST(Arguments, ScreensaverDaemonSwitches) {
+  unsetenv("XSCREENSAVER_WINDOW");
+  EXPECT_EQ(ParseArguments({"-root"}).Mode, TMode::Hack);
+  EXPECT_EQ(ParseArguments({"-root"}).HackWindow, "");  // a full-screen window of its own
+  setenv("XSCREENSAVER_WINDOW", "0x400007", 1);
+  EXPECT_EQ(ParseArguments({"--root"}).HackWindow, "0x400007");
+  // -window-id wins over -root and over the daemon's variable, in either order.
+  EXPECT_EQ(ParseArguments({"--root", "--window-id", "0x1a"}).HackWindow, "0x1a");
+  EXPECT_EQ(ParseArguments({"-window-id", "77", "-root"}).HackWindow, "77");
+  unsetenv("XSCREENSAVER_WINDOW");
+  EXPECT_EQ(ParseArguments({"--help"}).Mode, TMode::Help);
+  EXPECT_EQ(ParseArguments({"--version"}).Mode, TMode::Version);
+  // A lone -window-id without its id is no daemon switch: cut to "-W" it selects nothing.
+  EXPECT_EQ(ParseArguments({"-window-id"}).Mode, TMode::None);
 }
 
 TEST(Base64, StandardAlphabetAndPadding) {

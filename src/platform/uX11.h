@@ -1,0 +1,67 @@
+#pragma once
+// The small part of X11 the saver uses directly: windows that belong to someone else (the
+// preview window of /P, the window a screensaver daemon hands over).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ky {
+
+// An X11 window id written in decimal or as 0x hexadecimal; throws TKyError otherwise.
+unsigned long ParseWindowId(const std::string& text);
+
+struct TX11Event {
+  enum class TKind { None, Resized, Destroyed } Kind = TKind::None;
+  int Width = 0, Height = 0;
+};
+
+// One connection to the display, for one foreign window.
+class TX11Window {
+ public:
+  // Throws TKyError when there is no display or the window does not exist.
+  explicit TX11Window(unsigned long window);
+  ~TX11Window();
+  TX11Window(const TX11Window&) = delete;
+  TX11Window& operator=(const TX11Window&) = delete;
+
+  // Waits until the window is mapped, polling every 100 ms; false when it is gone or still not
+  // mapped after timeoutMs, or when stop() says so.
+  template <typename Stop>
+  bool WaitUntilMapped(uint32_t timeoutMs, Stop stop) {
+    for (uint32_t waited = 0;; waited += 100) {
+      const int state = MapState();
+      if (state < 0) return false;
+      if (state > 0) return true;
+      if (waited >= timeoutMs || stop()) return false;
+      Sleep100();
+    }
+  }
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+
+  // Shows the picture as the window's background, so that it stays after this process ends.
+  // pixels: rows of 32-bit 0xAARRGGBB values, the window's size.
+  void SetBackground(const uint32_t* pixels, int width, int height);
+  // Draws the picture at (0, 0) now.
+  void Draw(const uint32_t* pixels, int width, int height);
+
+  // Asks to be told of resizes and of the window's destruction.
+  void WatchStructure();
+  // The file descriptor to wait on for events.
+  int Fd() const;
+  // The next structure event, or None when nothing is pending.
+  TX11Event NextEvent();
+
+ private:
+  int MapState();  // -1 gone, 0 not viewable, 1 viewable
+  void Sleep100();
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+  int FWidth = 0, FHeight = 0;
+};
+
+// true when a display can be reached (X11 or Wayland), judged by the environment.
+bool DisplayAvailable();
+
+}  // namespace ky

@@ -1,0 +1,75 @@
+#include "uForeignShow.h"
+
+#include <poll.h>
+
+#include <memory>
+
+#include "graphics/uGraphicUtil.h"
+#include "graphics/uPictureReaders.h"
+#include "platform/uError.h"
+#include "platform/uSignals.h"
+#include "platform/uX11.h"
+#include "saver/FKyScrSvr.h"
+#include "saver/uShowHost.h"
+
+namespace ky {
+
+namespace {
+
+class TForeignHost final : public TShowHost {
+ public:
+  explicit TForeignHost(TX11Window& window) : FWindow(window) {}
+  int ScreenWidth() const override { return FWindow.Width(); }
+  int ScreenHeight() const override { return FWindow.Height(); }
+  // A window we do not own cannot be switched to full-screen presentation.
+  bool InitFullScreen() override { return false; }
+  void PresentCanvas(const TBitmap32& canvas) override { FWindow.Draw(canvas.Bits(), canvas.Width(), canvas.Height()); }
+  void PresentBack(const TBitmap32& back) override { FWindow.Draw(back.Bits(), back.Width(), back.Height()); }
+  void ProcessMessages() override {}
+  void ShowInformation(const std::string& text) override { std::fprintf(stderr, "kysaver: %s\n", text.c_str()); }
+  void ShowError(const std::string& text) override { std::fprintf(stderr, "kysaver: %s\n", text.c_str()); }
+  void SetCursorVisible(bool) override {}
+
+ private:
+  TX11Window& FWindow;
+};
+
+}  // namespace
+
+void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickSource& ticks) {
+  TX11Window window(id);
+  window.WatchStructure();
+  TForeignHost host(window);
+  bool gone = false;
+  while (!gone && !TerminationRequested()) {
+    // A new size starts the show again at that size.
+    TKyfmScrSvr show(project, host, ticks);
+    show.FormShow();
+    bool resized = false;
+    while (!gone && !resized && !TerminationRequested()) {
+      const uint32_t wait = show.Running() ? show.FrameStep() : 1000;
+      pollfd fds[2] = {{window.Fd(), POLLIN, 0}, {TerminationFd(), POLLIN, 0}};
+      poll(fds, TerminationFd() >= 0 ? 2 : 1, static_cast<int>(wait));
+      for (TX11Event e = window.NextEvent(); e.Kind != TX11Event::TKind::None; e = window.NextEvent()) {
+        if (e.Kind == TX11Event::TKind::Destroyed) gone = true;
+        if (e.Kind == TX11Event::TKind::Resized) resized = true;
+      }
+    }
+    show.FormClose();
+  }
+}
+
+void DrawPreviewPicture(unsigned long id, const std::string& jpegFile) {
+  TX11Window window(id);
+  if (!window.WaitUntilMapped(30000, [] { return TerminationRequested(); })) {
+    if (TerminationRequested()) return;
+    throw TKyError("the preview window was not shown within 30 seconds");
+  }
+  TBitmap32 picture;
+  LoadJpegFromFile(jpegFile, picture);
+  TBitmap32 fitted(std::max(1, window.Width()), std::max(1, window.Height()));
+  StretchLanczos(picture, fitted);
+  window.SetBackground(fitted.Bits(), fitted.Width(), fitted.Height());
+}
+
+}  // namespace ky

@@ -1,0 +1,81 @@
+#include "uQtModes.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <cstring>
+
+#include "package/uCreatorProject.h"
+#include "platform/uError.h"
+#include "platform/uSignals.h"
+#include "platform/uX11.h"
+#include "saver/window/uForeignShow.h"
+#include "saver/window/uShowWindow.h"
+
+namespace ky {
+
+namespace {
+
+// Qt's offscreen and minimal platforms need no display (tests, headless machines).
+bool HeadlessPlatform() {
+  const char* p = std::getenv("QT_QPA_PLATFORM");
+  return p && (std::strncmp(p, "offscreen", 9) == 0 || std::strncmp(p, "minimal", 7) == 0);
+}
+
+}  // namespace
+
+TQtModeWindows::TQtModeWindows(int& argc, char** argv) : FArgc(argc), FArgv(argv) {}
+TQtModeWindows::~TQtModeWindows() = default;
+
+void TQtModeWindows::EnsureApplication() {
+  if (FApp) return;
+  if (!HeadlessPlatform() && !DisplayAvailable()) throw TKyError("no display to show the saver on");
+  FApp = std::make_unique<QApplication>(FArgc, FArgv);
+  QApplication::setApplicationName(" ");
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TQtModeWindows::RunShow(TKyCProject& project) {
+  EnsureApplication();
+  if (project.FileList().Names.empty()) {
+    ShowMessage(false, "This screensaver does not contain any image.");
+    return;
+  }
+  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
+  // The user's own settings are merged here once the settings store exists.
+  if (TerminationRequested()) return;
+  const TSystemTicks ticks;
+  TShowWindow window(project, ticks, /*ignoreInput=*/false);
+  window.RunModal();
+}
+
+void TQtModeWindows::RunConfigure(TKyCProject&) {
+  // The configuration window is built from the stored descriptions; until it exists this
+  // mode unpacks, reads the project and ends.
+}
+
+void TQtModeWindows::RunHack(TKyCProject& project, const std::string& window) {
+  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
+  const TSystemTicks ticks;
+  if (!window.empty()) {
+    if (!DisplayAvailable()) throw TKyError("no display to show the saver on");
+    RunShowInForeignWindow(project, ParseWindowId(window), ticks);
+    return;
+  }
+  EnsureApplication();
+  if (project.FileList().Names.empty()) return;
+  TShowWindow w(project, ticks, /*ignoreInput=*/true);
+  w.RunModal();
+}
+
+void TQtModeWindows::DrawPreview(const std::string& handle, const std::string& picture) {
+  const unsigned long id = ParseWindowId(handle);
+  if (!DisplayAvailable()) throw TKyError("no display to show the saver on");
+  DrawPreviewPicture(id, picture);
+}
+
+void TQtModeWindows::ShowFatalError(const std::string& message) {
+  // The message is on stderr already; a box only where a display can show it.
+  if (FApp && CanShowMessageBoxes()) ShowMessage(true, message);
+}
+
+}  // namespace ky

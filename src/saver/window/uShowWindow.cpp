@@ -1,0 +1,204 @@
+#include "uShowWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
+#include <QPainter>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <cstdio>
+
+#include "platform/uSignals.h"
+
+namespace ky {
+
+namespace {
+
+// The back surface's picture, stretched over the whole display by the GPU.
+class TGlPresenter final : public QOpenGLWidget {
+ public:
+  explicit TGlPresenter(QWidget* parent) : QOpenGLWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  void SetFrame(const QImage& image) {
+    FImage = image;
+    update();
+  }
+
+ protected:
+  void paintGL() override {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    if (!FImage.isNull()) p.drawImage(rect(), FImage);
+  }
+
+ private:
+  QImage FImage;
+};
+
+QImage Wrap(const TBitmap32& b) {
+  // The fourth byte of the show's pixels is not alpha for the screen: RGB32 ignores it, and
+  // Qt draws RGB32 without converting.
+  return QImage(reinterpret_cast<const uchar*>(b.Bits()), b.Width(), b.Height(), b.Width() * 4, QImage::Format_RGB32);
+}
+
+std::string Lines(std::string text) {
+  for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, "\n");
+  return text;
+}
+
+}  // namespace
+
+bool CanShowMessageBoxes() {
+  const QString p = QGuiApplication::platformName();
+  return QApplication::instance() && p != "offscreen" && p != "minimal";
+}
+
+void ShowMessage(bool error, const std::string& text) {
+  if (!CanShowMessageBoxes()) {
+    std::fprintf(stderr, "kysaver: %s\n", Lines(text).c_str());
+    return;
+  }
+  const QString t = QString::fromUtf8(Lines(text).c_str());
+  if (error) QMessageBox::critical(nullptr, " ", t);
+  else QMessageBox::information(nullptr, " ", t);
+}
+
+TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint), FShow(project, *this, ticks), FIgnoreInput(ignoreInput) {
+  setObjectName("KyfmScrSvr");
+  setWindowTitle("fmKyScrSvr");
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  setPalette(pal);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  FScreenW = g.width();
+  FScreenH = g.height();
+  setGeometry(g);
+  FTimer.setSingleShot(true);
+  QObject::connect(&FTimer, &QTimer::timeout, [this] { Step(); });
+  if (TerminationFd() >= 0) {
+    FTermination = std::make_unique<QSocketNotifier>(TerminationFd(), QSocketNotifier::Read);
+    QObject::connect(FTermination.get(), &QSocketNotifier::activated, [this] { EndShow(); });
+  }
+}
+
+TShowWindow::~TShowWindow() = default;
+
+bool TShowWindow::InitFullScreen() {
+  // A context that cannot be made means no full-screen presentation: the plain path serves.
+  QOpenGLContext probe;
+  if (!probe.create()) return false;
+  FGl = new TGlPresenter(this);
+  FGl->setGeometry(0, 0, FScreenW, FScreenH);
+  FGl->show();
+  return true;
+}
+
+void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
+  FFrame = Wrap(canvas);
+  repaint();
+}
+
+void TShowWindow::PresentBack(const TBitmap32& back) {
+  if (FGl) static_cast<TGlPresenter*>(FGl)->SetFrame(Wrap(back));
+}
+
+void TShowWindow::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TShowWindow::ShowInformation(const std::string& text) { ShowMessage(false, text); }
+void TShowWindow::ShowError(const std::string& text) { ShowMessage(true, text); }
+
+void TShowWindow::SetCursorVisible(bool visible) {
+  if (visible) unsetCursor();
+  else setCursor(Qt::BlankCursor);
+}
+
+void TShowWindow::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  if (FFrame.isNull()) p.fillRect(rect(), Qt::black);
+  else p.drawImage(0, 0, FFrame);
+}
+
+void TShowWindow::mouseMoveEvent(QMouseEvent* e) {
+  if (FIgnoreInput) return;
+  const QPoint pos = e->position().toPoint();
+  FShow.FormMouseMove(pos.x(), pos.y());
+  CheckClose();
+}
+
+void TShowWindow::mousePressEvent(QMouseEvent*) {
+  if (FIgnoreInput) return;
+  FShow.FormMouseDown();
+  CheckClose();
+}
+
+void TShowWindow::keyPressEvent(QKeyEvent* e) {
+  if (FIgnoreInput) return;
+  if (e->key() == Qt::Key_F1) FShow.FormKeyDown(TShowKey::F1);
+  else if (!e->text().isEmpty()) FShow.FormKeyPress(e->text().at(0).unicode());
+  else FShow.FormKeyDown(TShowKey::Other);
+  CheckClose();
+}
+
+void TShowWindow::closeEvent(QCloseEvent* e) {
+  EndShow();
+  e->accept();
+}
+
+void TShowWindow::Step() {
+  if (FEnded) return;
+  const uint32_t wait = FShow.FrameStep();
+  CheckClose();
+  if (!FEnded) FTimer.start(static_cast<int>(wait));
+}
+
+// Input only asks to close; the close takes effect here, once the current step is done.
+void TShowWindow::CheckClose() {
+  if (FEnded) return;
+  if (TerminationRequested() || (FShow.CloseRequested() && FShow.FormCloseQuery())) {
+    if (FLoop) FLoop->quit();
+    else EndShow();
+  }
+}
+
+void TShowWindow::EndShow() {
+  if (FEnded) return;
+  FEnded = true;
+  FTimer.stop();
+  FShow.FormClose();
+  hide();
+  if (FLoop) FLoop->quit();
+}
+
+void TShowWindow::RunModal() {
+  showFullScreen();
+  raise();
+  activateWindow();
+  QCoreApplication::processEvents();
+  FShow.FormShow();
+  if (FShow.Running() && !TerminationRequested()) {
+    FTimer.start(0);
+  }
+  // Without pictures the window stays black until the user ends it; closing is always allowed.
+  if (!FEnded && !TerminationRequested()) {
+    QEventLoop loop;
+    FLoop = &loop;
+    loop.exec();
+    FLoop = nullptr;
+  }
+  EndShow();
+}
+
+}  // namespace ky

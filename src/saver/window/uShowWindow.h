@@ -1,0 +1,68 @@
+#pragma once
+// The show's window: borderless, full screen, black, without a cursor. Plain frames are shown
+// 1:1 from the show's canvas; in full-screen presentation an OpenGL surface takes the
+// working-size frame and stretches it over the display.
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+#include "saver/FKyScrSvr.h"
+#include "saver/uShowHost.h"
+
+class QOpenGLWidget;
+class QSocketNotifier;
+
+namespace ky {
+
+class TKyCProject;
+
+class TShowWindow final : public QWidget, public TShowHost {
+ public:
+  // ignoreInput: a daemon's hack, which its owner ends, not the user.
+  TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent = nullptr);
+  ~TShowWindow() override;
+
+  // Shows the window full screen and runs the show until it ends.
+  void RunModal();
+
+  int ScreenWidth() const override { return FScreenW; }
+  int ScreenHeight() const override { return FScreenH; }
+  bool InitFullScreen() override;
+  void PresentCanvas(const TBitmap32& canvas) override;
+  void PresentBack(const TBitmap32& back) override;
+  void ProcessMessages() override;
+  void ShowInformation(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  void SetCursorVisible(bool visible) override;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+  void closeEvent(QCloseEvent*) override;
+
+ private:
+  void Step();
+  void CheckClose();
+  void EndShow();
+
+  TKyfmScrSvr FShow;
+  bool FIgnoreInput;
+  int FScreenW = 0, FScreenH = 0;
+  QImage FFrame;  // wraps the canvas the show drew; no copy
+  QTimer FTimer;
+  QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
+  std::unique_ptr<QSocketNotifier> FTermination;
+  bool FEnded = false;
+  QEventLoop* FLoop = nullptr;
+};
+
+// true when message boxes can reach a user (a real display, not Qt's offscreen or minimal
+// platform); otherwise messages go to stderr.
+bool CanShowMessageBoxes();
+void ShowMessage(bool error, const std::string& text);
+
+}  // namespace ky

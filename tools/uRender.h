@@ -1,0 +1,27 @@
+#pragma once
+// Runs a saver's show headless on a virtual clock and writes the frames as PNG pictures.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ky {
+
+struct TRenderRequest {
+  std::string Saver;
+  std::string OutDir;
+  int Frames = 0;
+  int Width = 1024, Height = 768;
+  uint32_t StartTick = 0;
+  std::vector<std::pair<std::string, std::string>> Settings;  // KEY=VALUE, applied last
+  bool UserSettings = true;
+  std::string Sheet;  // contact sheet of every 10th frame, when set
+};
+
+// Throws TKyError naming the saver, the setting or the file at fault.
+void RenderSaver(const TRenderRequest& request);
+
+// "KEY=VALUE" into its two parts; throws TKyError when there is no "=".
+std::pair<std::string, std::string> ParseSetting(const std::string& text);
+
+}  // namespace ky
