@@ -67,29 +67,26 @@ void RefBilinearRow(uint32_t* dst, const uint32_t* r0, const uint32_t* r1, const
   }
 }
 
-inline uint8_t Clamp14(int32_t acc) {
-  const int32_t v = (acc + (1 << 13)) >> 14;
-  return static_cast<uint8_t>(std::clamp(v, 0, 255));
-}
+constexpr int kVShift = 14 - kIntermediateBits, kHShift = 14 + kIntermediateBits;
 
-void RefVerticalPass(uint8_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n) {
+void RefVerticalPass(int16_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n) {
   for (size_t i = 0; i < n; ++i) {
-    int32_t acc = 0;
+    int32_t acc = 1 << (kVShift - 1);
     for (int k = 0; k < taps; ++k) acc += static_cast<int32_t>(w[k]) * rows[k][i];
-    out[i] = Clamp14(acc);
+    out[i] = static_cast<int16_t>(std::clamp(acc >> kVShift, -32768, 32767));
   }
 }
 
-void RefHorizontalPass(uint32_t* out, const uint32_t* in, const int32_t* start, const int16_t* w, int taps,
+void RefHorizontalPass(uint32_t* out, const int16_t* in, const int32_t* start, const int16_t* w, int taps,
                        size_t n) {
   for (size_t j = 0; j < n; ++j) {
-    const uint32_t* p = in + start[j];
+    const int16_t* p = in + 4 * static_cast<size_t>(start[j]);
     const int16_t* wj = w + j * static_cast<size_t>(taps);
     uint32_t r = 0;
-    for (int s = 0; s < 32; s += 8) {
-      int32_t acc = 0;
-      for (int k = 0; k < taps; ++k) acc += static_cast<int32_t>(wj[k]) * static_cast<int32_t>(Channel(p[k], s));
-      r |= static_cast<uint32_t>(Clamp14(acc)) << s;
+    for (int c = 0; c < 4; ++c) {
+      int32_t acc = 1 << (kHShift - 1);
+      for (int k = 0; k < taps; ++k) acc += static_cast<int32_t>(wj[k]) * p[4 * k + c];
+      r |= static_cast<uint32_t>(std::clamp(acc >> kHShift, 0, 255)) << (8 * c);
     }
     out[j] = r;
   }

@@ -7,6 +7,8 @@
 
 namespace ky::kernels {
 
+constexpr int kIntermediateBits = 6;
+
 struct TKernelTable {
   // c := (c * (256 - alpha) + new * alpha) >> 8 for B, G, R (which equals
   // c + ((alpha * (new - c)) >> 8) with an arithmetic shift); the fourth byte kept.
@@ -19,12 +21,15 @@ struct TKernelTable {
   // and r1 with column weights fx[j] (0..32767) and the row weight fy; alpha becomes 255.
   void (*BilinearRow)(uint32_t* dst, const uint32_t* r0, const uint32_t* r1, const int32_t* x0,
                       const int32_t* fx, size_t n, int32_t fy);
-  // Vertical kernel pass: n bytes of out := clamp((sum_k w[k] * rows[k][i] + 2^13) >> 14).
-  void (*VerticalPass)(uint8_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n);
-  // Horizontal kernel pass over 4-byte pixels: out[j] := clamp((sum_k w[j * taps + k] *
-  // in[start[j] + k] + 2^13) >> 14) per channel.
-  void (*HorizontalPass)(uint32_t* out, const uint32_t* in, const int32_t* start, const int16_t* w,
-                         int taps, size_t n);
+  // Vertical kernel pass: n channel values out[i] := (sum_k w[k] * rows[k][i] + round) >>
+  // (14 - kIntermediateBits), saturated to 16 bits. The weights sum to 2^14; keeping fraction
+  // bits and the sign between the passes keeps the ringing of sharp kernels exact.
+  void (*VerticalPass)(int16_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n);
+  // Horizontal kernel pass over pixels of four 16-bit channels from the vertical pass:
+  // out[j] := clamp((sum_k w[j * taps + k] * in[start[j] + k] + round) >> (14 + kIntermediateBits))
+  // per channel, packed as TColor32. taps is even.
+  void (*HorizontalPass)(uint32_t* out, const int16_t* in, const int32_t* start, const int16_t* w, int taps,
+                         size_t n);
 };
 
 const TKernelTable& ReferenceKernels();

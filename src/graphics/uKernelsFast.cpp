@@ -158,21 +158,17 @@ void SseBilinearRow(uint32_t* dst, const uint32_t* r0, const uint32_t* r1, const
 
 // ---------------- VerticalPass ----------------
 
-inline uint8_t Clamp14Scalar(int32_t acc) {
-  const int32_t v = (acc + (1 << 13)) >> 14;
-  return static_cast<uint8_t>(std::clamp(v, 0, 255));
+constexpr int kVShift = 14 - kIntermediateBits, kHShift = 14 + kIntermediateBits;
+
+inline __m128i PairWeights(const int16_t* w) {
+  int32_t pair;
+  __builtin_memcpy(&pair, w, 4);
+  return _mm_set1_epi32(pair);
 }
 
-void TailVertical(uint8_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t from, size_t n) {
-  for (size_t i = from; i < n; ++i) {
-    int32_t acc = 0;
-    for (int k = 0; k < taps; ++k) acc += static_cast<int32_t>(w[k]) * rows[k][i];
-    out[i] = Clamp14Scalar(acc);
-  }
-}
-
-void SseVerticalPass(uint8_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n) {
-  const __m128i round = _mm_set1_epi32(1 << 13);
+void SseVerticalPass(int16_t* out, const uint8_t* const* rows, const int16_t* w, int taps, size_t n) {
+  const __m128i round = _mm_set1_epi32(1 << (kVShift - 1));
+  const __m128i zero = _mm_setzero_si128();
   size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     __m128i lo = round, hi = round;
@@ -180,128 +176,134 @@ void SseVerticalPass(uint8_t* out, const uint8_t* const* rows, const int16_t* w,
     for (; k + 1 < taps; k += 2) {
       const __m128i a = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k] + i)));
       const __m128i b = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k + 1] + i)));
-      const __m128i wk = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(static_cast<uint16_t>(w[k + 1])) << 16) |
-                                                         static_cast<uint16_t>(w[k])));
+      const __m128i wk = PairWeights(w + k);
       lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), wk));
       hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), wk));
     }
     if (k < taps) {
       const __m128i a = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k] + i)));
       const __m128i wk = _mm_set1_epi32(static_cast<uint16_t>(w[k]));
-      lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, _mm_setzero_si128()), wk));
-      hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, _mm_setzero_si128()), wk));
+      lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, zero), wk));
+      hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, zero), wk));
     }
-    const __m128i v = _mm_packs_epi32(_mm_srai_epi32(lo, 14), _mm_srai_epi32(hi, 14));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_packs_epi32(_mm_srai_epi32(lo, kVShift), _mm_srai_epi32(hi, kVShift)));
   }
-  TailVertical(out, rows, w, taps, i, n);
+  if (i < n) {
+    const uint8_t* shifted[64];
+    if (taps <= 64) {
+      for (int k = 0; k < taps; ++k) shifted[k] = rows[k] + i;
+      ReferenceKernels().VerticalPass(out + i, shifted, w, taps, n - i);
+    } else {
+      for (; i < n; ++i) {
+        int32_t acc = 1 << (kVShift - 1);
+        for (int k = 0; k < taps; ++k) acc += static_cast<int32_t>(w[k]) * rows[k][i];
+        out[i] = static_cast<int16_t>(std::clamp(acc >> kVShift, -32768, 32767));
+      }
+    }
+  }
 }
 
-__attribute__((target("avx2"))) void Avx2VerticalPass(uint8_t* out, const uint8_t* const* rows, const int16_t* w,
+__attribute__((target("avx2"))) void Avx2VerticalPass(int16_t* out, const uint8_t* const* rows, const int16_t* w,
                                                       int taps, size_t n) {
-  const __m256i round = _mm256_set1_epi32(1 << 13);
+  const __m256i round = _mm256_set1_epi32(1 << (kVShift - 1));
+  const __m256i zero = _mm256_setzero_si256();
   size_t i = 0;
   for (; i + 32 <= n; i += 32) {
     __m256i acc[4] = {round, round, round, round};
     int k = 0;
-    for (; k + 1 < taps; k += 2) {
-      const __m256i wk = _mm256_set1_epi32(static_cast<int>(
-          (static_cast<uint32_t>(static_cast<uint16_t>(w[k + 1])) << 16) | static_cast<uint16_t>(w[k])));
+    for (; k < taps; k += 2) {
+      const bool pair = k + 1 < taps;
+      int32_t wp = static_cast<uint16_t>(w[k]);
+      if (pair) __builtin_memcpy(&wp, w + k, 4);
+      const __m256i wk = _mm256_set1_epi32(wp);
       for (int q = 0; q < 2; ++q) {
         const __m256i a =
             _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + i + 16 * q)));
         const __m256i b =
-            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + i + 16 * q)));
+            pair ? _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + i + 16 * q)))
+                 : zero;
         acc[2 * q] = _mm256_add_epi32(acc[2 * q], _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), wk));
         acc[2 * q + 1] = _mm256_add_epi32(acc[2 * q + 1], _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), wk));
       }
     }
-    if (k < taps) {
-      const __m256i wk = _mm256_set1_epi32(static_cast<uint16_t>(w[k]));
-      const __m256i z = _mm256_setzero_si256();
-      for (int q = 0; q < 2; ++q) {
-        const __m256i a =
-            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + i + 16 * q)));
-        acc[2 * q] = _mm256_add_epi32(acc[2 * q], _mm256_madd_epi16(_mm256_unpacklo_epi16(a, z), wk));
-        acc[2 * q + 1] = _mm256_add_epi32(acc[2 * q + 1], _mm256_madd_epi16(_mm256_unpackhi_epi16(a, z), wk));
-      }
-    }
     for (int q = 0; q < 2; ++q) {
-      // unpacklo/hi split each 128-bit lane; packs_epi32 joins them back in order per lane.
-      const __m256i v = _mm256_packs_epi32(_mm256_srai_epi32(acc[2 * q], 14), _mm256_srai_epi32(acc[2 * q + 1], 14));
-      const __m128i packed = _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16 * q), packed);
+      // unpacklo/hi split each 128-bit lane in halves; packs_epi32 joins them back in order.
+      const __m256i v =
+          _mm256_packs_epi32(_mm256_srai_epi32(acc[2 * q], kVShift), _mm256_srai_epi32(acc[2 * q + 1], kVShift));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 16 * q), v);
     }
   }
-  TailVertical(out, rows, w, taps, i, n);
+  if (i < n) {
+    const uint8_t* shifted[64];
+    if (taps <= 64) {
+      for (int k = 0; k < taps; ++k) shifted[k] = rows[k] + i;
+      SseVerticalPass(out + i, shifted, w, taps, n - i);
+    } else {
+      for (; i < n; ++i) {
+        int32_t acc = 1 << (kVShift - 1);
+        for (int k = 0; k < taps; ++k) acc += static_cast<int32_t>(w[k]) * rows[k][i];
+        out[i] = static_cast<int16_t>(std::clamp(acc >> kVShift, -32768, 32767));
+      }
+    }
+  }
 }
 
 // ---------------- HorizontalPass ----------------
 
-// Pairs of neighbouring taps as 16-bit lanes: pixel 0 and 1 channel by channel, then 2 and 3.
-void SseHorizontalPass(uint32_t* out, const uint32_t* in, const int32_t* start, const int16_t* w, int taps,
+// Two neighbouring 16-bit pixels regrouped as (p0.c, p1.c) pairs, channel by channel.
+inline __m128i PairMask() { return _mm_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15); }
+
+void SseHorizontalPass(uint32_t* out, const int16_t* in, const int32_t* start, const int16_t* w, int taps,
                        size_t n) {
-  const __m128i pair01 = _mm_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
-  const __m128i pair23 = _mm_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
-  const __m128i round = _mm_set1_epi32(1 << 13);
+  const __m128i mask = PairMask();
+  const __m128i round = _mm_set1_epi32(1 << (kHShift - 1));
   for (size_t j = 0; j < n; ++j) {
-    const uint32_t* p = in + start[j];
+    const int16_t* p = in + 4 * static_cast<size_t>(start[j]);
     const int16_t* wj = w + j * static_cast<size_t>(taps);
     __m128i acc = round;
     int k = 0;
-    for (; k + 4 <= taps; k += 4) {
-      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
-      const __m128i w01 = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(static_cast<uint16_t>(wj[k + 1])) << 16) |
-                                                          static_cast<uint16_t>(wj[k])));
-      const __m128i w23 = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(static_cast<uint16_t>(wj[k + 3])) << 16) |
-                                                          static_cast<uint16_t>(wj[k + 2])));
-      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_shuffle_epi8(px, pair01), w01));
-      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_shuffle_epi8(px, pair23), w23));
+    for (; k + 2 <= taps; k += 2) {
+      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * k));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_shuffle_epi8(px, mask), PairWeights(wj + k)));
     }
     for (; k < taps; ++k) {
-      const __m128i px = _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(p[k])));
+      const __m128i px = _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 4 * k)));
       acc = _mm_add_epi32(acc, _mm_mullo_epi32(px, _mm_set1_epi32(wj[k])));
     }
-    const __m128i v = _mm_packs_epi32(_mm_srai_epi32(acc, 14), acc);
+    const __m128i v = _mm_packs_epi32(_mm_srai_epi32(acc, kHShift), acc);
     out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(v, v)));
   }
 }
 
-__attribute__((target("avx2"))) void Avx2HorizontalPass(uint32_t* out, const uint32_t* in, const int32_t* start,
+__attribute__((target("avx2"))) void Avx2HorizontalPass(uint32_t* out, const int16_t* in, const int32_t* start,
                                                         const int16_t* w, int taps, size_t n) {
-  if (taps % 4 != 0) {
+  if (taps % 2 != 0) {
     SseHorizontalPass(out, in, start, w, taps, n);
     return;
   }
   // Two output pixels at once, one per 128-bit lane.
-  const __m256i pair01 = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0, -1, 4, -1, 1, -1,
-                                          5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
-  const __m256i pair23 = _mm256_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1, 8, -1, 12,
-                                          -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
-  const __m256i round = _mm256_set1_epi32(1 << 13);
+  const __m256i mask = _mm256_broadcastsi128_si256(PairMask());
+  const __m256i round = _mm256_set1_epi32(1 << (kHShift - 1));
   const size_t t = static_cast<size_t>(taps);
   size_t j = 0;
   for (; j + 2 <= n; j += 2) {
-    const uint32_t* p0 = in + start[j];
-    const uint32_t* p1 = in + start[j + 1];
+    const int16_t* p0 = in + 4 * static_cast<size_t>(start[j]);
+    const int16_t* p1 = in + 4 * static_cast<size_t>(start[j + 1]);
     const int16_t* w0 = w + j * t;
     const int16_t* w1 = w0 + t;
     __m256i acc = round;
-    for (size_t k = 0; k < t; k += 4) {
+    for (size_t k = 0; k < t; k += 2) {
       const __m256i px = _mm256_inserti128_si256(
-          _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + k))),
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + k)), 1);
-      int32_t a01, b01, a23, b23;
-      __builtin_memcpy(&a01, w0 + k, 4);
-      __builtin_memcpy(&a23, w0 + k + 2, 4);
-      __builtin_memcpy(&b01, w1 + k, 4);
-      __builtin_memcpy(&b23, w1 + k + 2, 4);
-      const __m256i w01 = _mm256_setr_epi32(a01, a01, a01, a01, b01, b01, b01, b01);
-      const __m256i w23 = _mm256_setr_epi32(a23, a23, a23, a23, b23, b23, b23, b23);
-      acc = _mm256_add_epi32(acc, _mm256_madd_epi16(_mm256_shuffle_epi8(px, pair01), w01));
-      acc = _mm256_add_epi32(acc, _mm256_madd_epi16(_mm256_shuffle_epi8(px, pair23), w23));
+          _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + 4 * k))),
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + 4 * k)), 1);
+      int32_t a, b;
+      __builtin_memcpy(&a, w0 + k, 4);
+      __builtin_memcpy(&b, w1 + k, 4);
+      const __m256i wk = _mm256_setr_epi32(a, a, a, a, b, b, b, b);
+      acc = _mm256_add_epi32(acc, _mm256_madd_epi16(_mm256_shuffle_epi8(px, mask), wk));
     }
-    const __m256i s = _mm256_srai_epi32(acc, 14);
+    const __m256i s = _mm256_srai_epi32(acc, kHShift);
     const __m128i v = _mm_packs_epi32(_mm256_castsi256_si128(s), _mm256_extracti128_si256(s, 1));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), _mm_packus_epi16(v, v));
   }

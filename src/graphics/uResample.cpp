@@ -95,7 +95,8 @@ void KernelResample(TBitmap32& target, const TRect& d, const TRect& c, const TBi
   // columns so the padded taps read zeros.
   std::vector<int32_t> start(wx.Start.size());
   for (size_t i = 0; i < start.size(); ++i) start[i] = wx.Start[i] - base;
-  std::vector<uint32_t> line(static_cast<size_t>(span) + wx.Taps, 0);
+  // Four 16-bit channels per pixel between the passes.
+  std::vector<int16_t> line((static_cast<size_t>(span) + wx.Taps) * 4, 0);
   std::vector<const uint8_t*> rows(wy.Taps);
   const bool direct = ctx.Mode == dmOpaque;
   std::vector<TColor32> out(direct ? 0 : c.Width());
@@ -105,8 +106,8 @@ void KernelResample(TBitmap32& target, const TRect& d, const TRect& c, const TBi
       const int sy = std::min(wy.Start[i] + t, s.Bottom - 1);
       rows[t] = reinterpret_cast<const uint8_t*>(source.ScanLine(sy) + base);
     }
-    k.VerticalPass(reinterpret_cast<uint8_t*>(line.data()), rows.data(), &wy.Weights[static_cast<size_t>(i) * wy.Taps],
-                   wy.Taps, static_cast<size_t>(span) * 4);
+    k.VerticalPass(line.data(), rows.data(), &wy.Weights[static_cast<size_t>(i) * wy.Taps], wy.Taps,
+                   static_cast<size_t>(span) * 4);
     TColor32* dst = target.ScanLine(y) + c.Left;
     TColor32* o = direct ? dst : out.data();
     k.HorizontalPass(o, line.data(), start.data(), wx.Weights.data(), wx.Taps, static_cast<size_t>(c.Width()));
