@@ -11,6 +11,8 @@
 #include "uSaverBuilder.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
+#include "scene/uSceneInspect.h"
+#include "scene/uSceneWriter.h"
 #include "uRender.h"
 #include "uSaverInspect.h"
 
@@ -18,6 +20,7 @@ namespace {
 
 constexpr const char kUsage[] =
     "usage: kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
+    "       kysaver-tool scene DESCRIPTION -o OUT.kyp\n"
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
     "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n";
@@ -56,8 +59,21 @@ int Inspect(const std::vector<std::string>& args) {
     else return Fail("inspect: unexpected argument \"" + a + "\"\n" + kUsage);
   }
   if (file.empty()) return Fail(std::string("inspect: a file is needed\n") + kUsage);
-  const std::string out = ky::InspectSaver(file, json);
+  // Scene files are recognised by their own header; everything else is read as a saver.
+  const std::string out = ky::LooksLikeSceneFile(file) ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
   std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
+int Scene(const std::vector<std::string>& args) {
+  std::string description, output;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if ((args[i] == "-o" || args[i] == "--output") && i + 1 < args.size()) output = args[++i];
+    else if (description.empty() && !args[i].empty() && args[i][0] != '-') description = args[i];
+    else return Fail("scene: unexpected argument \"" + args[i] + "\"\n" + kUsage);
+  }
+  if (description.empty() || output.empty()) return Fail(std::string("scene: a description and -o OUT are needed\n") + kUsage);
+  ky::BuildSceneFile(description, output);
   return 0;
 }
 
@@ -106,6 +122,7 @@ int main(int argc, char** argv) {
     if (args[0] == "build") return Build(rest);
     if (args[0] == "inspect") return Inspect(rest);
     if (args[0] == "render") return Render(rest);
+    if (args[0] == "scene") return Scene(rest);
     return Fail("unknown command \"" + args[0] + "\"\n" + kUsage);
   } catch (const std::exception& e) {
     return Fail(e.what());

@@ -1,0 +1,273 @@
+// The saver as a user meets it on a display: an Xvfb server started here, input from xdotool,
+// screenshots through X11.
+// GoogleTest before Xlib: Xlib's macros (None, Bool) would break its headers.
+#include <gtest/gtest.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "graphics/uBitmap32.h"
+#include "graphics/uPictureReaders.h"
+#include "testutil.h"
+
+using kytest::RunCommand;
+using kytest::TTempDir;
+
+namespace {
+
+const std::string kTool = KY_BINARY_DIR "/bin/kysaver-tool";
+constexpr int kScreenW = 320, kScreenH = 240;
+
+// An Xvfb server for the whole suite; its display number comes back through -displayfd.
+class TXvfb {
+ public:
+  TXvfb() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    FPid = fork();
+    if (FPid == 0) {
+      close(fds[0]);
+      const int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      const std::string fd = std::to_string(fds[1]);
+      const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr);
+      _exit(127);
+    }
+    close(fds[1]);
+    char buf[16] = {};
+    ssize_t n = 0;
+    for (int tries = 0; tries < 100 && n <= 0; ++tries) n = read(fds[0], buf, sizeof buf - 1);
+    close(fds[0]);
+    if (n > 0) FDisplay = ":" + std::string(buf, static_cast<size_t>(n)).substr(0, std::string(buf).find('\n'));
+  }
+  ~TXvfb() {
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return FDisplay; }
+
+ private:
+  pid_t FPid = -1;
+  std::string FDisplay;
+};
+
+TXvfb& Server() {
+  static TXvfb server;
+  return server;
+}
+
+// A child process with its own environment.
+class TProcess {
+ public:
+  TProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    FPid = fork();
+    if (FPid == 0) {
+      for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+      std::vector<char*> a;
+      for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+      a.push_back(nullptr);
+      execv(a[0], a.data());
+      _exit(127);
+    }
+  }
+  ~TProcess() {
+    if (FPid > 0 && !FDone) {
+      kill(FPid, SIGKILL);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  // The exit status, or -1 when the process is still running after timeoutMs.
+  int Wait(int timeoutMs) {
+    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+      int status = 0;
+      if (waitpid(FPid, &status, WNOHANG) == FPid) {
+        FDone = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+  }
+  void Signal(int s) const { kill(FPid, s); }
+
+ private:
+  pid_t FPid = -1;
+  bool FDone = false;
+};
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// What the screen shows, as 0xRRGGBB values.
+std::vector<uint32_t> Grab(Window w, int& width, int& height) {
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  std::vector<uint32_t> px;
+  if (!d) return px;
+  if (!w) w = DefaultRootWindow(d);
+  XWindowAttributes a{};
+  XGetWindowAttributes(d, w, &a);
+  width = a.width;
+  height = a.height;
+  XImage* img = XGetImage(d, w, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+  if (img) {
+    for (int y = 0; y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x) px.push_back(static_cast<uint32_t>(XGetPixel(img, x, y)) & 0xFFFFFF);
+    XDestroyImage(img);
+  }
+  XCloseDisplay(d);
+  return px;
+}
+
+uint32_t ScreenPixel(int x, int y) {
+  int w = 0, h = 0;
+  const std::vector<uint32_t> px = Grab(0, w, h);
+  return px.empty() ? 0xFFFFFFFF : px[static_cast<size_t>(y) * w + x];
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Server().Display().empty()) GTEST_SKIP() << "Xvfb could not be started";
+    mkdir((dir / "tmp").c_str(), 0700);
+    std::string out;
+    // Two plain pictures and one scene.
+    ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 64x48 xc:'#ff0000' red.bmp && convert -size 64x48 xc:'#0000ff' blue.jpg"
+                         " && convert -size 64x48 xc:'#208020' -fill '#3050a0' -draw 'rectangle 0,24 63,47' lake.png"
+                         " && convert -size 64x48 xc:black -fill '#0000ff' -draw 'rectangle 0,24 63,47' lake-mask.png"
+                         " && convert -size 32x24 xc:'#ffff00' preview.jpg", &out), 0) << out;
+    kytest::WriteFile(dir / "lake.ini",
+                      "[Scene]\nTitle=Lake\nPhoto=lake.png\nMask=lake-mask.png\nPreviewWidth=32\n"
+                      "[Wave1]\nAmplitude=3\nFrequency=10\nPhaseSpeed=15\nDirection=1\nAnimated=1\nPerspective=1\nCycle=360\n");
+    ASSERT_EQ(RunCommand(kTool + " scene '" + dir / "lake.ini" + "' -o '" + dir / "lake.kyp" + "'", &out), 0) << out;
+    kytest::WriteFile(dir / "saver.ini",
+                      "[Default]\nShowImageMode=1\nDuration=30\n[Advance]\nPreviewFile=preview.jpg\n"
+                      "[Pictures]\nred.bmp\nblue.jpg\nlake.kyp\n");
+    ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  }
+  std::vector<std::string> Env() const {
+    return {"DISPLAY=" + Server().Display(), "TMPDIR=" + dir / "tmp", "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir / "tmp"};
+  }
+  std::string Left() const {
+    std::string out;
+    RunCommand("cd '" + dir / "tmp" + "' && find . -mindepth 1 -not -name 'runtime-*' | sort | tr '\\n' ' '", &out);
+    return out;
+  }
+  int Xdotool(const std::string& args) const { return RunCommand("DISPLAY=" + Server().Display() + " xdotool " + args); }
+  // Starts the show and waits until its first picture is on the screen.
+  std::unique_ptr<TProcess> StartShow() {
+    auto p = std::make_unique<TProcess>(std::vector<std::string>{dir / "Garden.scr", "/S"}, Env());
+    for (int i = 0; i < 100 && ScreenPixel(kScreenW / 2, kScreenH / 2) != 0xFF0000; ++i) Pause(50);
+    return p;
+  }
+  TTempDir dir;
+};
+
+}  // namespace
+
+TEST_F(WindowTest, ShowFillsTheScreenLikeTheHeadlessRender) {
+  auto show = StartShow();
+  Pause(300);
+  int w = 0, h = 0;
+  const std::vector<uint32_t> screen = Grab(0, w, h);
+  ASSERT_EQ(w, kScreenW);
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " render '" + dir / "Garden.scr" + "' --out '" + dir / "frames" + "' --frames 1 --size 320x240", &out), 0) << out;
+  ky::TPngPicture frame = ky::ReadPngFile(dir / "frames/frame-00000.png");
+  ASSERT_EQ(frame.Picture.Width(), kScreenW);
+  int differing = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t a = screen[static_cast<size_t>(y) * w + x], b = frame.Picture.Pixel(x, y) & 0xFFFFFF;
+      for (int s : {0, 8, 16})
+        if (std::abs(static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF)) > 8) { ++differing; break; }
+    }
+  EXPECT_LT(differing, w * h / 100) << "pixels that differ from the render";
+  EXPECT_EQ(screen[static_cast<size_t>(h / 2) * w + w / 2], 0xFF0000u);
+  show->Signal(SIGTERM);
+  EXPECT_EQ(show->Wait(2000), 0);
+  EXPECT_EQ(Left(), "");
+}
+
+TEST_F(WindowTest, SmallMouseDriftKeepsItAThreePixelMoveEndsIt) {
+  auto show = StartShow();
+  Xdotool("mousemove 100 100");
+  Pause(100);
+  for (int i = 1; i <= 12; ++i) {
+    Xdotool("mousemove " + std::to_string(100 + i * (i % 2 ? 1 : 2)) + " " + std::to_string(100 + i));
+    Pause(60);
+  }
+  EXPECT_EQ(show->Wait(300), -1) << "drifts of 1-2 pixels ended the show";
+  Xdotool("mousemove_relative 3 0");
+  EXPECT_EQ(show->Wait(1000), 0);
+  EXPECT_EQ(Left(), "");
+}
+
+TEST_F(WindowTest, ClickAndCharacterKeysEndItShiftDoesNot) {
+  {
+    auto show = StartShow();
+    Xdotool("click 1");
+    EXPECT_EQ(show->Wait(1000), 0);
+  }
+  {
+    auto show = StartShow();
+    Xdotool("key Shift_L");
+    Xdotool("key Control_L");
+    EXPECT_EQ(show->Wait(400), -1) << "a key without a character ended the show";
+    Xdotool("key a");
+    EXPECT_EQ(show->Wait(1000), 0);
+  }
+  EXPECT_EQ(Left(), "");
+}
+
+TEST_F(WindowTest, PreviewStaysInItsWindowAndDaemonModeAnimatesOne) {
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  ASSERT_NE(d, nullptr);
+  const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, 80, 60, 0, 0, 0);
+  XMapWindow(d, w);
+  XSync(d, False);
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%lx", w);
+  {
+    TProcess preview({dir / "Garden.scr", "/p", id}, Env());
+    EXPECT_EQ(preview.Wait(5000), 0);
+  }
+  Pause(100);
+  int gw = 0, gh = 0;
+  std::vector<uint32_t> px = Grab(w, gw, gh);
+  ASSERT_EQ(gw, 80);
+  const uint32_t c = px[static_cast<size_t>(30) * gw + 40];
+  EXPECT_GT((c >> 16) & 0xFF, 200u) << std::hex << c;  // the yellow preview picture
+  EXPECT_GT((c >> 8) & 0xFF, 200u) << std::hex << c;
+  EXPECT_LT(c & 0xFF, 60u) << std::hex << c;
+
+  kytest::WriteFile(dir / "saver.ini", "[Default]\n[Pictures]\nlake.kyp\n");
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Lake.scr" + "'", &out), 0) << out;
+  TProcess hack({dir / "Lake.scr", "--root", "--window-id", id}, Env());
+  Pause(800);
+  const std::vector<uint32_t> a = Grab(w, gw, gh);
+  Pause(400);
+  const std::vector<uint32_t> b = Grab(w, gw, gh);
+  EXPECT_NE(a, b) << "the water does not move";
+  const uint32_t land = a[static_cast<size_t>(5) * gw + 40];
+  EXPECT_NEAR(static_cast<int>((land >> 8) & 0xFF), 0x80, 16) << std::hex << land << ": the land of the scene";
+  EXPECT_NEAR(static_cast<int>((land >> 16) & 0xFF), 0x20, 16) << std::hex << land;
+  Xdotool("click 1");
+  EXPECT_EQ(hack.Wait(300), -1) << "input in the daemon's window must not end the show";
+  XDestroyWindow(d, w);
+  XSync(d, False);
+  EXPECT_EQ(hack.Wait(3000), 0) << "the show must end with its window";
+  XCloseDisplay(d);
+  EXPECT_EQ(Left(), "");
+}
