@@ -135,6 +135,8 @@ void TAnimEngine::BuildRegionMap() {
   FTopRow.fill(50000);
   FBottomRow.fill(0);
   FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight, -1);
+  FRuns.clear();
+  FRowRuns.assign(static_cast<size_t>(FHeight) + 1, 0);
   // The map and the row tables rely on the mask having the picture's size; a scene where it
   // does not (only possible when loading failed half-way) is dry everywhere.
   if (FMask->Width() != FWidth || FMask->Height() != FHeight) return;
@@ -150,6 +152,18 @@ void TAnimEngine::BuildRegionMap() {
       r[x] = static_cast<int16_t>(code - 1);
     }
   }
+  for (int y = 0; y < FHeight; ++y) {
+    FRowRuns[y] = FRuns.size();
+    const int16_t* r = &FRegionMap[static_cast<size_t>(y) * FWidth];
+    for (int x = 0; x < FWidth;) {
+      const int k = r[x];
+      int end = x + 1;
+      while (end < FWidth && r[end] == k) ++end;
+      if (k >= 0) FRuns.push_back(TRun{x, end, k});
+      x = end;
+    }
+  }
+  FRowRuns[FHeight] = FRuns.size();
 }
 
 void TAnimEngine::BuildReflection() {
@@ -181,6 +195,7 @@ void TAnimEngine::BuildJitterTable() {
     t.assign(static_cast<size_t>(FWidth), 0);
     if (j > 0)
       for (int32_t& v : t) v = FRandom.Random(j);
+    FJitterZero[i] = std::all_of(t.begin(), t.end(), [](int32_t v) { return v == 0; });
   }
 }
 
@@ -238,11 +253,15 @@ void TAnimEngine::RenderWater() {
       r.Hd = Round(wave::CosAt(u, 360) * r.Amp);
       any = true;
     }
-    if (any) RenderRow(s);
+    if (!any) continue;
+    if (FReferenceKernel)
+      RenderRowReference(s);
+    else
+      RenderRowFast(s);
   }
 }
 
-void TAnimEngine::RenderRow(int s) {
+void TAnimEngine::RenderRowReference(int s) {
   const auto& sets = *FWaveSets;
   // What each wave set needs for this row, gathered once.
   struct TSetRow {
@@ -290,6 +309,146 @@ void TAnimEngine::RenderRow(int s) {
     // A displaced pixel never leaves its own region.
     if (region[static_cast<size_t>(dstRow) * W + srcCol] == k && region[static_cast<size_t>(srcRow) * W + srcCol] == k)
       frame[static_cast<size_t>(dstRow) * W + x] = source[static_cast<size_t>(srcRow) * W + srcCol];
+  }
+}
+
+// The fast kernel splits each row into runs of one wave set. Rows of a set whose every pixel
+// moves alike (row waves or still water, without jitter) become masked copies between two rows;
+// column waves compute their argument with a multiplication instead of the division and fall
+// back to the exact formula wherever the two could round differently.
+void TAnimEngine::RenderRowFast(int s) {
+  const int W = FWidth;
+  const auto& sets = *FWaveSets;
+  for (size_t r = FRowRuns[s]; r < FRowRuns[s + 1]; ++r) {
+    const int x = FRuns[r].X0, end = FRuns[r].X1, k = FRuns[r].K;
+    const TWaveParam& w = sets[k];
+    const TColumnMode mode = ColumnModeOf(w.Direction);
+    if (FJitterZero[k] && (!w.Animated || mode == cmRow)) {
+      RenderRunUniform(s, k, x, end);
+    } else if (w.Animated && mode != cmRow) {
+      RenderRunColumns(s, k, x, end);
+    } else {
+      // Jitter: per-column rows; the reference rule restricted to this run.
+      const int16_t* region = FRegionMap.data();
+      const TColor32* source = FSource->Bits();
+      TColor32* frame = FFrame.Bits();
+      const int H = FHeight;
+      const bool useJitter = JitterMovesDestination(w.Direction);
+      const int32_t* jt = FJitter[k].data();
+      for (int c = x; c < end; ++c) {
+        const int j = useJitter ? jt[c] : 0;
+        const int64_t src = w.Animated ? int64_t{s} + FRow[k].Vd - j : int64_t{s} - jt[c];
+        const int srcRow = ClampInt(src, 0, H - 1);
+        const int dstRow = ClampInt(int64_t{s} - j, 0, H - 1);
+        const int srcCol = w.HorzShift ? ClampInt(int64_t{c} - FRow[k].Hd, 0, W - 1) : c;
+        if (region[static_cast<size_t>(dstRow) * W + srcCol] == k && region[static_cast<size_t>(srcRow) * W + srcCol] == k)
+          frame[static_cast<size_t>(dstRow) * W + c] = source[static_cast<size_t>(srcRow) * W + srcCol];
+      }
+    }
+  }
+}
+
+namespace {
+// dst[x] := src[x] where region[x] == k; every pixel is stored so the loop vectorises.
+void MaskedCopy(TColor32* __restrict dst, const TColor32* __restrict src, const int16_t* __restrict region, int k,
+                int n) {
+  const auto kk = static_cast<int16_t>(k);
+  for (int i = 0; i < n; ++i) dst[i] = region[i] == kk ? src[i] : dst[i];
+}
+// dst[x] := src[x] where both regions are k.
+void MaskedCopy2(TColor32* __restrict dst, const TColor32* __restrict src, const int16_t* __restrict regionA,
+                 const int16_t* __restrict regionB, int k, int n) {
+  const auto kk = static_cast<int16_t>(k);
+  for (int i = 0; i < n; ++i) dst[i] = (regionA[i] == kk) & (regionB[i] == kk) ? src[i] : dst[i];
+}
+}  // namespace
+
+void TAnimEngine::RenderRunUniform(int s, int k, int x0, int x1) {
+  const TWaveParam& w = (*FWaveSets)[k];
+  const int W = FWidth, H = FHeight;
+  const int r = ClampInt(int64_t{s} + (w.Animated ? FRow[k].Vd : 0), 0, H - 1);
+  const int16_t* regS = FRegionMap.data() + static_cast<size_t>(s) * W;
+  const int16_t* regR = FRegionMap.data() + static_cast<size_t>(r) * W;
+  const TColor32* src = FSource->Bits() + static_cast<size_t>(r) * W;
+  TColor32* dst = FFrame.Bits() + static_cast<size_t>(s) * W;
+  if (!w.HorzShift) {
+    // The run lies in region k of row s, so only the source row needs checking.
+    MaskedCopy(dst + x0, src + x0, regR + x0, k, x1 - x0);
+    return;
+  }
+  const int64_t hd = FRow[k].Hd;
+  // Columns whose source x - hd lies inside the picture form one shifted block.
+  const int a = static_cast<int>(std::clamp<int64_t>(hd, x0, x1));
+  const int b = static_cast<int>(std::clamp<int64_t>(W - 1 + hd + 1, a, x1));
+  auto one = [&](int x) {
+    const int sc = ClampInt(x - hd, 0, W - 1);
+    if (regS[sc] == k && regR[sc] == k) dst[x] = src[sc];
+  };
+  for (int x = x0; x < a; ++x) one(x);
+  if (b > a) {
+    const int64_t off = a - hd;
+    MaskedCopy2(dst + a, src + off, regS + off, regR + off, k, b - a);
+  }
+  for (int x = b; x < x1; ++x) one(x);
+}
+
+void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
+  const TWaveParam& w = (*FWaveSets)[k];
+  const TRowWave& row = FRow[k];
+  const int W = FWidth, H = FHeight;
+  const int32_t cycle = wave::EffectiveCycle(w.Cycle);
+  const int32_t phase = FPhase[k];
+  const double f = row.F, amp = row.Amp;
+  const double q = H - s / 2.0;
+  // x * f / 2 * q / H with the division folded into one factor: close to the exact value but
+  // not always equal in the last bits, so values near a half-way point are redone exactly.
+  const double slope = f / 2 * q / H;
+  const bool mirrored = ColumnModeOf(w.Direction) == cmMirrored;
+  // The displacement of every cosine index for this row.
+  int vdT[360];
+  const double* cosT = wave::CosTable().data();
+  for (int i = 0; i < 360; ++i) vdT[i] = static_cast<int>(std::nearbyint(cosT[i] * amp));
+  const bool ampSmall = std::fabs(amp) < 1e9;
+  const int16_t* region = FRegionMap.data();
+  const int16_t* regS = region + static_cast<size_t>(s) * W;
+  const TColor32* source = FSource->Bits();
+  TColor32* dst = FFrame.Bits() + static_cast<size_t>(s) * W;
+  const bool shift = w.HorzShift;
+  const int64_t hd = row.Hd;
+  constexpr int kChunk = 256;
+  int u[kChunk];
+  for (int c0 = x0; c0 < x1; c0 += kChunk) {
+    const int n = std::min(kChunk, x1 - c0);
+    // Pass 1, vectorisable: the rounded arguments and whether any needs the exact formula.
+    const double base = mirrored ? W - 1 - c0 : c0;
+    const double dir = mirrored ? -1.0 : 1.0;
+    int near = 0;
+    for (int i = 0; i < n; ++i) {
+      const double g = (base + dir * i) * slope;
+      const double t = g + phase;
+      const double r = std::nearbyint(t);
+      near |= (std::fabs(t - r) >= 0.5 - 1e-6) | (std::fabs(t) >= 1e8);
+      u[i] = static_cast<int>(std::fabs(t) < 1e8 ? r : 0);
+    }
+    if (near || !ampSmall) {
+      for (int i = 0; i < n; ++i) {
+        const double g = (base + dir * i) * slope;
+        const double t = g + phase;
+        if (std::fabs(t - std::nearbyint(t)) >= 0.5 - 1e-6 || std::fabs(t) >= 1e8) {
+          const int xx = mirrored ? W - 1 - (c0 + i) : c0 + i;
+          u[i] = Round(xx * f / 2 * q / H + phase);
+        }
+      }
+    }
+    // Pass 2: displaced copies.
+    for (int i = 0; i < n; ++i) {
+      const int x = c0 + i;
+      const int vd = ampSmall ? vdT[wave::CosIndex(u[i], cycle)] : Round(cosT[wave::CosIndex(u[i], cycle)] * amp);
+      const int sr = ClampInt(int64_t{s} + vd, 0, H - 1);
+      const int sc = shift ? ClampInt(x - hd, 0, W - 1) : x;
+      if ((!shift || regS[sc] == k) && region[static_cast<size_t>(sr) * W + sc] == k)
+        dst[x] = source[static_cast<size_t>(sr) * W + sc];
+    }
   }
 }
 

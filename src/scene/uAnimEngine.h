@@ -84,6 +84,8 @@ class TAnimEngine {
   TSnow* Snow() { return FSnow.get(); }
   TRain* Rain() { return FRain.get(); }
   TRandom& Random() { return FRandom; }
+  // Renders with the plain per-pixel rule instead of the fast kernel (for tests).
+  void SetReferenceKernel(bool on) { FReferenceKernel = on; }
 
  private:
   bool NeedsOverlay() const;
@@ -92,7 +94,11 @@ class TAnimEngine {
   void BuildReflection();
   void BuildJitterTable();
   void RenderWater();
-  void RenderRow(int s);
+  // The plain per-pixel rule, kept as the reference the fast kernel must match.
+  void RenderRowReference(int s);
+  void RenderRowFast(int s);
+  void RenderRunUniform(int s, int k, int x0, int x1);
+  void RenderRunColumns(int s, int k, int x0, int x1);
   void AdvancePhases(uint32_t dt);
   void DrawObjects();
   void DrawWeather(uint32_t dt);
@@ -123,6 +129,16 @@ class TAnimEngine {
   std::array<int, kWaveSetCount> FTopRow{};
   std::array<int, kWaveSetCount> FBottomRow{};
   std::array<TRowWave, kWaveSetCount> FRow{};
+  std::array<bool, kWaveSetCount> FJitterZero{};
+  // Runs of one wave set within a row, found once per scene: row y holds the runs
+  // FRuns[FRowRuns[y]] .. FRuns[FRowRuns[y + 1] - 1].
+  struct TRun {
+    int X0, X1;
+    int K;
+  };
+  std::vector<TRun> FRuns;
+  std::vector<size_t> FRowRuns;
+  bool FReferenceKernel = false;
   std::unique_ptr<TSnow> FSnow;
   std::unique_ptr<TRain> FRain;
   bool FWeatherOn = false;
