@@ -26,11 +26,10 @@ static_assert(STBI_MAX_DIMENSIONS == ky::kMaxPictureSide, "the BMP reader's own 
 
 namespace ky {
 
-void LoadBmpFromMemory(const void* data, size_t size, TBitmap32& target, std::string_view name) {
-  auto fail = [&](const char* what) {
-    target.SetSize(0, 0);
-    throw EPictureError(std::string(name) + ": " + what);
-  };
+namespace {
+
+void DecodeBmp(const void* data, size_t size, TBitmap32& target, std::string_view name) {
+  auto fail = [&](const char* what) { throw EPictureError(std::string(name) + ": " + what); };
   if (size > 0x7FFFFFFF) fail("BMP data too large");
   const auto* bytes = static_cast<const stbi_uc*>(data);
   int w = 0, h = 0, channels = 0;
@@ -47,6 +46,18 @@ void LoadBmpFromMemory(const void* data, size_t size, TBitmap32& target, std::st
   for (int y = 0; y < h; ++y) {
     TColor32* row = target.ScanLine(y);
     for (int x = 0; x < w; ++x, p += 4) row[x] = MakeColor32(p[0], p[1], p[2], 255);
+  }
+}
+
+}  // namespace
+
+void LoadBmpFromMemory(const void* data, size_t size, TBitmap32& target, std::string_view name) {
+  try {
+    DecodeBmp(data, size, target, name);
+  } catch (...) {
+    // No half-decoded picture is left behind.
+    target.SetSize(0, 0);
+    throw;
   }
 }
 
