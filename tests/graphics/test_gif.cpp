@@ -1,1 +1,307 @@
+// GIF reading on small files written here with giflib's own encoder.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gfxTestUtil.h"
+#include "graphics/uGifImage.h"
+#include "graphics/uPictureReaders.h"
+
+using namespace ky;
+
+namespace {
+
+GifColorType Rgb(int r, int g, int b) {
+  GifColorType c;
+  c.Red = static_cast<GifByteType>(r);
+  c.Green = static_cast<GifByteType>(g);
+  c.Blue = static_cast<GifByteType>(b);
+  return c;
+}
+
+struct TFrameSpec {
+  int Left = 0, Top = 0, Width = 1, Height = 1;
+  bool Interlaced = false;
+  std::vector<GifColorType> Local;  // empty: the global table
+  std::vector<uint8_t> Pixels;      // Width * Height indices, rows top to bottom
+  bool Gce = true;
+  int Delay = 0, Disposal = 0, Transparent = NO_TRANSPARENT_COLOR;
+};
+
+struct TGifSpec {
+  int Width = 4, Height = 3;
+  std::vector<GifColorType> Global = {Rgb(0, 0, 0), Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255)};
+  int Loop = -1;  // -1: no loop extension
+  std::vector<TFrameSpec> Frames;
+};
+
+int WriteToVector(GifFileType* g, const GifByteType* data, int n) {
+  auto* v = static_cast<std::vector<uint8_t>*>(g->UserData);
+  v->insert(v->end(), data, data + n);
+  return n;
+}
+
+ColorMapObject* MapOf(const std::vector<GifColorType>& c) {
+  int n = 2;
+  while (n < static_cast<int>(c.size())) n *= 2;
+  std::vector<GifColorType> padded(c);
+  padded.resize(n, Rgb(0, 0, 0));
+  return GifMakeMapObject(n, padded.data());
+}
+
+std::vector<uint8_t> EncodeGif(const TGifSpec& s) {
+  std::vector<uint8_t> out;
+  int err = 0;
+  GifFileType* g = EGifOpen(&out, WriteToVector, &err);
+  EXPECT_NE(g, nullptr);
+  EGifSetGifVersion(g, true);
+  ColorMapObject* global = MapOf(s.Global);
+  EXPECT_EQ(EGifPutScreenDesc(g, s.Width, s.Height, 8, 0, global), GIF_OK);
+  if (s.Loop >= 0) {
+    const GifByteType loop[3] = {1, static_cast<GifByteType>(s.Loop & 0xFF), static_cast<GifByteType>(s.Loop >> 8)};
+    EGifPutExtensionLeader(g, APPLICATION_EXT_FUNC_CODE);
+    EGifPutExtensionBlock(g, 11, "NETSCAPE2.0");
+    EGifPutExtensionBlock(g, 3, loop);
+    EGifPutExtensionTrailer(g);
+  }
+  for (const TFrameSpec& f : s.Frames) {
+    if (f.Gce) {
+      GraphicsControlBlock gcb{f.Disposal, false, f.Delay, f.Transparent};
+      GifByteType ext[4];
+      EGifGCBToExtension(&gcb, ext);
+      EGifPutExtension(g, GRAPHICS_EXT_FUNC_CODE, 4, ext);
+    }
+    ColorMapObject* local = f.Local.empty() ? nullptr : MapOf(f.Local);
+    EXPECT_EQ(EGifPutImageDesc(g, f.Left, f.Top, f.Width, f.Height, f.Interlaced, local), GIF_OK);
+    std::vector<int> order;
+    if (f.Interlaced) {
+      for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+        for (int y = start; y < f.Height; y += step) order.push_back(y);
+    } else {
+      for (int y = 0; y < f.Height; ++y) order.push_back(y);
+    }
+    for (const int y : order) {
+      std::vector<GifPixelType> row(f.Pixels.begin() + y * f.Width, f.Pixels.begin() + (y + 1) * f.Width);
+      EXPECT_EQ(EGifPutLine(g, row.data(), f.Width), GIF_OK);
+    }
+    if (local != nullptr) GifFreeMapObject(local);
+  }
+  EGifCloseFile(g, &err);
+  GifFreeMapObject(global);
+  return out;
+}
+
+TGifSpec ThreeFrames() {
+  TGifSpec s;
+  s.Loop = 3;
+  TFrameSpec a;  // the whole screen; index 3 transparent
+  a.Width = 4;
+  a.Height = 3;
+  a.Pixels = {1, 1, 3, 1, 2, 3, 2, 2, 1, 1, 1, 3};
+  a.Delay = 7;
+  a.Disposal = 1;
+  a.Transparent = 3;
+  TFrameSpec b;  // a 2 x 2 patch with its own colours, cleared afterwards
+  b.Left = 1;
+  b.Top = 1;
+  b.Width = 2;
+  b.Height = 2;
+  b.Local = {Rgb(10, 20, 30), Rgb(40, 50, 60)};
+  b.Pixels = {0, 1, 1, 0};
+  b.Delay = 0;
+  b.Disposal = 2;
+  TFrameSpec c;  // no control extension, interlaced
+  c.Gce = false;
+  c.Width = 1;
+  c.Height = 3;
+  c.Interlaced = true;
+  c.Pixels = {3, 2, 1};
+  s.Frames = {a, b, c};
+  return s;
+}
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EPictureError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+const TColor32 kR = MakeColor32(255, 0, 0), kG = MakeColor32(0, 255, 0), kB = MakeColor32(0, 0, 255);
+
+}  // namespace
+
+TEST(GifReader, FramesKeepTheirControlExtensionsAndTheLoopCount) {
+  const std::vector<uint8_t> data = EncodeGif(ThreeFrames());
+  const TGifImage g = ReadGifFromMemory(data.data(), data.size(), "three.gif");
+  EXPECT_EQ(g.Width, 4);
+  EXPECT_EQ(g.Height, 3);
+  ASSERT_EQ(g.GlobalColors.size(), 4u);
+  EXPECT_EQ(g.GlobalColors[2], (TGifColor{0, 255, 0}));
+  EXPECT_TRUE(g.HasLoopExtension);
+  EXPECT_EQ(g.LoopCount, 3);
+  ASSERT_EQ(g.Frames.size(), 3u);
+
+  const TGifFrame& a = g.Frames[0];
+  EXPECT_TRUE(a.Control.Present);
+  EXPECT_EQ(a.Control.Delay, 7);
+  EXPECT_EQ(a.Control.Disposal, gdKeep);
+  EXPECT_TRUE(a.Control.Transparent);
+  EXPECT_EQ(a.Control.TransparentIndex, 3);
+  EXPECT_EQ(a.Indices, (std::vector<uint8_t>{1, 1, 3, 1, 2, 3, 2, 2, 1, 1, 1, 3}));
+  EXPECT_TRUE(a.LocalColors.empty());
+
+  const TGifFrame& b = g.Frames[1];
+  EXPECT_EQ(b.Control.Delay, 0);
+  EXPECT_EQ(b.Control.Disposal, gdBackground);
+  EXPECT_FALSE(b.Control.Transparent);
+  EXPECT_EQ(b.Left, 1);
+  EXPECT_EQ(b.Top, 1);
+  EXPECT_EQ(b.Width, 2);
+  ASSERT_EQ(b.LocalColors.size(), 2u);
+  EXPECT_EQ(b.LocalColors[1], (TGifColor{40, 50, 60}));
+
+  const TGifFrame& c = g.Frames[2];
+  EXPECT_FALSE(c.Control.Present);
+  EXPECT_TRUE(c.Interlaced);
+  EXPECT_EQ(c.Indices, (std::vector<uint8_t>{3, 2, 1}));  // rows back in picture order
+
+  EXPECT_EQ(g.FindGlobalColor(TGifColor{0, 0, 255}), 3);
+  EXPECT_EQ(g.FindGlobalColor(TGifColor{1, 2, 3}), -1);
+}
+
+TEST(GifReader, NoLoopExtensionAndOneFrame) {
+  TGifSpec s = ThreeFrames();
+  s.Loop = -1;
+  s.Frames.resize(1);
+  const std::vector<uint8_t> data = EncodeGif(s);
+  const TGifImage g = ReadGifFromMemory(data.data(), data.size());
+  EXPECT_FALSE(g.HasLoopExtension);
+  EXPECT_EQ(g.Frames.size(), 1u);
+  s.Loop = 0;  // endless
+  const std::vector<uint8_t> endless = EncodeGif(s);
+  const TGifImage e = ReadGifFromMemory(endless.data(), endless.size());
+  EXPECT_TRUE(e.HasLoopExtension);
+  EXPECT_EQ(e.LoopCount, 0);
+}
+
+TEST(GifReader, CompositedFramesFollowDisposalAndTransparency) {
+  const std::vector<uint8_t> data = EncodeGif(ThreeFrames());
+  const TGifImage g = ReadGifFromMemory(data.data(), data.size());
+  const std::vector<TBitmap32> f = ComposeGifFrames(g);
+  ASSERT_EQ(f.size(), 3u);
+  const TColor32 q = MakeColor32(10, 20, 30), w = MakeColor32(40, 50, 60);
+  // Frame 0 on an empty (transparent) screen; index 3 is transparent.
+  const TColor32 f0[3][4] = {{kR, kR, 0, kR}, {kG, 0, kG, kG}, {kR, kR, kR, 0}};
+  // Frame 1 over frame 0 (kept).
+  const TColor32 f1[3][4] = {{kR, kR, 0, kR}, {kG, q, w, kG}, {kR, w, q, 0}};
+  // Frame 1's area goes back to the background; frame 2 has no transparency, so its index 3
+  // shows blue.
+  const TColor32 f2[3][4] = {{kB, kR, 0, kR}, {kG, 0, 0, kG}, {kR, 0, 0, 0}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) {
+      EXPECT_EQ(f[0].Pixel(x, y), f0[y][x]) << "frame 0 at " << x << "," << y;
+      EXPECT_EQ(f[1].Pixel(x, y), f1[y][x]) << "frame 1 at " << x << "," << y;
+      EXPECT_EQ(f[2].Pixel(x, y), f2[y][x]) << "frame 2 at " << x << "," << y;
+    }
+  // Painting without transparency draws the transparent index in its colour.
+  TGifRenderer r(g);
+  TBitmap32 t;
+  r.Reset(t);
+  r.PaintFrame(0, t, false);
+  EXPECT_EQ(t.Pixel(2, 0), kB);
+}
+
+TEST(GifReader, RestoreToPreviousAndFramesOutsideTheScreen) {
+  TGifSpec s;
+  s.Width = 3;
+  s.Height = 1;
+  TFrameSpec base;
+  base.Width = 3;
+  base.Pixels = {1, 1, 1};
+  base.Disposal = 1;
+  TFrameSpec over;  // drawn, then the screen goes back to the base
+  over.Left = 1;
+  over.Width = 1;
+  over.Pixels = {2};
+  over.Disposal = 3;
+  TFrameSpec edge;  // reaches past the right edge: clipped to the screen
+  edge.Left = 2;
+  edge.Width = 3;
+  edge.Pixels = {3, 2, 2};
+  s.Frames = {base, over, edge};
+  const std::vector<uint8_t> data = EncodeGif(s);
+  const TGifImage g = ReadGifFromMemory(data.data(), data.size());
+  ASSERT_EQ(g.Frames.size(), 3u);
+  EXPECT_EQ(g.Frames[2].Width, 1);
+  EXPECT_EQ(g.Frames[2].Indices, std::vector<uint8_t>{3});
+  const std::vector<TBitmap32> f = ComposeGifFrames(g);
+  EXPECT_EQ(f[1].Pixel(1, 0), kG);
+  EXPECT_EQ(f[2].Pixel(0, 0), kR);
+  EXPECT_EQ(f[2].Pixel(1, 0), kR);  // restored
+  EXPECT_EQ(f[2].Pixel(2, 0), kB);
+}
+
+TEST(GifReader, LoadedAsAPictureItIsTheFirstFrameOpaque) {
+  kytest::TTempDir dir;
+  kytest::WriteBytes(dir.File("a.Gif"), EncodeGif(ThreeFrames()));
+  TBitmap32 b;
+  LoadPictureFromFile(dir.File("a.Gif"), b);
+  ASSERT_EQ(b.Width(), 4);
+  EXPECT_EQ(b.Pixel(0, 0), kR);
+  EXPECT_EQ(b.Pixel(2, 0), MakeColor32(0, 0, 0, 255));  // transparent shows as black
+}
+
+TEST(GifReader, LimitsOnFramesAndDecodedSize) {
+  TGifSpec many;
+  many.Width = many.Height = 1;
+  TFrameSpec one;
+  one.Pixels = {1};
+  many.Frames.assign(1001, one);
+  const std::vector<uint8_t> a = EncodeGif(many);
+  EXPECT_EQ(ErrorOf([&] { ReadGifFromMemory(a.data(), a.size(), "many.gif"); }),
+            "many.gif: too many GIF frames (more than 1000)");
+  many.Frames.resize(1000);
+  const std::vector<uint8_t> b = EncodeGif(many);
+  EXPECT_EQ(ReadGifFromMemory(b.data(), b.size()).Frames.size(), 1000u);
+  // 8192 x 8192 is 256 MiB per composited frame: a third frame passes 512 MiB.
+  TGifSpec big;
+  big.Width = big.Height = 8192;
+  big.Frames.assign(3, one);
+  const std::vector<uint8_t> c = EncodeGif(big);
+  EXPECT_EQ(ErrorOf([&] { ReadGifFromMemory(c.data(), c.size(), "big.gif"); }),
+            "big.gif: GIF frames too large (3 frames of 8192 \u00d7 8192)");
+  big.Width = big.Height = 16384;
+  big.Frames.resize(1);
+  const std::vector<uint8_t> d = EncodeGif(big);
+  EXPECT_EQ(ErrorOf([&] { ReadGifFromMemory(d.data(), d.size(), "huge.gif"); }),
+            "huge.gif: picture too large (16384 \u00d7 16384)");
+}
+
+TEST(GifReader, TruncatedAndCorruptFilesRaiseErrors) {
+  const std::vector<uint8_t> good = EncodeGif(ThreeFrames());
+  for (const size_t cut : {size_t{0}, size_t{5}, size_t{13}, good.size() / 2, good.size() - 2}) {
+    const std::vector<uint8_t> part(good.begin(), good.begin() + static_cast<long>(cut));
+    EXPECT_EQ(ErrorOf([&] { ReadGifFromMemory(part.data(), part.size(), "cut.gif"); }).rfind("cut.gif: ", 0), 0u)
+        << cut;
+  }
+  // Random damage: an error or a picture, never a crash or a hang.
+  std::mt19937 rng(11);
+  for (int i = 0; i < 300; ++i) {
+    std::vector<uint8_t> bad = good;
+    for (int k = 0; k < 3; ++k) bad[13 + rng() % (bad.size() - 13)] = static_cast<uint8_t>(rng());
+    try {
+      const TGifImage g = ReadGifFromMemory(bad.data(), bad.size(), "bad.gif");
+      const std::vector<TBitmap32> f = ComposeGifFrames(g);
+      EXPECT_EQ(f.size(), g.Frames.size());
+    } catch (const EPictureError&) {
+    }
+  }
+}
