@@ -29,10 +29,12 @@ class SaverTest : public ::testing::Test {
                       "[General]\nProductName=Garden\n[Default]\nDuration=10\nStretch=0\n"
                       "[Pictures]\na.jpg\nb.jpg\n\nc.bmp\n[Music]\none.mp3\nmusic/two.ogg\n");
     mkdir((dir / "tmp").c_str(), 0700);
+    mkdir((dir / "run").c_str(), 0700);
   }
+  // Without a display and without Qt's headless platforms, as over ssh.
   std::string RunSaver(const std::string& exe, const std::string& args, int* status) {
     std::string out;
-    *status = RunCommand("TMPDIR='" + dir / "tmp" + "' '" + exe + "' " + args, &out);
+    *status = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TMPDIR='" + dir / "tmp" + "' '" + exe + "' " + args, &out);
     return out;
   }
   TTempDir dir;
@@ -55,22 +57,43 @@ TEST_F(SaverTest, BuiltSaverRunsItsModesAndLeavesNothing) {
     EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
 
   int status = -1;
-  for (const char* mode : {"/S", "/C", "-s", "", "/x"}) {
+  for (const char* mode : {"/C", "", "/x", "/a 123"}) {
     out = RunSaver(dir / "Garden.scr", mode, &status);
     EXPECT_EQ(status, 0) << mode << ": " << out;
     EXPECT_EQ(out, "") << mode;
     EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
   }
-  // The preview mode leaves its files for the next start to clean: that shows where they go.
+  // The show runs on Qt's headless platform until SIGTERM ends it cleanly.
+  for (const char* mode : {"/S", "-s"}) {
+    status = RunCommand("QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + dir / "run" + "' TMPDIR='" + dir / "tmp" + "' timeout --preserve-status -s TERM 1 '" +
+                            dir / "Garden.scr" + "' " + mode, &out);
+    EXPECT_EQ(status, 0) << mode << ": " << out;
+    EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
+  }
+  // The preview mode leaves its files for the next start to clean: that shows where they go
+  // (this saver has no preview picture, so nothing is drawn).
   out = RunSaver(dir / "Garden.scr", "/p 1234", &status);
   EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out, "");
   const std::string left = Listing(dir / "tmp");
   EXPECT_EQ(left.find("./R2FyZGVu "), 0u) << left;  // Base64 of "Garden"
   for (const char* f : {"/a.jpg ", "/b.jpg ", "/c.bmp ", "/one.mp3 ", "/two.ogg ", "/KyC.res ", "/KyGUI.kyu "})
     EXPECT_NE(left.find(f), std::string::npos) << f << " in " << left;
-  out = RunSaver(dir / "Garden.scr", "/S", &status);
+  out = RunSaver(dir / "Garden.scr", "/C", &status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(Listing(dir / "tmp"), "");
+}
+
+TEST_F(SaverTest, ShowWithoutADisplaySaysSoAndCleansUp) {
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  int status = -1;
+  for (const char* mode : {"/S", "-root"}) {
+    out = RunSaver(dir / "Garden.scr", mode, &status);
+    EXPECT_EQ(status, 1) << mode;
+    EXPECT_EQ(out, "kysaver: no display to show the saver on\n") << mode;
+    EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
+  }
 }
 
 TEST_F(SaverTest, PlayerWithoutPackageSaysSo) {

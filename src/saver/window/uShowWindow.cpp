@@ -12,7 +12,11 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #include "platform/uSignals.h"
 
@@ -159,7 +163,16 @@ void TShowWindow::closeEvent(QCloseEvent* e) {
 
 void TShowWindow::Step() {
   if (FEnded) return;
+  const auto t0 = std::chrono::steady_clock::now();
   const uint32_t wait = FShow.FrameStep();
+  const auto t1 = std::chrono::steady_clock::now();
+  if (FStepMicros.size() < 100000) {
+    FStartMicros.push_back(std::chrono::duration_cast<std::chrono::microseconds>(t0.time_since_epoch()).count());
+    FStepMicros.push_back(std::chrono::duration_cast<std::chrono::microseconds>(t1 - t0).count());
+    if (FFirstFrameWallMs == 0)
+      FFirstFrameWallMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::system_clock::now().time_since_epoch()).count();
+  }
   CheckClose();
   if (!FEnded) FTimer.start(static_cast<int>(wait));
 }
@@ -173,9 +186,31 @@ void TShowWindow::CheckClose() {
   }
 }
 
+void TShowWindow::WriteStats() const {
+  const char* path = std::getenv("KYSAVER_STATS");
+  if (!path || !*path || FStepMicros.empty()) return;
+  auto percentile = [](std::vector<int64_t> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<size_t>(p * (v.size() - 1) + 0.5))];
+  };
+  std::vector<int64_t> intervals;
+  for (size_t i = 1; i < FStartMicros.size(); ++i) intervals.push_back(FStartMicros[i] - FStartMicros[i - 1]);
+  std::ofstream out(path);
+  out << "frames " << FStepMicros.size() << "\n"
+      << "first_frame_wall_ms " << FFirstFrameWallMs << "\n"
+      << "step_us_p50 " << percentile(FStepMicros, 0.50) << "\n"
+      << "step_us_p95 " << percentile(FStepMicros, 0.95) << "\n"
+      << "step_us_p99 " << percentile(FStepMicros, 0.99) << "\n";
+  if (!intervals.empty())
+    out << "interval_us_p50 " << percentile(intervals, 0.50) << "\n"
+        << "interval_us_p95 " << percentile(intervals, 0.95) << "\n"
+        << "interval_us_p99 " << percentile(intervals, 0.99) << "\n";
+}
+
 void TShowWindow::EndShow() {
   if (FEnded) return;
   FEnded = true;
+  WriteStats();
   FTimer.stop();
   FShow.FormClose();
   hide();
@@ -184,8 +219,10 @@ void TShowWindow::EndShow() {
 
 void TShowWindow::RunModal() {
   showFullScreen();
-  raise();
-  activateWindow();
+  if (CanShowMessageBoxes()) {  // a real display: take the keyboard
+    raise();
+    activateWindow();
+  }
   QCoreApplication::processEvents();
   FShow.FormShow();
   if (FShow.Running() && !TerminationRequested()) {

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "saver/FKyScrSvr.h"
 #include "saver/uShowHost.h"
@@ -58,6 +59,10 @@ class TShowWindow final : public QWidget, public TShowHost {
   std::unique_ptr<QSocketNotifier> FTermination;
   bool FEnded = false;
   QEventLoop* FLoop = nullptr;
+  // Frame timing for measurements, written at the end when KYSAVER_STATS names a file.
+  std::vector<int64_t> FStepMicros, FStartMicros;
+  int64_t FFirstFrameWallMs = 0;
+  void WriteStats() const;
 };
 
 // true when message boxes can reach a user (a real display, not Qt's offscreen or minimal
