@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE4_1__)
+#include <smmintrin.h>
+#endif
+
 #include "platform/uNumbers.h"
 #include "scene/uClock.h"
 #include "scene/uFileIO.h"
@@ -350,13 +354,61 @@ void TAnimEngine::RenderRowFast(int s) {
 
 namespace {
 // dst[x] := src[x] where region[x] == k; every pixel is stored so the loop vectorises.
-void MaskedCopy(TColor32* __restrict dst, const TColor32* __restrict src, const int16_t* __restrict region, int k,
-                int n) {
+__attribute__((target_clones("avx2", "default"))) void MaskedCopy(TColor32* __restrict dst,
+                                                                   const TColor32* __restrict src,
+                                                                   const int16_t* __restrict region, int k, int n) {
   const auto kk = static_cast<int16_t>(k);
   for (int i = 0; i < n; ++i) dst[i] = region[i] == kk ? src[i] : dst[i];
 }
+
+// The cosine indices of n columns at base, base + dir, ...: t = x * slope + phase rounded to
+// u, then |u| mod cycle mod 360. Returns non-zero when some t lies within 1e-6 of a half-way
+// point or is huge; those columns must be redone with the exact formula.
+int ColumnIndices(int n, double base, double dir, double slope, double phase, double cycle, double invCycle,
+                  int* __restrict idx) {
+  int i = 0;
+  int near = 0;
+#if defined(__SSE4_1__)
+  const __m128d signMask = _mm_set1_pd(-0.0);
+  const __m128d tieLimit = _mm_set1_pd(0.5 - 1e-6), bigLimit = _mm_set1_pd(1e8);
+  const __m128d vSlope = _mm_set1_pd(slope), vPhase = _mm_set1_pd(phase), vHalf = _mm_set1_pd(0.5);
+  const __m128d vCycle = _mm_set1_pd(cycle), vInvCycle = _mm_set1_pd(invCycle);
+  const __m128d v360 = _mm_set1_pd(360.0), vInv360 = _mm_set1_pd(1.0 / 360);
+  const __m128d step = _mm_set1_pd(2 * dir);
+  __m128d x = _mm_set_pd(base + dir, base);
+  __m128d flags = _mm_setzero_pd();
+  for (; i + 2 <= n; i += 2, x = _mm_add_pd(x, step)) {
+    const __m128d t = _mm_add_pd(_mm_mul_pd(x, vSlope), vPhase);
+    const __m128d r = _mm_round_pd(t, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
+    const __m128d at = _mm_andnot_pd(signMask, t);
+    const __m128d e = _mm_andnot_pd(signMask, _mm_sub_pd(t, r));
+    flags = _mm_or_pd(flags, _mm_or_pd(_mm_cmpge_pd(e, tieLimit), _mm_cmpge_pd(at, bigLimit)));
+    const __m128d a = _mm_and_pd(_mm_andnot_pd(signMask, r), _mm_cmplt_pd(at, bigLimit));
+    const __m128d q = _mm_cvtepi32_pd(_mm_cvttpd_epi32(_mm_mul_pd(_mm_add_pd(a, vHalf), vInvCycle)));
+    const __m128d m = _mm_sub_pd(a, _mm_mul_pd(vCycle, q));
+    const __m128d q2 = _mm_cvtepi32_pd(_mm_cvttpd_epi32(_mm_mul_pd(_mm_add_pd(m, vHalf), vInv360)));
+    const __m128d d = _mm_sub_pd(m, _mm_mul_pd(v360, q2));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(idx + i), _mm_cvttpd_epi32(d));
+  }
+  near = _mm_movemask_pd(flags);
+#endif
+  for (; i < n; ++i) {
+    const double t = (base + dir * i) * slope + phase;
+    const double r = std::nearbyint(t);
+    if (std::fabs(t - r) >= 0.5 - 1e-6 || std::fabs(t) >= 1e8) {
+      near = 1;
+      idx[i] = 0;
+      continue;
+    }
+    const double a = std::fabs(r);
+    const double m = a - cycle * static_cast<int>((a + 0.5) * invCycle);
+    idx[i] = static_cast<int>(m - 360.0 * static_cast<int>((m + 0.5) * (1.0 / 360)));
+  }
+  return near;
+}
+
 // dst[x] := src[x] where both regions are k.
-void MaskedCopy2(TColor32* __restrict dst, const TColor32* __restrict src, const int16_t* __restrict regionA,
+__attribute__((target_clones("avx2", "default"))) void MaskedCopy2(TColor32* __restrict dst, const TColor32* __restrict src, const int16_t* __restrict regionA,
                  const int16_t* __restrict regionB, int k, int n) {
   const auto kk = static_cast<int16_t>(k);
   for (int i = 0; i < n; ++i) dst[i] = (regionA[i] == kk) & (regionB[i] == kk) ? src[i] : dst[i];
@@ -404,50 +456,50 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
   // not always equal in the last bits, so values near a half-way point are redone exactly.
   const double slope = f / 2 * q / H;
   const bool mirrored = ColumnModeOf(w.Direction) == cmMirrored;
-  // The displacement of every cosine index for this row.
-  int vdT[360];
+  // Where the source row of every cosine index starts, for this row.
   const double* cosT = wave::CosTable().data();
-  for (int i = 0; i < 360; ++i) vdT[i] = static_cast<int>(std::nearbyint(cosT[i] * amp));
-  const bool ampSmall = std::fabs(amp) < 1e9;
+  int64_t rowAt[360];
+  for (int i = 0; i < 360; ++i) rowAt[i] = int64_t{ClampInt(int64_t{s} + Round(cosT[i] * amp), 0, H - 1)} * W;
   const int16_t* region = FRegionMap.data();
   const int16_t* regS = region + static_cast<size_t>(s) * W;
   const TColor32* source = FSource->Bits();
   TColor32* dst = FFrame.Bits() + static_cast<size_t>(s) * W;
   const bool shift = w.HorzShift;
   const int64_t hd = row.Hd;
+  const double c = cycle;
+  const double invCycle = 1.0 / c;
   constexpr int kChunk = 256;
-  int u[kChunk];
+  int idx[kChunk];
   for (int c0 = x0; c0 < x1; c0 += kChunk) {
     const int n = std::min(kChunk, x1 - c0);
-    // Pass 1, vectorisable: the rounded arguments and whether any needs the exact formula.
+    // Pass 1: the cosine index of every column, and whether any column needs the exact
+    // formula. |u| mod C mod 360 is done in doubles: for a whole a >= 0, (a + 0.5) / C is never
+    // close to a whole number, so the rounded quotient truncates like the exact one.
     const double base = mirrored ? W - 1 - c0 : c0;
     const double dir = mirrored ? -1.0 : 1.0;
-    int near = 0;
-    for (int i = 0; i < n; ++i) {
-      const double g = (base + dir * i) * slope;
-      const double t = g + phase;
-      const double r = std::nearbyint(t);
-      near |= (std::fabs(t - r) >= 0.5 - 1e-6) | (std::fabs(t) >= 1e8);
-      u[i] = static_cast<int>(std::fabs(t) < 1e8 ? r : 0);
-    }
-    if (near || !ampSmall) {
+    int near = ColumnIndices(n, base, dir, slope, phase, c, invCycle, idx);
+    if (near) {
       for (int i = 0; i < n; ++i) {
-        const double g = (base + dir * i) * slope;
-        const double t = g + phase;
+        const double t = (base + dir * i) * slope + phase;
         if (std::fabs(t - std::nearbyint(t)) >= 0.5 - 1e-6 || std::fabs(t) >= 1e8) {
           const int xx = mirrored ? W - 1 - (c0 + i) : c0 + i;
-          u[i] = Round(xx * f / 2 * q / H + phase);
+          idx[i] = static_cast<int>(wave::CosIndex(Round(xx * f / 2 * q / H + phase), cycle));
         }
       }
     }
     // Pass 2: displaced copies.
-    for (int i = 0; i < n; ++i) {
-      const int x = c0 + i;
-      const int vd = ampSmall ? vdT[wave::CosIndex(u[i], cycle)] : Round(cosT[wave::CosIndex(u[i], cycle)] * amp);
-      const int sr = ClampInt(int64_t{s} + vd, 0, H - 1);
-      const int sc = shift ? ClampInt(x - hd, 0, W - 1) : x;
-      if ((!shift || regS[sc] == k) && region[static_cast<size_t>(sr) * W + sc] == k)
-        dst[x] = source[static_cast<size_t>(sr) * W + sc];
+    if (!shift) {
+      for (int i = 0; i < n; ++i) {
+        const int64_t o = rowAt[idx[i]] + c0 + i;
+        if (region[o] == k) dst[c0 + i] = source[o];
+      }
+    } else {
+      for (int i = 0; i < n; ++i) {
+        const int x = c0 + i;
+        const int sc = ClampInt(x - hd, 0, W - 1);
+        const int64_t o = rowAt[idx[i]] + sc;
+        if (regS[sc] == k && region[o] == k) dst[x] = source[o];
+      }
     }
   }
 }
