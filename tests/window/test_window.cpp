@@ -233,6 +233,26 @@ TEST_F(WindowTest, ClickAndCharacterKeysEndItShiftDoesNot) {
   EXPECT_EQ(Left(), "");
 }
 
+TEST_F(WindowTest, FullScreenPresentationStretchesTheWorkingSizeAndFallsBack) {
+  kytest::WriteFile(dir / "dx.ini", "[Default]\nDirectX=1\nDirectXQuality=2\nStretch=0\n[Pictures]\nred.bmp\n");
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "dx.ini" + "' -o '" + dir / "Dx.scr" + "'", &out), 0) << out;
+  // With OpenGL the 640 x 480 working surface covers the whole screen; without it the plain
+  // window shows the 64 x 48 picture at its own size, centred.
+  for (const bool gl : {true, false}) {
+    std::vector<std::string> env = Env();
+    if (!gl) env.push_back("QT_XCB_GL_INTEGRATION=none");
+    TProcess show({dir / "Dx.scr", "/S"}, env);
+    for (int i = 0; i < 100 && ScreenPixel(kScreenW / 2, kScreenH / 2) != 0xFF0000; ++i) Pause(50);
+    Pause(200);
+    EXPECT_EQ(ScreenPixel(kScreenW / 2, kScreenH / 2), 0xFF0000u) << gl;
+    EXPECT_EQ(ScreenPixel(2, 2), gl ? 0xFF0000u : 0u) << gl;
+    show.Signal(SIGTERM);
+    EXPECT_EQ(show.Wait(2000), 0);
+  }
+  EXPECT_EQ(Left(), "");
+}
+
 TEST_F(WindowTest, PreviewStaysInItsWindowAndDaemonModeAnimatesOne) {
   Display* d = XOpenDisplay(Server().Display().c_str());
   ASSERT_NE(d, nullptr);
