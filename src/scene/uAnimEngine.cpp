@@ -361,13 +361,17 @@ __attribute__((target_clones("avx2", "default"))) void MaskedCopy(TColor32* __re
   for (int i = 0; i < n; ++i) dst[i] = region[i] == kk ? src[i] : dst[i];
 }
 
-// The cosine indices of n columns at base, base + dir, ...: t = x * slope + phase rounded to
-// u, then |u| mod cycle mod 360. Returns non-zero when some t lies within 1e-6 of a half-way
-// point or is huge; those columns must be redone with the exact formula.
-int ColumnIndices(int n, double base, double dir, double slope, double phase, double cycle, double invCycle,
-                  int* __restrict idx) {
+constexpr int kColumnChunk = 256;
+
+// The cosine indices of n (at most kColumnChunk) columns at base, base + dir, ...:
+// t = x * slope + phase rounded to u, then |u| mod cycle mod 360. Columns whose t lies within
+// 1e-6 of a half-way point or is huge get their bit set in redo; the caller must compute
+// those with the exact formula. Returns whether any bit is set.
+bool ColumnIndices(int n, double base, double dir, double slope, double phase, double cycle, double invCycle,
+                   int* __restrict idx, uint64_t* __restrict redo) {
   int i = 0;
-  int near = 0;
+  for (int w = 0; w < kColumnChunk / 64; ++w) redo[w] = 0;
+  uint64_t any = 0;
 #if defined(__SSE4_1__)
   const __m128d signMask = _mm_set1_pd(-0.0);
   const __m128d tieLimit = _mm_set1_pd(0.5 - 1e-6), bigLimit = _mm_set1_pd(1e8);
@@ -376,13 +380,15 @@ int ColumnIndices(int n, double base, double dir, double slope, double phase, do
   const __m128d v360 = _mm_set1_pd(360.0), vInv360 = _mm_set1_pd(1.0 / 360);
   const __m128d step = _mm_set1_pd(2 * dir);
   __m128d x = _mm_set_pd(base + dir, base);
-  __m128d flags = _mm_setzero_pd();
   for (; i + 2 <= n; i += 2, x = _mm_add_pd(x, step)) {
     const __m128d t = _mm_add_pd(_mm_mul_pd(x, vSlope), vPhase);
     const __m128d r = _mm_round_pd(t, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
     const __m128d at = _mm_andnot_pd(signMask, t);
     const __m128d e = _mm_andnot_pd(signMask, _mm_sub_pd(t, r));
-    flags = _mm_or_pd(flags, _mm_or_pd(_mm_cmpge_pd(e, tieLimit), _mm_cmpge_pd(at, bigLimit)));
+    const auto bits = static_cast<uint64_t>(
+        _mm_movemask_pd(_mm_or_pd(_mm_cmpge_pd(e, tieLimit), _mm_cmpge_pd(at, bigLimit))));
+    redo[i >> 6] |= bits << (i & 63);
+    any |= bits;
     const __m128d a = _mm_and_pd(_mm_andnot_pd(signMask, r), _mm_cmplt_pd(at, bigLimit));
     const __m128d q = _mm_cvtepi32_pd(_mm_cvttpd_epi32(_mm_mul_pd(_mm_add_pd(a, vHalf), vInvCycle)));
     const __m128d m = _mm_sub_pd(a, _mm_mul_pd(vCycle, q));
@@ -390,13 +396,13 @@ int ColumnIndices(int n, double base, double dir, double slope, double phase, do
     const __m128d d = _mm_sub_pd(m, _mm_mul_pd(v360, q2));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(idx + i), _mm_cvttpd_epi32(d));
   }
-  near = _mm_movemask_pd(flags);
 #endif
   for (; i < n; ++i) {
     const double t = (base + dir * i) * slope + phase;
     const double r = std::nearbyint(t);
     if (std::fabs(t - r) >= 0.5 - 1e-6 || std::fabs(t) >= 1e8) {
-      near = 1;
+      redo[i >> 6] |= uint64_t{1} << (i & 63);
+      any = 1;
       idx[i] = 0;
       continue;
     }
@@ -404,7 +410,7 @@ int ColumnIndices(int n, double base, double dir, double slope, double phase, do
     const double m = a - cycle * static_cast<int>((a + 0.5) * invCycle);
     idx[i] = static_cast<int>(m - 360.0 * static_cast<int>((m + 0.5) * (1.0 / 360)));
   }
-  return near;
+  return any != 0;
 }
 
 // dst[x] := src[x] where both regions are k.
@@ -468,24 +474,22 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
   const int64_t hd = row.Hd;
   const double c = cycle;
   const double invCycle = 1.0 / c;
-  constexpr int kChunk = 256;
-  int idx[kChunk];
-  for (int c0 = x0; c0 < x1; c0 += kChunk) {
-    const int n = std::min(kChunk, x1 - c0);
+  int idx[kColumnChunk];
+  uint64_t redo[kColumnChunk / 64];
+  for (int c0 = x0; c0 < x1; c0 += kColumnChunk) {
+    const int n = std::min(kColumnChunk, x1 - c0);
     // Pass 1: the cosine index of every column, and whether any column needs the exact
     // formula. |u| mod C mod 360 is done in doubles: for a whole a >= 0, (a + 0.5) / C is never
     // close to a whole number, so the rounded quotient truncates like the exact one.
     const double base = mirrored ? W - 1 - c0 : c0;
     const double dir = mirrored ? -1.0 : 1.0;
-    int near = ColumnIndices(n, base, dir, slope, phase, c, invCycle, idx);
-    if (near) {
-      for (int i = 0; i < n; ++i) {
-        const double t = (base + dir * i) * slope + phase;
-        if (std::fabs(t - std::nearbyint(t)) >= 0.5 - 1e-6 || std::fabs(t) >= 1e8) {
+    if (ColumnIndices(n, base, dir, slope, phase, c, invCycle, idx, redo)) {
+      for (int word = 0; word < kColumnChunk / 64; ++word)
+        for (uint64_t bits = redo[word]; bits != 0; bits &= bits - 1) {
+          const int i = word * 64 + __builtin_ctzll(bits);
           const int xx = mirrored ? W - 1 - (c0 + i) : c0 + i;
           idx[i] = static_cast<int>(wave::CosIndex(Round(xx * f / 2 * q / H + phase), cycle));
         }
-      }
     }
     // Pass 2: displaced copies.
     if (!shift) {
