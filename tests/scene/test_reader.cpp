@@ -2,6 +2,7 @@
 
 #include "SceneFixture.h"
 #include "graphics/uPictureReaders.h"
+#include "platform/uRandom.h"
 #include "scene/uFileIO.h"
 
 using namespace ky;
@@ -245,4 +246,40 @@ TEST(TMyStream, ShortReadsAndBadLengthsRaiseBeforeAllocating) {
   EXPECT_THROW(s.ReadInt32(), EInOutError);
   EXPECT_THROW(TMyStream("/nonexistent/dir/x.kyp"), EInOutError);
   EXPECT_THROW(TMyStream("/"), EInOutError);  // not a regular file
+}
+
+TEST(TFileLoader, DamagedFilesLoadOrFailButNeverCrash) {
+  // A complete file, then seeded damage: bytes overwritten with extreme values, cut short, or
+  // both. Each load either succeeds or raises one of the reading errors.
+  TSceneBytes b = BaseBytes(TBaseScene{});
+  b.Slot("a.wav", 1, 2, 3);
+  for (int i = 1; i < 8; ++i) b.Slot("");
+  b.Str("[Obj0]\r\n").Str("x").Int(2).Wave(TWaveParam::Defaults()).Wave(TWaveParam::Defaults());
+  const std::vector<uint8_t> good = b.Data;
+  TRandom rnd(2024);
+  const int32_t extremes[] = {0, -1, 1, INT32_MIN, INT32_MAX, 0x10000000, 5, 4, 255};
+  int loaded = 0, failed = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::vector<uint8_t> d = good;
+    const int hits = 1 + rnd.Random(3);
+    for (int h = 0; h < hits; ++h) {
+      const size_t at = static_cast<size_t>(rnd.Random(static_cast<int>(d.size() - 4)));
+      PutLE32(&d[at], extremes[rnd.Random(9)]);
+    }
+    if (rnd.Random(3) == 0) d.resize(static_cast<size_t>(rnd.Random(static_cast<int>(d.size()))));
+    TFileLoader loader;
+    TMyStream stream(d);
+    try {
+      loader.LoadFromStream(stream);
+      TBitmap32 mask;
+      loader.GetMask(mask);
+      ++loaded;
+    } catch (const ESceneFileError&) {
+      ++failed;
+    } catch (const EPictureError&) {
+      ++failed;
+    }
+  }
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(failed, 0);
 }
