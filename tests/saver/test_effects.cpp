@@ -354,6 +354,25 @@ TEST(RandomEffects, DissolveDrawsInMemoryOrderFromTheBottomRow) {
   EXPECT_EQ(Frame(3, 50).Pixel(0, kH - 2) != kBlack, second);
 }
 
+TEST(RandomEffects, DissolveFollowsTheGeneratorPixelByPixel) {
+  // The rule spelt out with the generator itself, on a width that is no multiple of eight.
+  const int w = 67, h = 5;
+  TBitmap32 from, to, mix;
+  FillBlack(from, w, h);
+  FillPattern(to, w, h);
+  for (int p : {1, 13, 50, 99}) {
+    TRandom show(42);
+    TransitionStep(from, to, mix, 3, p, show);
+    TRandom rule(w + h);
+    for (int y = h - 1; y >= 0; --y)
+      for (int x = 0; x < w; ++x) {
+        const TColor32 expected = rule.Random(100) < p ? PatternPixel(x, y) : kBlack;
+        ASSERT_EQ(mix.Pixel(x, y), expected) << p << " % at (" << x << ", " << y << ")";
+      }
+    EXPECT_EQ(show.Seed(), 42u);
+  }
+}
+
 TEST(RandomEffects, ShredsDrawFromTheShowsGenerator) {
   TRandom r(5);
   TBitmap32 from, to, a, b;

@@ -66,21 +66,46 @@ void Effect2(const TEffectCanvas& c) {
     c.Stretch(-2 * xs, -2 * ys, c.W + 4 * xs, c.H + 4 * ys, xs, ys, sw, sh);
 }
 
-// Dissolve: one number per pixel in the frame's memory order (bottom row first).
+// Dissolve: one number per pixel in the frame's memory order (bottom row first); the pixel takes
+// the new one when random(100) < p.
+//
+// random(100) < p is (seed * 100) >> 32 < p, which is seed < ceil(p * 2^32 / 100): a plain
+// compare on the seed. The seeds of eight pixels in a row are stepped together by the
+// generator's eight-step jump (seed * a^8 + c8), which gives the same sequence. Working on a copy
+// of the seed leaves the show's generator as reseeding and restoring it would.
 void Effect3(const TEffectCanvas& c) {
-  const TSeedScope seed(c.Random, static_cast<uint32_t>(c.W + c.H));
   const int p = c.Percent;
+  if (p <= 0) return;
   const int sw = std::min(c.W, c.Src.Width()), sh = std::min(c.H, c.Src.Height());
-  for (int y = c.H - 1; y >= 0; --y) {
+  if (p >= 100) {
+    for (int y = 0; y < sh; ++y) std::memcpy(c.Dest.ScanLine(y), c.Src.ScanLine(y), static_cast<size_t>(sw) * 4);
+    return;
+  }
+  constexpr uint32_t kA = 134775813u;
+  constexpr int kLanes = 8;
+  const uint32_t threshold = static_cast<uint32_t>(((static_cast<uint64_t>(p) << 32) + 99) / 100);
+  // seed -> seed * jumpA + jumpC advances by kLanes numbers; by W numbers for a whole row.
+  uint32_t jumpA = 1, jumpC = 0;
+  for (int i = 0; i < kLanes; ++i) jumpA *= kA, jumpC = jumpC * kA + 1;
+  uint32_t rowA = 1, rowC = 0;
+  for (int i = 0; i < c.W; ++i) rowA *= kA, rowC = rowC * kA + 1;
+
+  uint32_t seed = static_cast<uint32_t>(c.W + c.H);  // the seed before the first pixel
+  for (int y = c.H - 1; y >= 0; --y, seed = seed * rowA + rowC) {
+    if (y >= sh) continue;
     TColor32* d = c.Dest.ScanLine(y);
-    if (y >= sh) {
-      for (int x = 0; x < c.W; ++x) c.Random.Random(100);
-      continue;
-    }
     const TColor32* s = c.Src.ScanLine(y);
-    for (int x = 0; x < sw; ++x)
-      if (c.Random.Random(100) < p) d[x] = s[x];
-    for (int x = sw; x < c.W; ++x) c.Random.Random(100);
+    uint32_t lane[kLanes];
+    uint32_t v = seed;
+    for (int j = 0; j < kLanes; ++j) lane[j] = v = v * kA + 1;
+    int x = 0;
+    for (; x + kLanes <= sw; x += kLanes) {
+      for (int j = 0; j < kLanes; ++j) d[x + j] = lane[j] < threshold ? s[x + j] : d[x + j];
+      for (int j = 0; j < kLanes; ++j) lane[j] = lane[j] * jumpA + jumpC;
+    }
+    // lane[j] now holds the number of pixel x + j.
+    for (int j = 0; x < sw; ++x, ++j)
+      if (lane[j] < threshold) d[x] = s[x];
   }
 }
 

@@ -96,6 +96,8 @@ constexpr TGlyph kGlyphs[] = {
 };
 
 const char* FindGlyph(char ch) {
+  static constexpr char kBlank[] = "..... ..... ..... ..... ..... ..... .....";
+  if (ch == ' ') return kBlank;
   for (const TGlyph& g : kGlyphs)
     if (g.Ch == ch) return g.Rows;
   return nullptr;

@@ -312,9 +312,52 @@ void TComplexRegion::AddRect(int left, int top, int right, int bottom) {
 }
 
 TRegion TComplexRegion::MakeRegion() const {
-  TRegionBuilder b;
-  for (const TRect& r : FRects) b.AddRect(r.Left, r.Top, r.Right, r.Bottom);
-  return b.Build();
+  // Rectangles span many rows but change only at their top and bottom edges: sweep the bands
+  // between consecutive edges, join the rectangles active in each band once, and repeat that
+  // row for every row of the band.
+  std::vector<const TRect*> byTop;
+  byTop.reserve(FRects.size());
+  std::vector<int> edges;
+  edges.reserve(2 * FRects.size());
+  for (const TRect& r : FRects) {
+    if (r.IsEmpty()) continue;
+    byTop.push_back(&r);
+    edges.push_back(r.Top);
+    edges.push_back(r.Bottom);
+  }
+  TRegion result;
+  if (byTop.empty()) return result;
+  std::sort(byTop.begin(), byTop.end(), [](const TRect* a, const TRect* b) { return a->Top < b->Top; });
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+  result.FTop = edges.front();
+  result.FRowStart.reserve(static_cast<size_t>(edges.back() - edges.front()) + 1);
+  result.FRowStart.push_back(0);
+  std::vector<const TRect*> active;
+  std::vector<TSpan> intervals, band;
+  size_t next = 0;
+  for (size_t e = 0; e + 1 < edges.size(); ++e) {
+    const int y0 = edges[e], y1 = edges[e + 1];
+    active.erase(std::remove_if(active.begin(), active.end(), [y0](const TRect* r) { return r->Bottom <= y0; }),
+                 active.end());
+    while (next < byTop.size() && byTop[next]->Top <= y0) active.push_back(byTop[next++]);
+    intervals.clear();
+    for (const TRect* r : active) intervals.push_back(TSpan{r->Left, r->Right});
+    std::sort(intervals.begin(), intervals.end(), [](const TSpan& a, const TSpan& b) { return a.Left < b.Left; });
+    band.clear();
+    for (const TSpan& sp : intervals) {
+      if (!band.empty() && sp.Left <= band.back().Right)
+        band.back().Right = std::max(band.back().Right, sp.Right);
+      else
+        band.push_back(sp);
+    }
+    for (int y = y0; y < y1; ++y) {
+      result.FSpans.insert(result.FSpans.end(), band.begin(), band.end());
+      result.FRowStart.push_back(static_cast<uint32_t>(result.FSpans.size()));
+    }
+  }
+  return result;
 }
 
 }  // namespace ky

@@ -62,6 +62,7 @@ class TRegion {
 
  private:
   friend class TRegionBuilder;
+  friend class TComplexRegion;
   int FTop = 0;
   std::vector<uint32_t> FRowStart;  // RowCount() + 1 offsets into FSpans
   std::vector<TSpan> FSpans;
