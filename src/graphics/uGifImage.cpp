@@ -23,6 +23,7 @@ int GifRead(GifFileType* gif, GifByteType* out, int n) {
   auto* s = static_cast<TGifSource*>(gif->UserData);
   if (n <= 0) return 0;
   const size_t k = std::min(static_cast<size_t>(n), s->Size - s->Pos);
+  if (k == 0) return 0;
   std::memcpy(out, s->Data + s->Pos, k);
   s->Pos += k;
   return static_cast<int>(k);
@@ -134,6 +135,7 @@ class TGifDecoder {
     frame.Top = top;
     frame.Width = std::max(right - left, 0);
     frame.Height = std::max(bottom - top, 0);
+    if (frame.Width == 0 || frame.Height == 0) frame.Width = frame.Height = 0;  // nothing on the screen
     frame.Indices.assign(static_cast<size_t>(frame.Width) * frame.Height, 0);
     std::vector<GifPixelType> line(static_cast<size_t>(std::max(fw, 1)));
     auto store = [&](int row) {

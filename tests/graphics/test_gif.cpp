@@ -90,6 +90,11 @@ std::vector<uint8_t> EncodeGif(const TGifSpec& s) {
       EXPECT_EQ(EGifPutLine(g, row.data(), f.Width), GIF_OK);
     }
     if (local != nullptr) GifFreeMapObject(local);
+    // giflib's encoder drops its copy of a local table unfreed when the next frame has none.
+    if (g->Image.ColorMap != nullptr) {
+      GifFreeMapObject(g->Image.ColorMap);
+      g->Image.ColorMap = nullptr;
+    }
   }
   EGifCloseFile(g, &err);
   GifFreeMapObject(global);
