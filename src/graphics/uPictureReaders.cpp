@@ -325,4 +325,6 @@ void LoadPictureFromFile(const std::string& path, TBitmap32& target) {
   Fail(path, "unknown picture file extension");
 }
 
+void TBitmap32::LoadFromFile(const std::string& path) { LoadPictureFromFile(path, *this); }
+
 }  // namespace ky

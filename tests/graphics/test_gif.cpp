@@ -24,7 +24,7 @@ GifColorType Rgb(int r, int g, int b) {
   return c;
 }
 
-struct TFrameSpec {
+struct TFrameRecipe {
   int Left = 0, Top = 0, Width = 1, Height = 1;
   bool Interlaced = false;
   std::vector<GifColorType> Local;  // empty: the global table
@@ -33,11 +33,11 @@ struct TFrameSpec {
   int Delay = 0, Disposal = 0, Transparent = NO_TRANSPARENT_COLOR;
 };
 
-struct TGifSpec {
+struct TGifRecipe {
   int Width = 4, Height = 3;
   std::vector<GifColorType> Global = {Rgb(0, 0, 0), Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255)};
   int Loop = -1;  // -1: no loop extension
-  std::vector<TFrameSpec> Frames;
+  std::vector<TFrameRecipe> Frames;
 };
 
 int WriteToVector(GifFileType* g, const GifByteType* data, int n) {
@@ -54,7 +54,7 @@ ColorMapObject* MapOf(const std::vector<GifColorType>& c) {
   return GifMakeMapObject(n, padded.data());
 }
 
-std::vector<uint8_t> EncodeGif(const TGifSpec& s) {
+std::vector<uint8_t> EncodeGif(const TGifRecipe& s) {
   std::vector<uint8_t> out;
   int err = 0;
   GifFileType* g = EGifOpen(&out, WriteToVector, &err);
@@ -69,7 +69,7 @@ std::vector<uint8_t> EncodeGif(const TGifSpec& s) {
     EGifPutExtensionBlock(g, 3, loop);
     EGifPutExtensionTrailer(g);
   }
-  for (const TFrameSpec& f : s.Frames) {
+  for (const TFrameRecipe& f : s.Frames) {
     if (f.Gce) {
       GraphicsControlBlock gcb{f.Disposal, false, f.Delay, f.Transparent};
       GifByteType ext[4];
@@ -101,17 +101,17 @@ std::vector<uint8_t> EncodeGif(const TGifSpec& s) {
   return out;
 }
 
-TGifSpec ThreeFrames() {
-  TGifSpec s;
+TGifRecipe ThreeFrames() {
+  TGifRecipe s;
   s.Loop = 3;
-  TFrameSpec a;  // the whole screen; index 3 transparent
+  TFrameRecipe a;  // the whole screen; index 3 transparent
   a.Width = 4;
   a.Height = 3;
   a.Pixels = {1, 1, 3, 1, 2, 3, 2, 2, 1, 1, 1, 3};
   a.Delay = 7;
   a.Disposal = 1;
   a.Transparent = 3;
-  TFrameSpec b;  // a 2 x 2 patch with its own colours, cleared afterwards
+  TFrameRecipe b;  // a 2 x 2 patch with its own colours, cleared afterwards
   b.Left = 1;
   b.Top = 1;
   b.Width = 2;
@@ -120,7 +120,7 @@ TGifSpec ThreeFrames() {
   b.Pixels = {0, 1, 1, 0};
   b.Delay = 0;
   b.Disposal = 2;
-  TFrameSpec c;  // no control extension, interlaced
+  TFrameRecipe c;  // no control extension, interlaced
   c.Gce = false;
   c.Width = 1;
   c.Height = 3;
@@ -183,7 +183,7 @@ TEST(GifReader, FramesKeepTheirControlExtensionsAndTheLoopCount) {
 }
 
 TEST(GifReader, NoLoopExtensionAndOneFrame) {
-  TGifSpec s = ThreeFrames();
+  TGifRecipe s = ThreeFrames();
   s.Loop = -1;
   s.Frames.resize(1);
   const std::vector<uint8_t> data = EncodeGif(s);
@@ -225,19 +225,19 @@ TEST(GifReader, CompositedFramesFollowDisposalAndTransparency) {
 }
 
 TEST(GifReader, RestoreToPreviousAndFramesOutsideTheScreen) {
-  TGifSpec s;
+  TGifRecipe s;
   s.Width = 3;
   s.Height = 1;
-  TFrameSpec base;
+  TFrameRecipe base;
   base.Width = 3;
   base.Pixels = {1, 1, 1};
   base.Disposal = 1;
-  TFrameSpec over;  // drawn, then the screen goes back to the base
+  TFrameRecipe over;  // drawn, then the screen goes back to the base
   over.Left = 1;
   over.Width = 1;
   over.Pixels = {2};
   over.Disposal = 3;
-  TFrameSpec edge;  // reaches past the right edge: clipped to the screen
+  TFrameRecipe edge;  // reaches past the right edge: clipped to the screen
   edge.Left = 2;
   edge.Width = 3;
   edge.Pixels = {3, 2, 2};
@@ -265,9 +265,9 @@ TEST(GifReader, LoadedAsAPictureItIsTheFirstFrameOpaque) {
 }
 
 TEST(GifReader, LimitsOnFramesAndDecodedSize) {
-  TGifSpec many;
+  TGifRecipe many;
   many.Width = many.Height = 1;
-  TFrameSpec one;
+  TFrameRecipe one;
   one.Pixels = {1};
   many.Frames.assign(1001, one);
   const std::vector<uint8_t> a = EncodeGif(many);
@@ -277,7 +277,7 @@ TEST(GifReader, LimitsOnFramesAndDecodedSize) {
   const std::vector<uint8_t> b = EncodeGif(many);
   EXPECT_EQ(ReadGifFromMemory(b.data(), b.size()).Frames.size(), 1000u);
   // 8192 x 8192 is 256 MiB per composited frame: a third frame passes 512 MiB.
-  TGifSpec big;
+  TGifRecipe big;
   big.Width = big.Height = 8192;
   big.Frames.assign(3, one);
   const std::vector<uint8_t> c = EncodeGif(big);

@@ -230,7 +230,7 @@ TEST(JpegReader, FromMemoryAndFileAlikeOpaqueAndCloseToTheOriginal) {
   LoadJpegFromMemory(data.data(), data.size(), a);
   const std::string file = dir.File("x.JPEG");
   kytest::WriteBytes(file, data);
-  LoadPictureFromFile(file, b);
+  b.LoadFromFile(file);
   ASSERT_EQ(a.Width(), 48);
   ASSERT_EQ(b.Height(), 32);
   for (int y = 0; y < 32; ++y)
