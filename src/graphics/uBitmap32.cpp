@@ -170,7 +170,7 @@ void TBitmap32::BlendSpan(int x1, int y, int x2, TColor32 colour) {
 }
 
 void TBitmap32::BlendLine(int x1, int y1, int x2, int y2, TColor32 colour, bool last) {
-  const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+  const int64_t dx = std::abs(int64_t{x2} - x1), dy = std::abs(int64_t{y2} - y1);
   const int sx = x2 >= x1 ? 1 : -1, sy = y2 >= y1 ? 1 : -1;
   if (dx == 0 && dy == 0) {
     if (last) BlendPixel(x1, y1, colour);
@@ -181,26 +181,26 @@ void TBitmap32::BlendLine(int x1, int y1, int x2, int y2, TColor32 colour, bool 
     BlendSpan(x1, y1, last ? x2 : x2 - sx, colour);
     return;
   }
-  if (dx == 0) {
-    const int n = last ? dy + 1 : dy;
-    for (int i = 0; i < n; ++i) BlendPixel(x1, y1 + i * sy, colour);
-    return;
-  }
   // The minor coordinate is the nearest to the exact line, halves going forward:
-  // minor(i) = (2 * i * dmin + dmaj) div (2 * dmaj), kept incrementally.
+  // minor(i) = (2 i dmin + dmaj) div (2 dmaj). Only the steps whose major coordinate lies inside
+  // the clip rectangle are walked, so a line far outside costs nothing.
   const bool xMajor = dx >= dy;
-  const int dmaj = xMajor ? dx : dy, dmin = xMajor ? dy : dx;
-  const int n = last ? dmaj + 1 : dmaj;
-  int x = x1, y = y1;
-  int64_t err = dmaj;  // 2 * i * dmin + dmaj - 2 * dmaj * minorSteps
-  for (int i = 0; i < n; ++i) {
-    BlendPixel(x, y, colour);
-    err += 2 * static_cast<int64_t>(dmin);
-    if (err >= 2 * static_cast<int64_t>(dmaj)) {
-      err -= 2 * static_cast<int64_t>(dmaj);
-      if (xMajor) y += sy; else x += sx;
-    }
-    if (xMajor) x += sx; else y += sy;
+  const int64_t dmaj = xMajor ? dx : dy, dmin = xMajor ? dy : dx;
+  const int64_t start = xMajor ? x1 : y1, step = xMajor ? sx : sy;
+  const int64_t lo = xMajor ? FClipRect.Left : FClipRect.Top, hi = (xMajor ? FClipRect.Right : FClipRect.Bottom) - 1;
+  int64_t i0 = 0, i1 = last ? dmaj : dmaj - 1;
+  if (step > 0) {
+    i0 = std::max(i0, lo - start);
+    i1 = std::min(i1, hi - start);
+  } else {
+    i0 = std::max(i0, start - hi);
+    i1 = std::min(i1, start - lo);
+  }
+  for (int64_t i = i0; i <= i1; ++i) {
+    const int64_t major = start + step * i;
+    const int64_t minor = (xMajor ? y1 : x1) + (xMajor ? sy : sx) * ((2 * i * dmin + dmaj) / (2 * dmaj));
+    if (xMajor) BlendPixel(static_cast<int>(major), static_cast<int>(minor), colour);
+    else BlendPixel(static_cast<int>(minor), static_cast<int>(major), colour);
   }
 }
 
@@ -214,9 +214,10 @@ void TBitmap32::Ellipse(const TRect& box, TColor32 pen, TColor32 brush) {
     const double u = (x - cx) / rx, v = (y - cy) / ry;
     return u * u + v * v <= 1.0;
   };
-  for (int y = box.Top; y < box.Bottom; ++y) {
-    for (int x = box.Left; x < box.Right; ++x) {
-      if (!inside(x, y) || !FClipRect.Contains(x, y)) continue;
+  const TRect area = IntersectRect(box, FClipRect);
+  for (int y = area.Top; y < area.Bottom; ++y) {
+    for (int x = area.Left; x < area.Right; ++x) {
+      if (!inside(x, y)) continue;
       const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
       ScanLine(y)[x] = edge ? pen : brush;
     }

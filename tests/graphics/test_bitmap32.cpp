@@ -145,6 +145,9 @@ TEST(Bitmap32, BlendLineLeavesOutTheEndPointUnlessLast) {
       // Clipped pixel by pixel.
       {-2, 1, 7, 1, false, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}}},
       {-1, -1, 2, 2, true, {{0, 0}, {1, 1}, {2, 2}}},
+      // Far outside: only the visible steps are walked.
+      {-1000000000, 1, 1000000000, 2, false, {{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}},
+      {2, -2000000000, 2, 2000000000, false, {{2, 0}, {2, 1}, {2, 2}, {2, 3}}},
   };
   for (const auto& c : cases) {
     TBitmap32 b(5, 4);
