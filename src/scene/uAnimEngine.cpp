@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE4_1__)
-#include <smmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include "platform/uNumbers.h"
@@ -62,9 +62,20 @@ inline int ClampInt(int64_t v, int lo, int hi) {
 TAnimEngine::TAnimEngine(const TTickSource& ticks)
     : FTicks(ticks), FClock(std::make_unique<TClock>(ticks)) {
   wave::CosTable();
+#if defined(__x86_64__)
+  FWideVectors = __builtin_cpu_supports("avx2");
+#endif
 }
 
 TAnimEngine::~TAnimEngine() = default;
+
+void TAnimEngine::SetWideVectors(bool on) {
+#if defined(__x86_64__)
+  FWideVectors = on && __builtin_cpu_supports("avx2");
+#else
+  FWideVectors = false;
+#endif
+}
 
 void TAnimEngine::SetProject(TProject& project) {
   FProject = &project;
@@ -138,7 +149,8 @@ void TAnimEngine::ResetFrame() {
 void TAnimEngine::BuildRegionMap() {
   FTopRow.fill(50000);
   FBottomRow.fill(0);
-  FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight, -1);
+  // Two spare entries let the wide kernel read the last entry as 32 bits.
+  FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight + 2, -1);
   FRuns.clear();
   FRowRuns.assign(static_cast<size_t>(FHeight) + 1, 0);
   // The map and the row tables rely on the mask having the picture's size; a scene where it
@@ -345,7 +357,8 @@ void TAnimEngine::RenderRowFast(int s) {
         const int srcRow = ClampInt(src, 0, H - 1);
         const int dstRow = ClampInt(int64_t{s} - j, 0, H - 1);
         const int srcCol = w.HorzShift ? ClampInt(int64_t{c} - FRow[k].Hd, 0, W - 1) : c;
-        if (region[static_cast<size_t>(dstRow) * W + srcCol] == k && region[static_cast<size_t>(srcRow) * W + srcCol] == k)
+        if (region[static_cast<size_t>(dstRow) * W + srcCol] == k &&
+            region[static_cast<size_t>(srcRow) * W + srcCol] == k)
           frame[static_cast<size_t>(dstRow) * W + c] = source[static_cast<size_t>(srcRow) * W + srcCol];
       }
     }
@@ -367,6 +380,26 @@ constexpr int kColumnChunk = 256;
 // t = x * slope + phase rounded to u, then |u| mod cycle mod 360. Columns whose t lies within
 // 1e-6 of a half-way point or is huge get their bit set in redo; the caller must compute
 // those with the exact formula. Returns whether any bit is set.
+// Columns i0 .. n - 1 of ColumnIndices, one at a time.
+uint64_t ColumnIndicesTail(int i, int n, double base, double dir, double slope, double phase, double cycle,
+                           double invCycle, int* __restrict idx, uint64_t* __restrict redo) {
+  uint64_t any = 0;
+  for (; i < n; ++i) {
+    const double t = (base + dir * i) * slope + phase;
+    const double r = std::nearbyint(t);
+    if (std::fabs(t - r) >= 0.5 - 1e-6 || std::fabs(t) >= 1e8) {
+      redo[i >> 6] |= uint64_t{1} << (i & 63);
+      any = 1;
+      idx[i] = 0;
+      continue;
+    }
+    const double a = std::fabs(r);
+    const double m = a - cycle * static_cast<int>((a + 0.5) * invCycle);
+    idx[i] = static_cast<int>(m - 360.0 * static_cast<int>((m + 0.5) * (1.0 / 360)));
+  }
+  return any;
+}
+
 bool ColumnIndices(int n, double base, double dir, double slope, double phase, double cycle, double invCycle,
                    int* __restrict idx, uint64_t* __restrict redo) {
   int i = 0;
@@ -397,25 +430,74 @@ bool ColumnIndices(int n, double base, double dir, double slope, double phase, d
     _mm_storel_epi64(reinterpret_cast<__m128i*>(idx + i), _mm_cvttpd_epi32(d));
   }
 #endif
-  for (; i < n; ++i) {
-    const double t = (base + dir * i) * slope + phase;
-    const double r = std::nearbyint(t);
-    if (std::fabs(t - r) >= 0.5 - 1e-6 || std::fabs(t) >= 1e8) {
-      redo[i >> 6] |= uint64_t{1} << (i & 63);
-      any = 1;
-      idx[i] = 0;
-      continue;
-    }
-    const double a = std::fabs(r);
-    const double m = a - cycle * static_cast<int>((a + 0.5) * invCycle);
-    idx[i] = static_cast<int>(m - 360.0 * static_cast<int>((m + 0.5) * (1.0 / 360)));
-  }
+  any |= ColumnIndicesTail(i, n, base, dir, slope, phase, cycle, invCycle, idx, redo);
   return any != 0;
 }
 
+#if defined(__x86_64__)
+// The same four columns at a time (AVX2 machines).
+__attribute__((target("avx2"))) bool ColumnIndicesAvx2(int n, double base, double dir, double slope,
+                                                        double phase, double cycle, double invCycle,
+                                                        int* __restrict idx, uint64_t* __restrict redo) {
+  int i = 0;
+  for (int w = 0; w < kColumnChunk / 64; ++w) redo[w] = 0;
+  uint64_t any = 0;
+  const __m256d signMask = _mm256_set1_pd(-0.0);
+  const __m256d tieLimit = _mm256_set1_pd(0.5 - 1e-6), bigLimit = _mm256_set1_pd(1e8);
+  const __m256d vSlope = _mm256_set1_pd(slope), vPhase = _mm256_set1_pd(phase), vHalf = _mm256_set1_pd(0.5);
+  const __m256d vCycle = _mm256_set1_pd(cycle), vInvCycle = _mm256_set1_pd(invCycle);
+  const __m256d v360 = _mm256_set1_pd(360.0), vInv360 = _mm256_set1_pd(1.0 / 360);
+  const __m256d step = _mm256_set1_pd(4 * dir);
+  __m256d x = _mm256_set_pd(base + 3 * dir, base + 2 * dir, base + dir, base);
+  for (; i + 4 <= n; i += 4, x = _mm256_add_pd(x, step)) {
+    const __m256d t = _mm256_add_pd(_mm256_mul_pd(x, vSlope), vPhase);
+    const __m256d r = _mm256_round_pd(t, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
+    const __m256d at = _mm256_andnot_pd(signMask, t);
+    const __m256d e = _mm256_andnot_pd(signMask, _mm256_sub_pd(t, r));
+    const auto bits = static_cast<uint64_t>(_mm256_movemask_pd(
+        _mm256_or_pd(_mm256_cmp_pd(e, tieLimit, _CMP_GE_OQ), _mm256_cmp_pd(at, bigLimit, _CMP_GE_OQ))));
+    redo[i >> 6] |= bits << (i & 63);
+    any |= bits;
+    const __m256d a = _mm256_and_pd(_mm256_andnot_pd(signMask, r), _mm256_cmp_pd(at, bigLimit, _CMP_LT_OQ));
+    const __m256d q = _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_add_pd(a, vHalf), vInvCycle)));
+    const __m256d m = _mm256_sub_pd(a, _mm256_mul_pd(vCycle, q));
+    const __m256d q2 = _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_add_pd(m, vHalf), vInv360)));
+    const __m256d d = _mm256_sub_pd(m, _mm256_mul_pd(v360, q2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(idx + i), _mm256_cvttpd_epi32(d));
+  }
+  any |= ColumnIndicesTail(i, n, base, dir, slope, phase, cycle, invCycle, idx, redo);
+  return any != 0;
+}
+
+// Pass 2 of a column run without sideways shift, eight columns at a time with gathers:
+// o = rowAt[idx] + x; where the region at o is k the frame pixel takes the source pixel at o.
+// The region map carries two spare entries at its end for the 32-bit read of its last entry.
+__attribute__((target("avx2"))) int ColumnCopyAvx2(int n, int x0, const int* __restrict idx,
+                                                   const int32_t* __restrict rowAt, const int16_t* region, int k,
+                                                   const TColor32* source, TColor32* dst) {
+  int i = 0;
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i low16 = _mm256_set1_epi32(0xFFFF);
+  const __m256i kk = _mm256_set1_epi32(k & 0xFFFF);
+  for (; i + 8 <= n; i += 8) {
+    const __m256i id = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(idx + i));
+    const __m256i rows = _mm256_i32gather_epi32(rowAt, id, 4);
+    const __m256i o = _mm256_add_epi32(rows, _mm256_add_epi32(_mm256_set1_epi32(x0 + i), lane));
+    const __m256i reg = _mm256_and_si256(_mm256_i32gather_epi32(reinterpret_cast<const int*>(region), o, 2), low16);
+    const __m256i mask = _mm256_cmpeq_epi32(reg, kk);
+    __m256i* d = reinterpret_cast<__m256i*>(dst + x0 + i);
+    const __m256i old = _mm256_loadu_si256(d);
+    _mm256_storeu_si256(d, _mm256_mask_i32gather_epi32(old, reinterpret_cast<const int*>(source), o, mask, 4));
+  }
+  return i;
+}
+#endif
+
 // dst[x] := src[x] where both regions are k.
-__attribute__((target_clones("avx2", "default"))) void MaskedCopy2(TColor32* __restrict dst, const TColor32* __restrict src, const int16_t* __restrict regionA,
-                 const int16_t* __restrict regionB, int k, int n) {
+__attribute__((target_clones("avx2", "default"))) void MaskedCopy2(TColor32* __restrict dst,
+                                                                    const TColor32* __restrict src,
+                                                                    const int16_t* __restrict regionA,
+                                                                    const int16_t* __restrict regionB, int k, int n) {
   const auto kk = static_cast<int16_t>(k);
   for (int i = 0; i < n; ++i) dst[i] = (regionA[i] == kk) & (regionB[i] == kk) ? src[i] : dst[i];
 }
@@ -464,8 +546,9 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
   const bool mirrored = ColumnModeOf(w.Direction) == cmMirrored;
   // Where the source row of every cosine index starts, for this row.
   const double* cosT = wave::CosTable().data();
-  int64_t rowAt[360];
-  for (int i = 0; i < 360; ++i) rowAt[i] = int64_t{ClampInt(int64_t{s} + Round(cosT[i] * amp), 0, H - 1)} * W;
+  // The region map holds at most 64 M pixels, so offsets fit 32 bits.
+  int32_t rowAt[360];
+  for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + Round(cosT[i] * amp), 0, H - 1) * W;
   const int16_t* region = FRegionMap.data();
   const int16_t* regS = region + static_cast<size_t>(s) * W;
   const TColor32* source = FSource->Bits();
@@ -483,7 +566,13 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
     // close to a whole number, so the rounded quotient truncates like the exact one.
     const double base = mirrored ? W - 1 - c0 : c0;
     const double dir = mirrored ? -1.0 : 1.0;
-    if (ColumnIndices(n, base, dir, slope, phase, c, invCycle, idx, redo)) {
+#if defined(__x86_64__)
+    const bool redoAny = FWideVectors ? ColumnIndicesAvx2(n, base, dir, slope, phase, c, invCycle, idx, redo)
+                                      : ColumnIndices(n, base, dir, slope, phase, c, invCycle, idx, redo);
+#else
+    const bool redoAny = ColumnIndices(n, base, dir, slope, phase, c, invCycle, idx, redo);
+#endif
+    if (redoAny) {
       for (int word = 0; word < kColumnChunk / 64; ++word)
         for (uint64_t bits = redo[word]; bits != 0; bits &= bits - 1) {
           const int i = word * 64 + __builtin_ctzll(bits);
@@ -493,15 +582,19 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
     }
     // Pass 2: displaced copies.
     if (!shift) {
-      for (int i = 0; i < n; ++i) {
-        const int64_t o = rowAt[idx[i]] + c0 + i;
+      int i = 0;
+#if defined(__x86_64__)
+      if (FWideVectors) i = ColumnCopyAvx2(n, c0, idx, rowAt, region, k, source, dst);
+#endif
+      for (; i < n; ++i) {
+        const int64_t o = int64_t{rowAt[idx[i]]} + c0 + i;
         if (region[o] == k) dst[c0 + i] = source[o];
       }
     } else {
       for (int i = 0; i < n; ++i) {
         const int x = c0 + i;
         const int sc = ClampInt(x - hd, 0, W - 1);
-        const int64_t o = rowAt[idx[i]] + sc;
+        const int64_t o = int64_t{rowAt[idx[i]]} + sc;
         if (regS[sc] == k && region[o] == k) dst[x] = source[o];
       }
     }

@@ -86,6 +86,9 @@ class TAnimEngine {
   TRandom& Random() { return FRandom; }
   // Renders with the plain per-pixel rule instead of the fast kernel (for tests).
   void SetReferenceKernel(bool on) { FReferenceKernel = on; }
+  // Allows the AVX2 forms of the fast kernel where the processor has them (for tests).
+  void SetWideVectors(bool on);
+  bool WideVectors() const { return FWideVectors; }
 
  private:
   bool NeedsOverlay() const;
@@ -139,6 +142,7 @@ class TAnimEngine {
   std::vector<TRun> FRuns;
   std::vector<size_t> FRowRuns;
   bool FReferenceKernel = false;
+  bool FWideVectors = false;
   std::unique_ptr<TSnow> FSnow;
   std::unique_ptr<TRain> FRain;
   bool FWeatherOn = false;

@@ -11,7 +11,9 @@
 
 namespace kytest {
 
-inline ky::TColor32 Id(int x, int y) { return 0xFF000000u | (static_cast<uint32_t>(y) << 12) | static_cast<uint32_t>(x); }
+inline ky::TColor32 Id(int x, int y) {
+  return 0xFF000000u | (static_cast<uint32_t>(y) << 12) | static_cast<uint32_t>(x);
+}
 inline int IdX(ky::TColor32 c) { return static_cast<int>(c & 0xFFF); }
 inline int IdY(ky::TColor32 c) { return static_cast<int>((c >> 12) & 0xFFF); }
 

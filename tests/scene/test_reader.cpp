@@ -40,7 +40,8 @@ TEST(TFileLoader, ReadsEveryElementOfACompleteFile) {
   TSceneBytes b = BaseBytes(s);
   b.Slot("rain.wav", 1, 3, 9).Slot("bird.wav", 2, 5, 0);
   for (int i = 2; i < 8; ++i) b.Slot("");
-  b.Str("[Obj0]\r\nFileName=fish.gif\r\n").Str("[BuildExe],Filename=a.exe").Int(2).Wave(Wave(5, 4, false)).Wave(Wave(6, 5, true));
+  b.Str("[Obj0]\r\nFileName=fish.gif\r\n").Str("[BuildExe],Filename=a.exe");
+  b.Int(2).Wave(Wave(5, 4, false)).Wave(Wave(6, 5, true));
   kytest::TTempFile file(b.Data);
 
   TFileLoader loader;
