@@ -438,3 +438,23 @@ TEST(BmpReader, HandMadeFileIsReadBottomUp) {
   const std::vector<uint8_t> cut(f.begin(), f.begin() + 30);
   EXPECT_EQ(ErrorOf([&] { LoadBmpFromMemory(cut.data(), cut.size(), b, "cut.bmp"); }).rfind("cut.bmp: ", 0), 0u);
 }
+
+TEST(JpegReader, CmykFilesDecodeAsImageMagickShowsThem) {
+  if (!kytest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+  kytest::TTempDir dir;
+  const TBitmap32 pic = kytest::TestPicture(40, 30, 2);
+  kytest::WritePpm(pic, dir.File("a.ppm"));
+  ASSERT_EQ(kytest::Shell("convert " + dir.File("a.ppm") + " -colorspace CMYK -quality 100 " + dir.File("c.jpg") +
+                          " && convert " + dir.File("c.jpg") + " -colorspace sRGB " + dir.File("r.ppm")),
+            0);
+  TBitmap32 decoded, reference;
+  LoadJpegFromFile(dir.File("c.jpg"), decoded);
+  ASSERT_TRUE(kytest::ReadPpm(dir.File("r.ppm"), reference));
+  ASSERT_EQ(decoded.Width(), 40);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x)
+      for (int s = 0; s < 24; s += 8)
+        ASSERT_NEAR(static_cast<int>((decoded.Pixel(x, y) >> s) & 0xFF),
+                    static_cast<int>((reference.Pixel(x, y) >> s) & 0xFF), 1)
+            << x << "," << y;
+}
