@@ -10,6 +10,7 @@
 
 #include "app/uCommonUtil.h"
 #include "app/uExtractPackage.h"
+#include "config/uUserSettings.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPngWriter.h"
 #include "package/uCreatorProject.h"
@@ -92,7 +93,7 @@ void RenderSaver(const TRenderRequest& r) {
   ExtractPackage(project, saver, work);
   if (project.FileList().Names.empty()) throw TKyError(r.Saver + ": This screensaver does not contain any image.");
   for (std::string& flag : project.FileList().Flags) flag = "TRUE";
-  // The user's own settings are merged here once the settings store exists (r.UserSettings).
+  if (r.UserSettings) ApplyUserSettings(project, UserSettingsFileName(saver));
   for (const auto& [key, value] : r.Settings) ApplySetting(project.Setting(), key, value);
 
   TManualTicks clock(r.StartTick);

@@ -7,6 +7,7 @@
 
 #include "app/uCommonUtil.h"
 #include "app/uExtractPackage.h"
+#include "config/uUserSettings.h"
 #include "package/uCreatorProject.h"
 #include "platform/uText.h"
 
@@ -52,7 +53,7 @@ void WithExtractedProject(TSession& s, Body&& body) {
 }
 
 void RunSaver(TSession& s) {
-  WithExtractedProject(s, [&s] { s.Windows.RunShow(s.Project); });
+  WithExtractedProject(s, [&s] { s.Windows.RunShow(s.Project, UserSettingsFileName(LongFileName(s.ExePath))); });
 }
 
 void RunConfigure(TSession& s) {
@@ -150,7 +151,11 @@ int RunMain(const std::vector<std::string>& args, const std::string& exePath, TM
       case TMode::Show: RunSaver(s); break;
       case TMode::Configure: RunConfigure(s); break;
       case TMode::Preview: RunPreview(s); return 0;
-      case TMode::Hack: WithExtractedProject(s, [&s] { s.Windows.RunHack(s.Project, s.Command.HackWindow); }); break;
+      case TMode::Hack:
+        WithExtractedProject(s, [&s] {
+          s.Windows.RunHack(s.Project, UserSettingsFileName(LongFileName(s.ExePath)), s.Command.HackWindow);
+        });
+        break;
       case TMode::Help:
       case TMode::Version:
       case TMode::None: break;

@@ -28,11 +28,12 @@ class TKyCProject;
 class TModeWindows {
  public:
   virtual ~TModeWindows() = default;
-  virtual void RunShow(TKyCProject& project) = 0;
+  // The show; settingsFile is the user's settings file, merged into the project first.
+  virtual void RunShow(TKyCProject& project, const std::string& settingsFile) = 0;
   virtual void RunConfigure(TKyCProject& project) = 0;
   // The show inside a window of a screensaver daemon (an X11 window id), or, for "", inside a
   // frameless full-screen window of its own; input does not end it.
-  virtual void RunHack(TKyCProject& project, const std::string& window) = 0;
+  virtual void RunHack(TKyCProject& project, const std::string& settingsFile, const std::string& window) = 0;
   // Draws the preview picture into the window named by the handle text.
   virtual void DrawPreview(const std::string& handle, const std::string& picture) = 0;
   // Shows an error that ends the process where a user can see it (stderr has it already).

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "config/uUserSettings.h"
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
 #include "platform/uSignals.h"
@@ -34,14 +35,14 @@ void TQtModeWindows::EnsureApplication() {
   QApplication::setQuitOnLastWindowClosed(false);
 }
 
-void TQtModeWindows::RunShow(TKyCProject& project) {
+void TQtModeWindows::RunShow(TKyCProject& project, const std::string& settingsFile) {
   EnsureApplication();
   if (project.FileList().Names.empty()) {
     ShowMessage(false, "This screensaver does not contain any image.");
     return;
   }
   for (std::string& flag : project.FileList().Flags) flag = "TRUE";
-  // The user's own settings are merged here once the settings store exists.
+  ApplyUserSettings(project, settingsFile);
   if (TerminationRequested()) return;
   const TSystemTicks ticks;
   TShowWindow window(project, ticks, /*ignoreInput=*/false);
@@ -53,8 +54,9 @@ void TQtModeWindows::RunConfigure(TKyCProject&) {
   // mode unpacks, reads the project and ends.
 }
 
-void TQtModeWindows::RunHack(TKyCProject& project, const std::string& window) {
+void TQtModeWindows::RunHack(TKyCProject& project, const std::string& settingsFile, const std::string& window) {
   for (std::string& flag : project.FileList().Flags) flag = "TRUE";
+  ApplyUserSettings(project, settingsFile);
   const TSystemTicks ticks;
   if (!window.empty()) {
     if (!DisplayAvailable()) throw TKyError("no display to show the saver on");

@@ -14,9 +14,9 @@ class TQtModeWindows final : public TModeWindows {
   TQtModeWindows(int& argc, char** argv);
   ~TQtModeWindows() override;
 
-  void RunShow(TKyCProject& project) override;
+  void RunShow(TKyCProject& project, const std::string& settingsFile) override;
   void RunConfigure(TKyCProject& project) override;
-  void RunHack(TKyCProject& project, const std::string& window) override;
+  void RunHack(TKyCProject& project, const std::string& settingsFile, const std::string& window) override;
   void DrawPreview(const std::string& handle, const std::string& picture) override;
   void ShowFatalError(const std::string& message) override;
 
