@@ -235,6 +235,10 @@ void TAnimEngine::Step() {
 
 void TAnimEngine::RenderWater() {
   if (FWidth <= 0 || FHeight <= 0) return;
+  // A scene that changed size since Prepare (reloaded but not prepared again) is not drawn:
+  // the row tables belong to the old size.
+  auto sameSize = [&](const TBitmap32& b) { return b.Width() == FWidth && b.Height() == FHeight; };
+  if (!sameSize(*FPicture) || !sameSize(*FSource) || !sameSize(FFrame)) return;
   const auto& sets = *FWaveSets;
   for (int i = 0; i < kWaveSetCount; ++i) {
     const TWaveParam& w = sets[i];

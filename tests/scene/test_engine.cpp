@@ -405,3 +405,18 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRule) {
     }
   }
 }
+
+TEST(TAnimEngine, ASceneThatChangedSizeWithoutPrepareIsNotDrawn) {
+  TEngineScene s;
+  s.Make(16, 12, [](int, int) { return 1; });
+  s.Wave(0).HorzShift = true;
+  s.Start();
+  s.Project.Picture().SetSize(4, 3);  // as a reload of a smaller scene would leave it
+  s.Ticks.Advance(40);
+  s.Engine.Step();
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(s.Frame(x, y), Id(x, y));
+  s.Engine.Prepare();
+  EXPECT_EQ(s.Engine.Width(), 4);
+  s.Engine.Step();
+}
