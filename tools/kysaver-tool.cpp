@@ -13,6 +13,12 @@
 #include "platform/uText.h"
 #include "scene/uSceneInspect.h"
 #include "scene/uSceneWriter.h"
+#include "graphics/uBitmap32.h"
+#include "graphics/uGraphicUtil.h"
+#include "graphics/uPictureReaders.h"
+#include "platform/uRandom.h"
+#include "saver/effects/PSEffect.h"
+#include "saver/effects/uEffectGallery.h"
 #include "uRender.h"
 #include "uSaverInspect.h"
 
@@ -23,7 +29,9 @@ constexpr const char kUsage[] =
     "       kysaver-tool scene DESCRIPTION -o OUT.kyp\n"
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
-    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n";
+    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n"
+    "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
+    "       kysaver-tool render --gallery DIR [--size WxH]\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kysaver-tool: %s\n", message.c_str());
@@ -83,12 +91,50 @@ int ParseCount(const std::string& option, const std::string& text) {
   return *n;
 }
 
+// A picture file stretched to w x h, or the gallery's sample when no file is given.
+ky::TBitmap32 SamplePicture(const std::string& file, int w, int h, bool from) {
+  ky::TBitmap32 a, b;
+  if (file.empty()) {
+    ky::MakeGallerySamples(w, h, a, b);
+    return from ? std::move(a) : std::move(b);
+  }
+  ky::TBitmap32 picture;
+  ky::LoadPictureFromFile(file, picture);
+  ky::TBitmap32 sized(w, h);
+  ky::StretchLanczos(picture, sized);
+  return sized;
+}
+
+// One frame of one effect, or the gallery of all of them.
+int RenderTransition(int effect, int percent, const std::string& from, const std::string& to, int w, int h,
+                     const std::string& out, const std::string& gallery) {
+  if (!gallery.empty()) {
+    ky::WriteTransitionGallery(gallery, w, h);
+    std::printf("%s/index.png and one contact sheet per effect\n", gallery.c_str());
+    return 0;
+  }
+  if (!ky::FindTransitionEffect(effect)) return Fail("render: --transition " + std::to_string(effect) + ": no such effect (1-169)");
+  if (percent < 0 || percent > 100) return Fail("render: --percent must be 0-100");
+  if (out.empty()) return Fail("render: --out FILE.png is needed");
+  ky::TRandom random(static_cast<uint32_t>(effect));
+  ky::WriteTransitionFrame(out, SamplePicture(from, w, h, true), SamplePicture(to, w, h, false), effect, percent, random);
+  return 0;
+}
+
 int Render(const std::vector<std::string>& args) {
   ky::TRenderRequest r;
+  int effect = 0, percent = -1;
+  std::string from, to, gallery;
+  bool sized = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (a == "--out" && hasValue) r.OutDir = args[++i];
+    if (a == "--transition" && hasValue) effect = ParseCount(a, args[++i]);
+    else if (a == "--percent" && hasValue) percent = ParseCount(a, args[++i]);
+    else if (a == "--from" && hasValue) from = args[++i];
+    else if (a == "--to" && hasValue) to = args[++i];
+    else if (a == "--gallery" && hasValue) gallery = args[++i];
+    else if (a == "--out" && hasValue) r.OutDir = args[++i];
     else if (a == "--frames" && hasValue) r.Frames = ParseCount(a, args[++i]);
     else if (a == "--tick" && hasValue) r.StartTick = static_cast<uint32_t>(ParseCount(a, args[++i]));
     else if (a == "--sheet" && hasValue) r.Sheet = args[++i];
@@ -100,8 +146,14 @@ int Render(const std::vector<std::string>& args) {
       if (x == std::string::npos) return Fail("render: --size " + v + ": expected WxH");
       r.Width = ParseCount(a, v.substr(0, x));
       r.Height = ParseCount(a, v.substr(x + 1));
+      sized = true;
     } else if (r.Saver.empty() && !a.empty() && a[0] != '-') r.Saver = a;
     else return Fail("render: unexpected argument \"" + a + "\"\n" + kUsage);
+  }
+  if (effect > 0 || !gallery.empty()) {
+    const int w = sized ? r.Width : 320, h = sized ? r.Height : 240;
+    if (w <= 0 || h <= 0 || w > 8192 || h > 8192) return Fail("render: --size must be between 1x1 and 8192x8192");
+    return RenderTransition(effect, percent < 0 ? 50 : percent, from, to, w, h, r.OutDir, gallery);
   }
   if (r.Saver.empty() || r.OutDir.empty() || r.Frames <= 0)
     return Fail(std::string("render: a saver, --out DIR and --frames N are needed\n") + kUsage);

@@ -8,6 +8,7 @@
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "package/uCreatorProject.h"
+#include "saver/effects/PSEffect.h"
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
 #include "scene/uAnimEngine.h"
@@ -29,14 +30,6 @@ std::string UpperExtension(const std::string& path) {
   const std::string name = FileNamePart(path);
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : UpperCaseAscii(name.substr(dot));
-}
-
-// The cross-fade, the effect every transition uses until the effect table is installed.
-void CrossFade(int, TBitmap32& dest, const TBitmap32& src, int percent, TRandom&) {
-  const int alpha = MulDiv(256, percent, 100);
-  const int w = std::min(dest.Width(), src.Width());
-  for (int y = 0; y < std::min(dest.Height(), src.Height()); ++y)
-    BlendFade(dest.ScanLine(y), src.ScanLine(y), static_cast<size_t>(w), alpha);
 }
 
 // An opaque copy of source into target at (x, y), clipped to target.
@@ -61,21 +54,8 @@ int& MouseSkipCounter() {
   return counter;
 }
 
-std::vector<int> ParseEffectList(const std::string& text) {
-  std::vector<int> list;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t comma = std::min(text.find(',', start), text.size());
-    const auto n = ParseInteger(Trim(std::string_view(text).substr(start, comma - start)));
-    if (n && *n >= 1 && *n <= 169) list.push_back(*n);
-    start = comma + 1;
-  }
-  if (list.empty()) list.push_back(1);
-  return list;
-}
-
 TKyfmScrSvr::TKyfmScrSvr(TKyCProject& project, TShowHost& host, const TTickSource& ticks)
-    : FProject(project), FHost(host), FTicks(ticks), FEffect(&CrossFade) {
+    : FProject(project), FHost(host), FTicks(ticks), FEffect(&DrawTransitionEffect) {
   // Both are overwritten when the show starts.
   FSpeed = 100;
   FProportional = true;
@@ -117,7 +97,7 @@ void TKyfmScrSvr::FormShow() {
     FClockPos = s.ClockPos;
     FSoundOn = s.Sound;
     FDirectXQuality = s.DirectXQuality;
-    FEffectList = ParseEffectList(s.TransitionEffects);
+    FEffectList = ParseTransitionEffects(s.TransitionEffects);
     FPictureIndex = -1;
     NextPictureIndex();
     FNextPicture = FPictures[static_cast<size_t>(FPictureIndex)];

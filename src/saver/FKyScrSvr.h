@@ -28,10 +28,6 @@ int& MouseSkipCounter();
 // Keys the show tells apart; every other key that produces no character is kOther.
 enum class TShowKey { F1, Other };
 
-// The allowed effect numbers from the "TransitionEffects" text: entries outside 1-169 and
-// entries that are not numbers are skipped; an empty result is the single effect 1.
-std::vector<int> ParseEffectList(const std::string& text);
-
 // Draws one in-between frame: on entry dest holds the old frame, src the new one.
 using TTransitionEffect = void (*)(int effect, TBitmap32& dest, const TBitmap32& src, int percent, TRandom& random);
 
@@ -42,7 +38,7 @@ class TKyfmScrSvr {
   TKyfmScrSvr(const TKyfmScrSvr&) = delete;
   TKyfmScrSvr& operator=(const TKyfmScrSvr&) = delete;
 
-  // The effect procedure used by transitions (the cross-fade until the effect table is set).
+  // The effect procedure used by transitions (the table of numbered effects unless replaced).
   void SetTransitionEffect(TTransitionEffect effect) { FEffect = effect; }
 
   void FormShow();

@@ -271,10 +271,3 @@ TEST(Show, InputThatEndsTheShow) {
   EXPECT_TRUE(g.show->FormCloseQuery());
   EXPECT_EQ(MouseSkipCounter(), 5);
 }
-
-TEST(EffectList, SkipsWhatIsNoEffect) {
-  EXPECT_EQ(ParseEffectList("1,2,3"), (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(ParseEffectList(" 5 ,0,170,x,,169,-3,$10"), (std::vector<int>{5, 169, 16}));
-  EXPECT_EQ(ParseEffectList(""), std::vector<int>{1});
-  EXPECT_EQ(ParseEffectList("0,999,abc"), std::vector<int>{1});
-}
