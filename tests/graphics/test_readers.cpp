@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -457,4 +458,35 @@ TEST(JpegReader, CmykFilesDecodeAsImageMagickShowsThem) {
         ASSERT_NEAR(static_cast<int>((decoded.Pixel(x, y) >> s) & 0xFF),
                     static_cast<int>((reference.Pixel(x, y) >> s) & 0xFF), 1)
             << x << "," << y;
+}
+
+TEST(PictureReaders, RandomDamageGivesAnErrorOrAPictureNeverACrash) {
+  std::mt19937 rng(5);
+  const TBitmap32 pic = kytest::TestPicture(24, 17, 4);
+  kytest::TTempDir dir;
+  SaveBitmapToBmpFile(pic, dir.File("a.bmp"));
+  std::vector<std::vector<uint8_t>> rgba;
+  for (int y = 0; y < 17; ++y) {
+    std::vector<uint8_t> row;
+    for (int x = 0; x < 24; ++x)
+      for (int s : {16, 8, 0, 24}) row.push_back(static_cast<uint8_t>(pic.Pixel(x, y) >> s));
+    rgba.push_back(row);
+  }
+  const std::vector<uint8_t> files[] = {EncodePng(24, 17, rgba, TPngOptions{}), kytest::ReadBytes(dir.File("a.bmp")),
+                                        EncodeJpeg(pic)};
+  for (int kind = 0; kind < 3; ++kind) {
+    for (int i = 0; i < 300; ++i) {
+      std::vector<uint8_t> bad = files[kind];
+      for (int k = 0; k < 4; ++k) bad[8 + rng() % (bad.size() - 8)] = static_cast<uint8_t>(rng());
+      if (i % 3 == 0) bad.resize(rng() % bad.size());
+      TBitmap32 b;
+      try {
+        if (kind == 0) ReadPngFromMemory(bad.data(), bad.size());
+        else if (kind == 1) LoadBmpFromMemory(bad.data(), bad.size(), b);
+        else LoadJpegFromMemory(bad.data(), bad.size(), b);
+      } catch (const EPictureError&) {
+        EXPECT_TRUE(b.Empty());
+      }
+    }
+  }
 }
