@@ -162,6 +162,33 @@ TEST(EffectTable, EveryEffectDrawsOnlyOldOrNewPixelsHalfway) {
   }
 }
 
+TEST(EffectTable, TinyAndOddFramesOnlyEverShowOldOrNewPixels) {
+  // Frames down to one pixel, where halves and tenths become 0: no effect may read or write
+  // outside the frames (the sanitizer build watches) or show a colour that is neither the old
+  // picture's nor one of the new picture's.
+  const std::set<int> mixing = {1, 2, 17, 18, 34, 35};
+  const int sizes[][2] = {{1, 1}, {1, 7}, {7, 1}, {3, 2}, {13, 11}, {2, 41}};
+  for (const auto& size : sizes) {
+    const int w = size[0], h = size[1];
+    TBitmap32 from, to, mix;
+    FillBlack(from, w, h);
+    FillPattern(to, w, h);
+    TRandom random(9);
+    for (int n = 1; n <= kTransitionEffectCount; ++n)
+      for (int p : {0, 1, 33, 50, 99, 100}) {
+        TransitionStep(from, to, mix, n, p, random);
+        if (mixing.count(n)) continue;
+        for (int y = 0; y < h; ++y)
+          for (int x = 0; x < w; ++x) {
+            const TColor32 c = mix.Pixel(x, y);
+            const int px = (RedComponent(c) - 16) / 3, py = (GreenComponent(c) - 16) / 4;
+            ASSERT_TRUE(c == kBlack || (px >= 0 && px < w && py >= 0 && py < h && PatternPixel(px, py) == c))
+                << "effect " << n << " at " << p << " % on " << w << "x" << h << " at (" << x << ", " << y << ")";
+          }
+      }
+  }
+}
+
 TEST(EffectTable, EffectHundredFortyDrawsNothingAtZero) {
   EXPECT_EQ(FirstDifference(Frame(140, 0), OldFrame()), "");
 }
