@@ -74,6 +74,17 @@ void BM_StepWater(benchmark::State& state) {
   }
 }
 
+// The same without the AVX2 forms of the kernel.
+void BM_StepWaterNarrow(benchmark::State& state) {
+  TBenchScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), false);
+  scene.Engine.SetWideVectors(false);
+  for (auto _ : state) {
+    scene.Ticks.Advance(33);
+    scene.Engine.Step();
+    benchmark::DoNotOptimize(scene.Engine.GetOutput().Bits());
+  }
+}
+
 void BM_StepWaterSnowClock(benchmark::State& state) {
   TBenchScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), true);
   for (auto _ : state) {
@@ -87,6 +98,7 @@ void BM_StepWaterSnowClock(benchmark::State& state) {
 
 BENCHMARK(BM_FrameMemcpy)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StepWater)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepWaterNarrow)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StepWaterSnowClock)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

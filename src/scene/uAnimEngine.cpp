@@ -149,8 +149,7 @@ void TAnimEngine::ResetFrame() {
 void TAnimEngine::BuildRegionMap() {
   FTopRow.fill(50000);
   FBottomRow.fill(0);
-  // Two spare entries let the wide kernel read the last entry as 32 bits.
-  FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight + 2, -1);
+  FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight, -1);
   FRuns.clear();
   FRowRuns.assign(static_cast<size_t>(FHeight) + 1, 0);
   // The map and the row tables rely on the mask having the picture's size; a scene where it
@@ -473,28 +472,6 @@ __attribute__((target("avx2"))) bool ColumnIndicesAvx2(int n, double base, doubl
   return any != 0;
 }
 
-// Pass 2 of a column run without sideways shift, eight columns at a time with gathers:
-// o = rowAt[idx] + x; where the region at o is k the frame pixel takes the source pixel at o.
-// The region map carries two spare entries at its end for the 32-bit read of its last entry.
-__attribute__((target("avx2"))) int ColumnCopyAvx2(int n, int x0, const int* __restrict idx,
-                                                   const int32_t* __restrict rowAt, const int16_t* region, int k,
-                                                   const TColor32* source, TColor32* dst) {
-  int i = 0;
-  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  const __m256i low16 = _mm256_set1_epi32(0xFFFF);
-  const __m256i kk = _mm256_set1_epi32(k & 0xFFFF);
-  for (; i + 8 <= n; i += 8) {
-    const __m256i id = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(idx + i));
-    const __m256i rows = _mm256_i32gather_epi32(rowAt, id, 4);
-    const __m256i o = _mm256_add_epi32(rows, _mm256_add_epi32(_mm256_set1_epi32(x0 + i), lane));
-    const __m256i reg = _mm256_and_si256(_mm256_i32gather_epi32(reinterpret_cast<const int*>(region), o, 2), low16);
-    const __m256i mask = _mm256_cmpeq_epi32(reg, kk);
-    __m256i* d = reinterpret_cast<__m256i*>(dst + x0 + i);
-    const __m256i old = _mm256_loadu_si256(d);
-    _mm256_storeu_si256(d, _mm256_mask_i32gather_epi32(old, reinterpret_cast<const int*>(source), o, mask, 4));
-  }
-  return i;
-}
 #endif
 
 // dst[x] := src[x] where both regions are k.
@@ -586,11 +563,8 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
     }
     // Pass 2: displaced copies.
     if (!shift) {
-      int i = 0;
-#if defined(__x86_64__)
-      if (FWideVectors) i = ColumnCopyAvx2(n, c0, idx, rowAt, region, k, source, dst);
-#endif
-      for (; i < n; ++i) {
+      // Gathers are slower than these plain loads on the processors at hand.
+      for (int i = 0; i < n; ++i) {
         const int64_t o = int64_t{rowAt[idx[i]]} + c0 + i;
         if (region[o] == k) dst[c0 + i] = source[o];
       }
