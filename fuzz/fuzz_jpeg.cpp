@@ -1,0 +1,12 @@
+// libFuzzer target: the JPEG reader must give a picture or an EPictureError for any input.
+#include "graphics/uPictureReaders.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  ky::TBitmap32 b;
+  try {
+    ky::LoadJpegFromMemory(data, size, b, "fuzz.jpg");
+  } catch (const ky::EPictureError&) {
+  } catch (const ky::EBitmapError&) {
+  }
+  return 0;
+}
