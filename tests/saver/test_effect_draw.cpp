@@ -352,3 +352,30 @@ TEST(Pivot, QuarterTurnAboutAnInsidePoint) {
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(dest.Pixel(x, y), kBlack);
 }
+
+TEST(Pivot, AgreesWithThePixelByPixelRule) {
+  // The rule for every pixel: rotate (x - xp, y - yp) with 16.16 sine and cosine, round down,
+  // and take the source pixel when it exists.
+  const int w = 23, h = 17;
+  TBitmap32 src(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) src.SetPixel(x, y, MakeColor32(x, y, 9));
+  const int pivots[][2] = {{-1, -1}, {-1, h}, {w, -1}, {w, h}, {5, 9}};
+  for (const auto& pv : pivots)
+    for (double angle : {-1.5707963267948966, -1.2, -0.3, 0.01, 0.7, 1.5707963267948966, 2.5}) {
+      TBitmap32 dest(w, h);
+      dest.Clear(kBlack);
+      Pivot(dest, src, pv[0], pv[1], angle);
+      const int64_t S = std::llround(std::sin(angle) * 65536.0), C = std::llround(std::cos(angle) * 65536.0);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          const int64_t dx = x - pv[0], dy = y - pv[1];
+          const int64_t X = dx * C - dy * S, Y = dx * S + dy * C;
+          const int64_t sx = pv[0] + (X >= 0 ? X / 65536 : -((-X + 65535) / 65536));
+          const int64_t sy = pv[1] + (Y >= 0 ? Y / 65536 : -((-Y + 65535) / 65536));
+          const TColor32 expected =
+              sx >= 0 && sx < w && sy >= 0 && sy < h ? src.Pixel(static_cast<int>(sx), static_cast<int>(sy)) : kBlack;
+          ASSERT_EQ(dest.Pixel(x, y), expected) << pv[0] << "," << pv[1] << " angle " << angle << " at " << x << "," << y;
+        }
+    }
+}

@@ -180,21 +180,55 @@ void RollShading(TBitmap32& dest, int start, int s, bool rows) {
   }
 }
 
+namespace {
+
+int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
+  int64_t q = n / d;
+  if (n % d != 0 && n < 0) --q;
+  return q;
+}
+
+// Narrows [first, last) to the k for which lo <= v0 + k * step < hi.
+void NarrowLinear(int64_t v0, int64_t step, int64_t lo, int64_t hi, int64_t& first, int64_t& last) {
+  if (step == 0) {
+    if (v0 < lo || v0 >= hi) last = first;
+    return;
+  }
+  int64_t kMin, kMax;  // inclusive
+  if (step > 0) {
+    kMin = -FloorDiv(v0 - lo, step);  // ceil((lo - v0) / step)
+    kMax = FloorDiv(hi - 1 - v0, step);
+  } else {
+    kMin = -FloorDiv(hi - 1 - v0, -step);  // ceil((v0 - hi + 1) / -step)
+    kMax = FloorDiv(v0 - lo, -step);
+  }
+  first = std::max(first, kMin);
+  last = std::min(last, kMax + 1);
+  if (last < first) last = first;
+}
+
+}  // namespace
+
 void Pivot(TBitmap32& dest, const TBitmap32& src, int xp, int yp, double angle) {
   const int64_t S = Round64(std::sin(angle) * 65536.0);
   const int64_t C = Round64(std::cos(angle) * 65536.0);
-  const int sw = src.Width(), sh = src.Height();
+  const int64_t sw = src.Width(), sh = src.Height();
+  // Source column xp + (X >> 16) lies in 0 .. sw - 1 exactly when -xp * 65536 <= X <
+  // (sw - xp) * 65536, and likewise for rows; X and Y grow linearly along a row, so the pixels
+  // that find a source pixel form one run, found without testing every pixel.
+  const int64_t xLo = -static_cast<int64_t>(xp) * 65536, xHi = (sw - xp) * 65536;
+  const int64_t yLo = -static_cast<int64_t>(yp) * 65536, yHi = (sh - yp) * 65536;
   for (int y = 0; y < dest.Height(); ++y) {
-    const int64_t dy = y - yp;
-    const int64_t dx0 = -static_cast<int64_t>(xp);
-    int64_t X = dx0 * C - dy * S;
-    int64_t Y = dx0 * S + dy * C;
+    const int64_t dx = -static_cast<int64_t>(xp), dy = y - yp;
+    const int64_t X0 = dx * C - dy * S, Y0 = dx * S + dy * C;
+    int64_t first = 0, last = dest.Width();
+    NarrowLinear(X0, C, xLo, xHi, first, last);
+    NarrowLinear(Y0, S, yLo, yHi, first, last);
     TColor32* d = dest.ScanLine(y);
-    for (int x = 0; x < dest.Width(); ++x, X += C, Y += S) {
+    int64_t X = X0 + first * C, Y = Y0 + first * S;
+    for (int64_t x = first; x < last; ++x, X += C, Y += S)
       // >> on a negative value rounds down, as the fixed-point positions must.
-      const int64_t sx = xp + (X >> 16), sy = yp + (Y >> 16);
-      if (sx >= 0 && sx < sw && sy >= 0 && sy < sh) d[x] = src.Pixel(static_cast<int>(sx), static_cast<int>(sy));
-    }
+      d[x] = src.Pixel(static_cast<int>(xp + (X >> 16)), static_cast<int>(yp + (Y >> 16)));
   }
 }
 
