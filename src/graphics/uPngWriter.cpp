@@ -41,7 +41,8 @@ void SavePngFile(const TBitmap32& bitmap, const std::string& path) {
   }
   std::vector<png_bytep> rowPointers(static_cast<size_t>(h));
   for (int y = 0; y < h; ++y) rowPointers[static_cast<size_t>(y)] = rows.data() + static_cast<size_t>(y) * w * 3;
-  bool ok = png && info && w > 0 && h > 0;
+  // Changed after setjmp, so it must live in memory, not in a register the jump restores.
+  volatile bool ok = png && info && w > 0 && h > 0;
   if (ok) {
     if (setjmp(png_jmpbuf(png))) {
       ok = false;
