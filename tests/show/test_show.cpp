@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "graphics/uPictureReaders.h"
 #include "package/uCreatorProject.h"
+#include "scene/uAnimEngine.h"
+#include "scene/uJpegWriter.h"
+#include "scene/uSceneWriter.h"
 #include "saver/FKyScrSvr.h"
 #include "saver/uOffscreenHost.h"
 #include "testutil.h"
@@ -270,4 +274,40 @@ TEST(Show, InputThatEndsTheShow) {
   MouseSkipCounter() = 0;
   EXPECT_TRUE(g.show->FormCloseQuery());
   EXPECT_EQ(MouseSkipCounter(), 5);
+}
+
+TEST(Show, F1TwiceStartsTheWaterAgainFromThePlainPicture) {
+  TShowFixture f;
+  f.project.Setting().Stretch = false;
+  // A scene of rows that differ, all water, so moving water changes pixels.
+  TSceneDescription d;
+  TBitmap32 photo(32, 24), mask(32, 24);
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 32; ++x) photo.SetPixel(x, y, MakeColor32(y * 10, 255 - y * 10, x * 8));
+  mask.Clear(MakeColor32(0, 0, 255));
+  d.PictureJpeg = EncodeJpeg(photo, 95);
+  d.PreviewJpeg = d.PictureJpeg;
+  d.Width = 32;
+  d.Height = 24;
+  d.MaskPicture.Assign(mask);
+  const std::vector<uint8_t> bytes = EncodeSceneFile(d);
+  kytest::WriteFile(f.dir / "lake.kyp", std::string(bytes.begin(), bytes.end()));
+  TBitmap32 plain;
+  LoadJpegFromMemory(d.PictureJpeg.data(), d.PictureJpeg.size(), plain);
+
+  f.Start({f.dir / "lake.kyp"});
+  f.Run(10);
+  auto same = [&](const TBitmap32& a) {
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 32; ++x)
+        if ((a.Pixel(x, y) & 0xFFFFFF) != (plain.Pixel(x, y) & 0xFFFFFF)) return false;
+    return true;
+  };
+  ASSERT_TRUE(f.show->Engine());
+  ASSERT_FALSE(same(f.show->Engine()->GetOutput())) << "the water should have moved";
+  f.show->FormKeyDown(TShowKey::F1);
+  EXPECT_FALSE(same(f.show->Engine()->GetOutput())) << "one press does nothing visible";
+  f.show->FormKeyDown(TShowKey::F1);
+  EXPECT_TRUE(same(f.show->Engine()->GetOutput())) << "the second press resets the water";
+  EXPECT_FALSE(f.show->CloseRequested());
 }

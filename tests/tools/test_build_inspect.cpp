@@ -96,6 +96,15 @@ TEST_F(SaverTest, ShowWithoutADisplaySaysSoAndCleansUp) {
   }
 }
 
+TEST_F(SaverTest, HelpAndVersion) {
+  std::string out;
+  EXPECT_EQ(RunCommand(kPlayer + " --help", &out), 0);
+  for (const char* s : {"/S", "/C", "/P WINDOW", "-root", "-window-id ID"}) EXPECT_NE(out.find(s), std::string::npos) << s;
+  EXPECT_EQ(RunCommand(kPlayer + " --version", &out), 0);
+  EXPECT_EQ(out.rfind("kysaver ", 0), 0u) << out;
+  EXPECT_EQ(Listing(dir / "tmp"), "");
+}
+
 TEST_F(SaverTest, PlayerWithoutPackageSaysSo) {
   int status = -1;
   const std::string out = RunSaver(kPlayer, "/S", &status);

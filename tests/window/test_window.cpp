@@ -287,6 +287,11 @@ TEST_F(WindowTest, PreviewStaysInItsWindowAndDaemonModeAnimatesOne) {
   EXPECT_GT((c >> 8) & 0xFF, 200u) << std::hex << c;
   EXPECT_LT(c & 0xFF, 60u) << std::hex << c;
 
+  {  // a window that does not exist is a clear error, not a wait
+    std::string msg;
+    EXPECT_EQ(RunCommand("DISPLAY=" + Server().Display() + " TMPDIR='" + dir / "tmp" + "' '" + dir / "Garden.scr" + "' /p 0x7ffffff1", &msg), 1);
+    EXPECT_EQ(msg, "kysaver: window 0x7ffffff1 does not exist\n");
+  }
   kytest::WriteFile(dir / "saver.ini", "[Default]\n[Pictures]\nlake.kyp\n");
   std::string out;
   ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Lake.scr" + "'", &out), 0) << out;
