@@ -29,6 +29,4 @@ class TJsonWriter {
   bool FAfterKey = false;
 };
 
-std::string JsonEscape(std::string_view text);
-
 }  // namespace ky

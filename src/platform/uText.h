@@ -20,6 +20,9 @@ bool IsValidUtf8(std::string_view s);
 // UTF-8 for display: the bytes themselves when they are valid UTF-8, else read as Windows-1252.
 std::string DisplayText(std::string_view s);
 
+// A JSON string literal of an 8-bit text, decoded for display first (see DisplayText).
+std::string JsonString(std::string_view raw);
+
 // Spaces and control characters (<= ' ') removed from both ends.
 std::string_view Trim(std::string_view s);
 

@@ -26,30 +26,6 @@ std::array<int64_t, 7> CountRegionPixels(const TProject& project) {
   return counts;
 }
 
-std::string SceneJsonString(const std::string& text) {
-  const std::string utf8 = DisplayText(text);
-  std::string out = "\"";
-  for (const char ch : utf8) {
-    const auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += ch;
-        }
-    }
-  }
-  return out + "\"";
-}
-
 namespace {
 
 std::string Bool(bool b) { return b ? "true" : "false"; }
@@ -63,7 +39,7 @@ std::string WaveJson(const TWaveParam& w) {
 }
 
 std::string Json(const TProject& p) {
-  std::string o = "{\"Title\":" + SceneJsonString(p.Title()) + ",\"SecondText\":" + SceneJsonString(p.SecondText()) +
+  std::string o = "{\"Title\":" + JsonString(p.Title()) + ",\"SecondText\":" + JsonString(p.SecondText()) +
                   ",\"Width\":" + std::to_string(p.Picture().Width()) +
                   ",\"Height\":" + std::to_string(p.Picture().Height()) + ",\"WaveSets\":[";
   for (int i = 0; i < kWaveSetCount; ++i) o += (i ? "," : "") + WaveJson(p.WaveSet(i));
@@ -74,11 +50,11 @@ std::string Json(const TProject& p) {
        "},\"SoundSlots\":[";
   for (int i = 0; i < kSoundSlotCount; ++i) {
     const TSoundSlot& s = p.SoundSlots()[i];
-    o += std::string(i ? "," : "") + "{\"FileName\":" + SceneJsonString(s.FileName()) +
+    o += std::string(i ? "," : "") + "{\"FileName\":" + JsonString(s.FileName()) +
          ",\"PlayMode\":" + std::to_string(s.PlayMode) + ",\"MinInterval\":" + std::to_string(s.MinInterval) +
          ",\"MaxInterval\":" + std::to_string(s.MaxInterval) + "}";
   }
-  o += "],\"SoundCount\":" + std::to_string(p.SoundCount()) + ",\"ObjectsText\":" + SceneJsonString(p.ObjectsText()) +
+  o += "],\"SoundCount\":" + std::to_string(p.SoundCount()) + ",\"ObjectsText\":" + JsonString(p.ObjectsText()) +
        ",\"RegionPixels\":[";
   const auto counts = CountRegionPixels(p);
   for (size_t i = 0; i < counts.size(); ++i) o += (i ? "," : "") + std::to_string(counts[i]);

@@ -21,7 +21,5 @@ std::string InspectScene(const std::string& path, bool json);
 // Mask pixels of each region code of a loaded project.
 std::array<int64_t, 7> CountRegionPixels(const TProject& project);
 
-// JSON text of a string (quotes included); 8-bit texts are decoded for display first.
-std::string SceneJsonString(const std::string& text);
 
 }  // namespace ky

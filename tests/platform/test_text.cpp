@@ -39,3 +39,9 @@ TEST(SplitLines, HandlesEveryLineBreak) {
   EXPECT_EQ(SplitLines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_TRUE(SplitLines("").empty());
 }
+
+TEST(JsonString, EscapesAndDecodesForDisplay) {
+  EXPECT_EQ(JsonString("a\"b\\\x01\xE9"), "\"a\\\"b\\\\\\u0001\xC3\xA9\"");  // 1252 e-acute becomes UTF-8
+  EXPECT_EQ(JsonString("tab\tline\r\n\x7F"), "\"tab\\tline\\r\\n\\u007f\"");
+  EXPECT_EQ(JsonString(""), "\"\"");
+}
