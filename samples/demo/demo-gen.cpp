@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     Plain(dir);
     WriteText(dir + "/demo.ini",
               "[General]\nProductName=kysaver demo\nPublisher=kysaver\n"
-              "[Default]\nDuration=12\nTransitionTime=1500\nShowClock=1\nClockPos=1\nShowImageMode=1\n"
+              "[Default]\nDuration=8\nTransitionTime=1500\nShowClock=1\nClockPos=1\nShowImageMode=1\n"
               "[Advance]\nPreviewFile=preview.jpg\n"
               "[Pictures]\nlake.kyp\nmeadow.jpg\nharbour.kyp\ntower.bmp\nwinter.kyp\n");
   } catch (const std::exception& e) {
