@@ -33,9 +33,42 @@ TIniFile::~TIniFile() = default;
 TIniFile::TIniFile(TIniFile&&) noexcept = default;
 TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
 
+namespace {
+
+// SimpleIni sets the current section before it checks that a "[" line is closed by "]", so the
+// keys after an unclosed header would land in a section named by the raw text that follows it,
+// line breaks included. Such a line is meant to be skipped (the keys after it stay in the
+// section before it); it is removed here. SimpleIni also reads only up to a NUL byte, which the
+// cut makes explicit.
+std::string WithoutUnclosedHeaders(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  std::string out;
+  out.reserve(text.size());
+  size_t p = 0;
+  while (p < text.size()) {
+    const size_t end = std::min(text.find_first_of("\r\n", p), text.size());
+    const std::string_view line = text.substr(p, end - p);
+    const size_t first = line.find_first_not_of(" \t");
+    bool unclosed = false;
+    if (first != std::string_view::npos && line[first] == '[') {
+      // A "[" with nothing after it on its line would make SimpleIni take the next line as
+      // the section name.
+      const size_t name = line.find_first_not_of(" \t", first + 1);
+      unclosed = name == std::string_view::npos || line.find(']', name) == std::string_view::npos;
+    }
+    if (!unclosed) out.append(line);
+    if (end < text.size()) out += text[end];
+    p = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
 TIniFile TIniFile::FromText(std::string_view text) {
   TIniFile f;
-  if (!text.empty()) f.FImpl->ini.LoadData(text.data(), text.size());
+  const std::string clean = WithoutUnclosedHeaders(text);
+  if (!clean.empty()) f.FImpl->ini.LoadData(clean.data(), clean.size());
   return f;
 }
 

@@ -43,3 +43,22 @@ TEST(IniFile, WritesBooleansAsDigitsAndSavesAtomically) {
   std::remove(path.c_str());
   EXPECT_THROW(ini.SaveToFile("/nonexistent-folder-ky/x.ini"), std::runtime_error);
 }
+
+// Found by the INI fuzz target: SimpleIni took the text after an unclosed "[" as the name of
+// the section for the keys that follow, line breaks and all.
+TEST(IniFile, UnclosedSectionHeaderIsSkipped) {
+  const TIniFile ini = TIniFile::FromText("[Default]\r\nA=1\r\n[Fil1\r\nB=2\r\n  [  \r\nC=3\r\n[Next]\r\nD=4\r\n");
+  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Default", "Next"}));
+  EXPECT_EQ(ini.SectionKeys("Default"), (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(ini.ReadInteger("Default", "B", 0), 2);
+  EXPECT_EQ(ini.ReadInteger("Default", "C", 0), 3);
+  EXPECT_EQ(ini.ReadInteger("Next", "D", 0), 4);
+  // Written back and read again, the text says the same.
+  const TIniFile back = TIniFile::FromText(ini.ToText());
+  EXPECT_EQ(back.Sections(), ini.Sections());
+  EXPECT_EQ(back.SectionKeys("Default"), ini.SectionKeys("Default"));
+
+  // The reader stops at a NUL byte, as SimpleIni always did.
+  const TIniFile cut = TIniFile::FromText(std::string("[S]\nA=1\n\0B=2\n", 13));
+  EXPECT_EQ(cut.SectionKeys("S"), (std::vector<std::string>{"A"}));
+}
