@@ -35,6 +35,14 @@ TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
 
 namespace {
 
+// A section or key name as SimpleIni stores it: without the spaces and tabs around it. Other
+// control characters stay, so that every name the INI lists can be read back by that name.
+std::string NameOf(std::string_view name) {
+  const size_t first = name.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(name.substr(first, name.find_last_not_of(" \t") - first + 1));
+}
+
 // SimpleIni sets the current section before it checks that a "[" line is closed by "]", so the
 // keys after an unclosed header would land in a section named by the raw text that follows it,
 // line breaks included. Such a line is meant to be skipped (the keys after it stay in the
@@ -81,13 +89,13 @@ TIniFile TIniFile::FromFile(const std::string& path) {
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
-  const std::string s(Trim(section)), k(Trim(key));
+  const std::string s(NameOf(section)), k(NameOf(key));
   const char* v = FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr);
   return v ? std::string(v) : std::string(def);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const {
-  const std::string s(Trim(section)), k(Trim(key));
+  const std::string s(NameOf(section)), k(NameOf(key));
   const char* v = FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr);
   if (!v) return def;
   return ParseInteger(Trim(v)).value_or(def);
@@ -98,17 +106,17 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 }
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
-  const std::string s(Trim(section)), k(Trim(key));
+  const std::string s(NameOf(section)), k(NameOf(key));
   return FImpl->ini.GetValue(s.c_str(), k.c_str(), nullptr) != nullptr;
 }
 
 bool TIniFile::SectionExists(std::string_view section) const {
-  const std::string s(Trim(section));
+  const std::string s(NameOf(section));
   return FImpl->ini.GetSection(s.c_str()) != nullptr;
 }
 
 std::vector<std::string> TIniFile::SectionKeys(std::string_view section) const {
-  const std::string s(Trim(section));
+  const std::string s(NameOf(section));
   CSimpleIniA::TNamesDepend keys;
   FImpl->ini.GetAllKeys(s.c_str(), keys);
   keys.sort(CSimpleIniA::Entry::LoadOrder());
@@ -131,7 +139,7 @@ std::vector<std::string> TIniFile::Sections() const {
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string s(Trim(section)), k(Trim(key)), v(value);
+  const std::string s(NameOf(section)), k(NameOf(key)), v(value);
   // Replaces every earlier value of the key, as the profile functions do.
   FImpl->ini.SetValue(s.c_str(), k.c_str(), v.c_str(), nullptr, /*a_bForceReplace=*/true);
 }
@@ -145,12 +153,12 @@ void TIniFile::WriteBool(std::string_view section, std::string_view key, bool va
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
-  const std::string s(Trim(section)), k(Trim(key));
+  const std::string s(NameOf(section)), k(NameOf(key));
   FImpl->ini.Delete(s.c_str(), k.c_str(), true);
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-  const std::string s(Trim(section));
+  const std::string s(NameOf(section));
   FImpl->ini.Delete(s.c_str(), nullptr, true);
 }
 

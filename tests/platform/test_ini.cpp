@@ -62,3 +62,15 @@ TEST(IniFile, UnclosedSectionHeaderIsSkipped) {
   const TIniFile cut = TIniFile::FromText(std::string("[S]\nA=1\n\0B=2\n", 13));
   EXPECT_EQ(cut.SectionKeys("S"), (std::vector<std::string>{"A"}));
 }
+
+// Found by the INI fuzz target: a key with a control character at one end was listed but could
+// not be read, because the lookup trimmed more than SimpleIni does when it stores names.
+TEST(IniFile, EveryListedKeyReadsBack) {
+  const TIniFile ini = TIniFile::FromText("[S]\r\n\x0bKyImage1.jpg=1\r\n \tplain\t = 2 \r\n[\x01T\x7f]\r\nk=3\r\n");
+  EXPECT_EQ(ini.SectionKeys("S"), (std::vector<std::string>{"\x0bKyImage1.jpg", "plain"}));
+  EXPECT_EQ(ini.ReadInteger("S", "\x0bKyImage1.jpg", 0), 1);
+  EXPECT_EQ(ini.ReadInteger("S", "  plain ", 0), 2);  // spaces and tabs around a name still do not count
+  EXPECT_FALSE(ini.ValueExists("S", "KyImage1.jpg"));
+  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"S", "\x01T\x7f"}));
+  EXPECT_EQ(ini.ReadInteger("\x01T\x7f", "k", 0), 3);
+}
