@@ -133,27 +133,96 @@ void SseBlendRow(uint32_t* dst, const uint32_t* src, size_t n, uint32_t master) 
 
 // value = p00 + ((h (p01 - p00) + fy (p10 - p00) + m (p11 - p10)) >> 15), which is the same
 // integer as the four-weight sum >> 15 (p00 << 15 is a multiple of 2^15), with every factor
-// inside 16 signed bits so pmaddwd can form the products.
+// inside 16 signed bits so pmaddwd can form the products. One pixel's four channels fill one
+// 128-bit lane: (p01 - p00, p10 - p00) pairs against (h, fy), (p11 - p10, 0) against (m, 0).
+
+// The pixel pair at columns x and x + 1 of r0 (low half) and of r1, widened to 16 bits.
+inline __m128i BilinearPixel(const uint32_t* r0, const uint32_t* r1, int32_t x, __m128i w12, __m128i w3) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i a = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x)));
+  const __m128i b = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x)));
+  const __m128i d1 = _mm_sub_epi16(_mm_srli_si128(a, 8), a);  // p01 - p00
+  const __m128i d2 = _mm_sub_epi16(b, a);                     // p10 - p00
+  const __m128i d3 = _mm_sub_epi16(_mm_srli_si128(b, 8), b);  // p11 - p10
+  const __m128i v = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(d1, d2), w12),
+                                  _mm_madd_epi16(_mm_unpacklo_epi16(d3, zero), w3));
+  return _mm_add_epi32(_mm_srai_epi32(v, 15), _mm_cvtepu16_epi32(a));
+}
+
 void SseBilinearRow(uint32_t* dst, const uint32_t* r0, const uint32_t* r1, const int32_t* x0, const int32_t* fx,
                     size_t n, int32_t fy) {
-  const __m128i zero = _mm_setzero_si128();
   const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-  for (size_t j = 0; j < n; ++j) {
+  const __m128i rest = _mm_set1_epi32(32768 - fy), full = _mm_set1_epi32(fy);
+  const __m128i fyHigh = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(fy) << 16));
+  size_t j = 0;
+  for (; j + 4 <= n; j += 4) {
+    // h and m of four columns at once; (fy << 16) | h is the (h, fy) pair of 16-bit weights.
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fx + j));
+    const __m128i w12 = _mm_or_si128(_mm_srai_epi32(_mm_mullo_epi32(f, rest), 15), fyHigh);
+    const __m128i w3 = _mm_srai_epi32(_mm_mullo_epi32(f, full), 15);
+    const __m128i p0 = BilinearPixel(r0, r1, x0[j], _mm_shuffle_epi32(w12, 0x00), _mm_shuffle_epi32(w3, 0x00));
+    const __m128i p1 = BilinearPixel(r0, r1, x0[j + 1], _mm_shuffle_epi32(w12, 0x55), _mm_shuffle_epi32(w3, 0x55));
+    const __m128i p2 = BilinearPixel(r0, r1, x0[j + 2], _mm_shuffle_epi32(w12, 0xAA), _mm_shuffle_epi32(w3, 0xAA));
+    const __m128i p3 = BilinearPixel(r0, r1, x0[j + 3], _mm_shuffle_epi32(w12, 0xFF), _mm_shuffle_epi32(w3, 0xFF));
+    const __m128i v = _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + j), _mm_or_si128(v, opaque));
+  }
+  for (; j < n; ++j) {
     const int32_t h = (fx[j] * (32768 - fy)) >> 15;
     const int32_t m = (fx[j] * fy) >> 15;
-    const __m128i a = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x0[j])));
-    const __m128i b = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x0[j])));
-    const __m128i d1 = _mm_sub_epi16(_mm_srli_si128(a, 8), a);  // p01 - p00
-    const __m128i d2 = _mm_sub_epi16(b, a);                     // p10 - p00
-    const __m128i d3 = _mm_sub_epi16(_mm_srli_si128(b, 8), b);  // p11 - p10
     const __m128i w12 = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(fy) << 16) | static_cast<uint32_t>(h)));
-    const __m128i w3 = _mm_set1_epi32(m);
-    __m128i x = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(d1, d2), w12),
-                              _mm_madd_epi16(_mm_unpacklo_epi16(d3, zero), w3));
-    x = _mm_add_epi32(_mm_srai_epi32(x, 15), _mm_unpacklo_epi16(a, zero));
-    x = _mm_packus_epi16(_mm_packs_epi32(x, x), zero);
-    dst[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_or_si128(x, opaque)));
+    const __m128i p = BilinearPixel(r0, r1, x0[j], w12, _mm_set1_epi32(m));
+    const __m128i v = _mm_packus_epi16(_mm_packs_epi32(p, p), p);
+    dst[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_or_si128(v, opaque)));
   }
+}
+
+// The pixel pairs at columns xa and xb of row, widened to 16 bits, one per 128-bit lane.
+__attribute__((target("avx2"))) inline __m256i PixelPairs(const uint32_t* row, int32_t xa, int32_t xb) {
+  const __m128i lo = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + xa));
+  const __m128i hi = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + xb));
+  return _mm256_cvtepu8_epi16(_mm_unpacklo_epi64(lo, hi));
+}
+
+// Two pixels (columns xa and xb) at once, one per 128-bit lane.
+__attribute__((target("avx2"))) inline __m256i BilinearPixelPair(const uint32_t* r0, const uint32_t* r1, int32_t xa,
+                                                                 int32_t xb, __m256i w12, __m256i w3) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i a = PixelPairs(r0, xa, xb);
+  const __m256i b = PixelPairs(r1, xa, xb);
+  const __m256i d1 = _mm256_sub_epi16(_mm256_srli_si256(a, 8), a);
+  const __m256i d2 = _mm256_sub_epi16(b, a);
+  const __m256i d3 = _mm256_sub_epi16(_mm256_srli_si256(b, 8), b);
+  const __m256i v = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(d1, d2), w12),
+                                     _mm256_madd_epi16(_mm256_unpacklo_epi16(d3, zero), w3));
+  return _mm256_add_epi32(_mm256_srai_epi32(v, 15), _mm256_unpacklo_epi16(a, zero));
+}
+
+__attribute__((target("avx2"))) void Avx2BilinearRow(uint32_t* dst, const uint32_t* r0, const uint32_t* r1,
+                                                     const int32_t* x0, const int32_t* fx, size_t n, int32_t fy) {
+  const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i rest = _mm256_set1_epi32(32768 - fy), full = _mm256_set1_epi32(fy);
+  const __m256i fyHigh = _mm256_set1_epi32(static_cast<int>(static_cast<uint32_t>(fy) << 16));
+  // Lane k of pair p holds column 2p + k.
+  const __m256i spread[4] = {_mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1), _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3),
+                             _mm256_setr_epi32(4, 4, 4, 4, 5, 5, 5, 5), _mm256_setr_epi32(6, 6, 6, 6, 7, 7, 7, 7)};
+  // After the packs the lanes hold columns 0 2 4 6 | 1 3 5 7.
+  const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+  size_t j = 0;
+  for (; j + 8 <= n; j += 8) {
+    const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fx + j));
+    const __m256i w12 = _mm256_or_si256(_mm256_srai_epi32(_mm256_mullo_epi32(f, rest), 15), fyHigh);
+    const __m256i w3 = _mm256_srai_epi32(_mm256_mullo_epi32(f, full), 15);
+    __m256i p[4];
+    for (int q = 0; q < 4; ++q)
+      p[q] = BilinearPixelPair(r0, r1, x0[j + 2 * q], x0[j + 2 * q + 1], _mm256_permutevar8x32_epi32(w12, spread[q]),
+                               _mm256_permutevar8x32_epi32(w3, spread[q]));
+    // packs: lane 0 = columns 0, 2 | 4, 6 and lane 1 = 1, 3 | 5, 7 as 16-bit channels.
+    const __m256i v = _mm256_packus_epi16(_mm256_packs_epi32(p[0], p[1]), _mm256_packs_epi32(p[2], p[3]));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + j),
+                        _mm256_or_si256(_mm256_permutevar8x32_epi32(v, order), opaque));
+  }
+  if (j < n) SseBilinearRow(dst + j, r0, r1, x0 + j, fx + j, n - j, fy);
 }
 
 // ---------------- VerticalPass ----------------
@@ -315,6 +384,7 @@ TKernelTable MakeFastTable() {
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx2")) {
     t.BlendFade = Avx2BlendFade;
+    t.BilinearRow = Avx2BilinearRow;
     t.VerticalPass = Avx2VerticalPass;
     t.HorizontalPass = Avx2HorizontalPass;
   }

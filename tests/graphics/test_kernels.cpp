@@ -94,6 +94,32 @@ TEST(Kernels, BilinearRowMatchesReference) {
   }
 }
 
+TEST(Kernels, BilinearRowMatchesReferenceAtTheExtremes) {
+  // Pixels of only 0 and 255 bytes against the largest and smallest weights, on long rows with
+  // the column order of a real resize (rising, each column used by one or more pixels).
+  std::mt19937 rng(5);
+  const size_t width = 2000;
+  std::vector<uint32_t> r0(width), r1(width);
+  for (size_t i = 0; i < width; ++i) {
+    r0[i] = (rng() % 2 ? 0xFF00FF00u : 0x00FF00FFu) ^ (rng() % 3 == 0 ? 0xFFFFFFFFu : 0u);
+    r1[i] = rng() % 2 ? 0xFFFFFFFFu : 0u;
+  }
+  for (const size_t n : {size_t{8}, size_t{1919}, size_t{1920}, size_t{3999}}) {
+    std::vector<int32_t> x0(n), fx(n);
+    for (size_t j = 0; j < n; ++j) {
+      x0[j] = static_cast<int32_t>(j * (width - 1) / n);
+      const int32_t pick[] = {0, 1, 32767, 16384, static_cast<int32_t>(rng() % 32768)};
+      fx[j] = pick[rng() % 5];
+    }
+    for (const int32_t fy : {0, 1, 2, 16383, 32766, 32767}) {
+      std::vector<uint32_t> a(n), b(n);
+      ReferenceKernels().BilinearRow(a.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
+      FastKernels().BilinearRow(b.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
+      ASSERT_EQ(a, b) << "n " << n << " fy " << fy;
+    }
+  }
+}
+
 TEST(Kernels, ResamplingPassesMatchReference) {
   std::mt19937 rng(4);
   for (const int taps : {1, 2, 3, 4, 6, 8, 13, 16, 17, 40}) {
