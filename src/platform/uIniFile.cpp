@@ -47,9 +47,11 @@ std::string NameOf(std::string_view name) {
 // keys after an unclosed header would land in a section named by the raw text that follows it,
 // line breaks included. Such a line is meant to be skipped (the keys after it stay in the
 // section before it); it is removed here. SimpleIni also reads only up to a NUL byte, which the
-// cut makes explicit.
+// cut makes explicit, and drops a UTF-8 signature at the start, which is done here first so
+// that a header right after it is checked too.
 std::string WithoutUnclosedHeaders(std::string_view text) {
   text = text.substr(0, text.find('\0'));
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::string out;
   out.reserve(text.size());
   size_t p = 0;
@@ -165,6 +167,9 @@ void TIniFile::EraseSection(std::string_view section) {
 std::string TIniFile::ToText() const {
   std::string out;
   FImpl->ini.Save(out, false);
+  // SimpleIni drops a UTF-8 signature at the start of a text it reads, so a first key whose name
+  // begins with those bytes would lose them when the text is read back; a line break keeps them.
+  if (out.compare(0, 3, "\xEF\xBB\xBF") == 0) out.insert(0, "\n");
   return out;
 }
 

@@ -53,6 +53,8 @@ TEST(IniFile, UnclosedSectionHeaderIsSkipped) {
   EXPECT_EQ(ini.ReadInteger("Default", "B", 0), 2);
   EXPECT_EQ(ini.ReadInteger("Default", "C", 0), 3);
   EXPECT_EQ(ini.ReadInteger("Next", "D", 0), 4);
+  // Also right after a UTF-8 signature.
+  EXPECT_EQ(TIniFile::FromText("\xEF\xBB\xBF[Buil\r\nK=1\r\n").Sections(), (std::vector<std::string>{""}));
   // Written back and read again, the text says the same.
   const TIniFile back = TIniFile::FromText(ini.ToText());
   EXPECT_EQ(back.Sections(), ini.Sections());
@@ -73,4 +75,16 @@ TEST(IniFile, EveryListedKeyReadsBack) {
   EXPECT_FALSE(ini.ValueExists("S", "KyImage1.jpg"));
   EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"S", "\x01T\x7f"}));
   EXPECT_EQ(ini.ReadInteger("\x01T\x7f", "k", 0), 3);
+}
+
+// Found by the INI fuzz target: a first key whose name began with the UTF-8 signature bytes
+// lost them when the written text was read again.
+TEST(IniFile, WrittenTextKeepsAKeyThatStartsWithTheSignatureBytes) {
+  const TIniFile ini = TIniFile::FromText("[Ger\n\xEF\xBB\xBF" "etch=2ee\r\n");
+  ASSERT_EQ(ini.SectionKeys(""), (std::vector<std::string>{"\xEF\xBB\xBF" "etch"}));
+  const TIniFile back = TIniFile::FromText(ini.ToText());
+  EXPECT_EQ(back.SectionKeys(""), ini.SectionKeys(""));
+  EXPECT_EQ(back.ReadString("", "\xEF\xBB\xBF" "etch", ""), "2ee");
+  // A signature at the very start of a text is no part of the first name.
+  EXPECT_EQ(TIniFile::FromText("\xEF\xBB\xBF[A]\nk=1\n").Sections(), (std::vector<std::string>{"A"}));
 }
