@@ -52,6 +52,10 @@ QImage Wrap(const TBitmap32& b) {
   return QImage(reinterpret_cast<const uchar*>(b.Bits()), b.Width(), b.Height(), b.Width() * 4, QImage::Format_RGB32);
 }
 
+int64_t WallMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 std::string Lines(std::string text) {
   for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, "\n");
   return text;
@@ -169,9 +173,7 @@ void TShowWindow::Step() {
   if (FStepMicros.size() < 100000) {
     FStartMicros.push_back(std::chrono::duration_cast<std::chrono::microseconds>(t0.time_since_epoch()).count());
     FStepMicros.push_back(std::chrono::duration_cast<std::chrono::microseconds>(t1 - t0).count());
-    if (FFirstFrameWallMs == 0)
-      FFirstFrameWallMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::chrono::system_clock::now().time_since_epoch()).count();
+    if (FFirstFrameWallMs == 0) FFirstFrameWallMs = WallMs();
   }
   CheckClose();
   if (!FEnded) FTimer.start(static_cast<int>(wait));
@@ -197,6 +199,8 @@ void TShowWindow::WriteStats() const {
   for (size_t i = 1; i < FStartMicros.size(); ++i) intervals.push_back(FStartMicros[i] - FStartMicros[i - 1]);
   std::ofstream out(path);
   out << "frames " << FStepMicros.size() << "\n"
+      << "window_shown_wall_ms " << FWindowShownWallMs << "\n"
+      << "set_up_wall_ms " << FSetUpWallMs << "\n"
       << "first_frame_wall_ms " << FFirstFrameWallMs << "\n"
       << "step_us_p50 " << percentile(FStepMicros, 0.50) << "\n"
       << "step_us_p95 " << percentile(FStepMicros, 0.95) << "\n"
@@ -224,7 +228,9 @@ void TShowWindow::RunModal() {
     activateWindow();
   }
   QCoreApplication::processEvents();
+  FWindowShownWallMs = WallMs();
   FShow.FormShow();
+  FSetUpWallMs = WallMs();
   if (FShow.Running() && !TerminationRequested()) {
     FTimer.start(0);
   }

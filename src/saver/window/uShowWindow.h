@@ -61,7 +61,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   QEventLoop* FLoop = nullptr;
   // Frame timing for measurements, written at the end when KYSAVER_STATS names a file.
   std::vector<int64_t> FStepMicros, FStartMicros;
-  int64_t FFirstFrameWallMs = 0;
+  int64_t FFirstFrameWallMs = 0, FWindowShownWallMs = 0, FSetUpWallMs = 0;
   void WriteStats() const;
 };
 
