@@ -30,13 +30,19 @@ std::string MediaDestinationName(const std::string& storedName) {
 void ExtractPackage(TKyCProject& project, const std::string& exePath, TWorkFolder& work) {
   const std::string folder = work.GetWorkFolder();
   const int fd = work.Fd();
-  if (!ExtractSections(exePath, {{fd, kProjectFile}, {fd, kNameListFile}, {fd, kMediaBundleFile}, {fd, kWindowFile}}).Found)
-    throw TKyError(exePath + ": this file holds no saver package");
+  const TPackageLayout layout = ReadPackageLayout(exePath);
+  if (!layout.Info.Found) throw TKyError(exePath + ": this file holds no saver package");
+  // The media bundle is split straight out of the executable, where it already lies whole, so
+  // its bytes are written once instead of twice.
+  ExtractSections(exePath, {{fd, kProjectFile}, {fd, kNameListFile}, {fd, ""}, {fd, kWindowFile}});
 
   std::vector<TSectionDestination> media;
   for (const std::string& line : ReadNameList(work)) media.push_back({fd, MediaDestinationName(line)});
   // A bundle that is missing leaves the media without files; the show skips what is not there.
-  if (access((folder + kMediaBundleFile).c_str(), R_OK) == 0) ExtractSections(folder + kMediaBundleFile, media);
+  if (layout.Sections.size() >= 3) {
+    const TSectionSpan& bundle = layout.Sections[2];
+    ExtractSections(exePath, media, bundle.Offset, bundle.Offset + bundle.Length);
+  }
 
   project.LoadFromFile(folder + kProjectFile);
   // Entries are bare names; a stored path is reduced the way the media files were.

@@ -206,22 +206,29 @@ std::string SafeMediaName(std::string_view storedName) {
   return name;
 }
 
-TExtractResult ExtractSections(const std::string& path, const std::vector<TSectionDestination>& destinations) {
-  const TPackageInfo info = FindPackage(path);
-  if (!info.Found) return {};
+TExtractResult ExtractSections(const std::string& path, const std::vector<TSectionDestination>& destinations,
+                               uint64_t begin, uint64_t end) {
   TFd src(OpenForReading(path));
-  const off_t end = lseek(src.Get(), 0, SEEK_END);
-  if (end < 0 || lseek(src.Get(), static_cast<off_t>(info.Offset + 4), SEEK_SET) < 0) return {true, 0};
+  const off_t fileEnd = lseek(src.Get(), 0, SEEK_END);
+  if (fileEnd < 0) return {};
+  end = std::min<uint64_t>(end, static_cast<uint64_t>(fileEnd));
+  const TPackageInfo info = ScanFile(src.Get(), begin, end, 64 * 1024);
+  if (!info.Found) return {};
+  uint64_t pos = info.Offset + 4;
+  if (pos > end || lseek(src.Get(), static_cast<off_t>(pos), SEEK_SET) < 0) return {true, 0};
   const size_t count = info.FirstValue > 0 ? static_cast<size_t>(info.FirstValue) : 0;
   std::vector<char> buffer(256 * 1024);
   size_t k = 0;
   for (; k < count && k < destinations.size(); ++k) {
     unsigned char lenBytes[4];
-    if (ReadFull(src.Get(), lenBytes, 4) != 4) break;  // the package ends before this section
+    if (end - pos < 4 || ReadFull(src.Get(), lenBytes, 4) != 4) break;  // the package ends before this section
+    pos += 4;
     const int32_t len = LittleEndian32(lenBytes);
-    const uint64_t length = len > 0 ? static_cast<uint64_t>(len) : 0;
+    // A length past the end copies what is there.
+    const uint64_t length = std::min<uint64_t>(len > 0 ? static_cast<uint64_t>(len) : 0, end - pos);
     const TFd dst(CreateDestination(destinations[k]));
     if (!CopyBytes(src.Get(), dst.Get(), length, buffer)) { ++k; break; }
+    pos += length;
   }
   return {true, k};
 }

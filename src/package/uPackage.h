@@ -67,7 +67,10 @@ struct TExtractResult {
   bool Found = false;   // the file holds a package
   size_t Sections = 0;  // sections read (copied or discarded)
 };
-TExtractResult ExtractSections(const std::string& path, const std::vector<TSectionDestination>& destinations);
+// With begin and end, only that part of the file is the package's world: the scan starts at
+// begin, and no section reaches past end (a nested package read in place).
+TExtractResult ExtractSections(const std::string& path, const std::vector<TSectionDestination>& destinations,
+                               uint64_t begin = 0, uint64_t end = UINT64_MAX);
 
 // The sections of a package held in memory (for the small nested project package).
 std::vector<std::string> ReadSectionsInMemory(std::string_view data);

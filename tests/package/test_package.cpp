@@ -127,6 +127,23 @@ TEST(ExtractSections, UnusableDestinationDiscardsItsBytesOnly) {
   EXPECT_EQ(kytest::ReadFile(dir / "third"), "CCCC");
 }
 
+TEST(ExtractSections, NestedPackageReadInPlaceStaysInsideItsRange) {
+  TTempDir dir;
+  const TOpenDir out(dir.Path());
+  // The inner package claims 100 bytes for its second section but its range ends after 3.
+  const std::string inner = RawPackage(2, {{2, "ab"}, {100, "cde"}});
+  const std::string outer = "player" + RawPackage(2, {{static_cast<int32_t>(inner.size()), inner}, {6, "AFTER!"}});
+  kytest::WriteFile(dir / "exe", outer);
+  const uint64_t begin = outer.find(inner);
+  const TExtractResult r = ExtractSections(dir / "exe", {{out.fd, "one"}, {out.fd, "two"}}, begin, begin + inner.size());
+  EXPECT_TRUE(r.Found);
+  EXPECT_EQ(r.Sections, 2u);
+  EXPECT_EQ(kytest::ReadFile(dir / "one"), "ab");
+  EXPECT_EQ(kytest::ReadFile(dir / "two"), "cde");
+  // A range without a marker holds no package.
+  EXPECT_FALSE(ExtractSections(dir / "exe", {{out.fd, "x"}}, 0, 6).Found);
+}
+
 TEST(ExtractSections, ReplacesAPlantedLinkWithoutFollowingIt) {
   TTempDir dir;
   mkdir((dir / "work").c_str(), 0700);
