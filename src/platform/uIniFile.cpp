@@ -51,9 +51,13 @@ std::string NameOf(std::string_view name) {
 // that a header right after it is checked too.
 std::string WithoutUnclosedHeaders(std::string_view text) {
   text = text.substr(0, text.find('\0'));
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  constexpr std::string_view kSignature = "\xEF\xBB\xBF";
+  if (text.substr(0, 3) == kSignature) text.remove_prefix(3);
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.size() + 1);
+  // Bytes like a second signature belong to the text; a line break first keeps SimpleIni from
+  // dropping them.
+  if (text.substr(0, 3) == kSignature) out += '\n';
   size_t p = 0;
   while (p < text.size()) {
     const size_t end = std::min(text.find_first_of("\r\n", p), text.size());

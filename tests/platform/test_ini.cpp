@@ -87,4 +87,9 @@ TEST(IniFile, WrittenTextKeepsAKeyThatStartsWithTheSignatureBytes) {
   EXPECT_EQ(back.ReadString("", "\xEF\xBB\xBF" "etch", ""), "2ee");
   // A signature at the very start of a text is no part of the first name.
   EXPECT_EQ(TIniFile::FromText("\xEF\xBB\xBF[A]\nk=1\n").Sections(), (std::vector<std::string>{"A"}));
+  // Only the first one is a signature: after two, the first line is no header.
+  const TIniFile two = TIniFile::FromText("\xEF\xBB\xBF\xEF\xBB\xBF[Buil\n\xFE!=3\n");
+  EXPECT_EQ(two.SectionKeys(""), (std::vector<std::string>{"\xFE!"}));
+  EXPECT_EQ(TIniFile::FromText(two.ToText()).SectionKeys(""), two.SectionKeys(""));
+  EXPECT_FALSE(TIniFile::FromText("\xEF\xBB\xBF\xEF\xBB\xBF[A]\nk=1\n").SectionExists("A"));
 }
