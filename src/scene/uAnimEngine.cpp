@@ -136,7 +136,9 @@ void TAnimEngine::Prepare() {
   for (auto& obj : FProject->Objects())
     obj->StartInScene(display, FProject->DesignWidth(), FProject->DesignHeight());
   SetWeather(FWeatherOn);
-  Step();
+  // The frame becomes the plain picture right after this step, so its water is only worth
+  // drawing when the overlay keeps a copy of it.
+  StepFrame(NeedsOverlay());
   FFrame.Assign(*FPicture);
 }
 
@@ -149,12 +151,49 @@ void TAnimEngine::ResetFrame() {
 void TAnimEngine::BuildRegionMap() {
   FTopRow.fill(50000);
   FBottomRow.fill(0);
-  FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight, -1);
   FRuns.clear();
   FRowRuns.assign(static_cast<size_t>(FHeight) + 1, 0);
   // The map and the row tables rely on the mask having the picture's size; a scene where it
   // does not (only possible when loading failed half-way) is dry everywhere.
-  if (FMask->Width() != FWidth || FMask->Height() != FHeight) return;
+  if (FMask->Width() != FWidth || FMask->Height() != FHeight) {
+    FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight, -1);
+    return;
+  }
+  FRegionMap.resize(static_cast<size_t>(FWidth) * FHeight);
+  if (FReferenceKernel) {
+    BuildRegionMapReference();
+    return;
+  }
+  for (int y = 0; y < FHeight; ++y) {
+    const TColor32* m = FMask->ScanLine(y);
+    int16_t* r = &FRegionMap[static_cast<size_t>(y) * FWidth];
+    const size_t rowStart = FRuns.size();
+    FRowRuns[y] = rowStart;
+    uint32_t seen = 0;  // bit c: code c occurs in this row
+    for (int x = 0; x < FWidth;) {
+      const int end = EqualPixelRunEnd(m, x, FWidth);
+      const int code = RegionCodeOf(m[x]);
+      std::fill(r + x, r + end, static_cast<int16_t>(code - 1));
+      seen |= 1u << code;
+      // Neighbouring mask colours of one code make one run.
+      if (code > 0) {
+        if (FRuns.size() > rowStart && FRuns.back().K == code - 1 && FRuns.back().X1 == x)
+          FRuns.back().X1 = end;
+        else
+          FRuns.push_back(TRun{x, end, code - 1});
+      }
+      x = end;
+    }
+    for (int code = 1; code < kRegionCodeCount; ++code)
+      if (seen & (1u << code)) {
+        FTopRow[code - 1] = std::min(FTopRow[code - 1], y);
+        FBottomRow[code - 1] = std::max(FBottomRow[code - 1], y);
+      }
+  }
+  FRowRuns[FHeight] = FRuns.size();
+}
+
+void TAnimEngine::BuildRegionMapReference() {
   for (int y = 0; y < FHeight; ++y) {
     const TColor32* m = FMask->ScanLine(y);
     int16_t* r = &FRegionMap[static_cast<size_t>(y) * FWidth];
@@ -191,13 +230,29 @@ void TAnimEngine::BuildReflection() {
   for (int y = 0; y < FHeight; ++y) {
     const TColor32* m = FMask->ScanLine(y);
     TColor32* dst = FReflected.ScanLine(y);
-    for (int x = 0; x < FWidth; ++x) {
+    if (FReferenceKernel) {
+      for (int x = 0; x < FWidth; ++x) {
+        const int code = RegionCodeOf(m[x]);
+        if (code == 0 || !(*FWaveSets)[code - 1].Reflection) continue;
+        if (firstRow[code] == -1) firstRow[code] = y;
+        // The mirror line lies just above the region's topmost row, the same in every column.
+        const int mirror = 2 * firstRow[code] - y - 1;
+        if (mirror >= 0) dst[x] = FPicture->Pixel(x, mirror);
+      }
+      continue;
+    }
+    // The same rule a run of one mask colour at a time: the run shares its code and so its
+    // mirror row.
+    for (int x = 0; x < FWidth;) {
+      const int end = EqualPixelRunEnd(m, x, FWidth);
       const int code = RegionCodeOf(m[x]);
-      if (code == 0 || !(*FWaveSets)[code - 1].Reflection) continue;
-      if (firstRow[code] == -1) firstRow[code] = y;
-      // The mirror line lies just above the region's topmost row, the same in every column.
-      const int mirror = 2 * firstRow[code] - y - 1;
-      if (mirror >= 0) dst[x] = FPicture->Pixel(x, mirror);
+      if (code != 0 && (*FWaveSets)[code - 1].Reflection) {
+        if (firstRow[code] == -1) firstRow[code] = y;
+        const int mirror = 2 * firstRow[code] - y - 1;
+        if (mirror >= 0)
+          std::memcpy(dst + x, FPicture->ScanLine(mirror) + x, sizeof(TColor32) * static_cast<size_t>(end - x));
+      }
+      x = end;
     }
   }
   FSource = &FReflected;
@@ -214,12 +269,14 @@ void TAnimEngine::BuildJitterTable() {
   }
 }
 
-void TAnimEngine::Step() {
+void TAnimEngine::Step() { StepFrame(true); }
+
+void TAnimEngine::StepFrame(bool renderWater) {
   if (!FProject) return;
   const uint32_t now = FTicks.Now();
   const uint32_t dt = TickDiff(now, FLastTick);
   FLastTick = now;
-  RenderWater();
+  if (renderWater) RenderWater();
   AdvancePhases(dt);
   if (NeedsOverlay()) {
     // Same size keeps the pixels, so this only allocates when the overlay was never sized.

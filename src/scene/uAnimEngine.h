@@ -84,7 +84,8 @@ class TAnimEngine {
   TSnow* Snow() { return FSnow.get(); }
   TRain* Rain() { return FRain.get(); }
   TRandom& Random() { return FRandom; }
-  // Renders with the plain per-pixel rule instead of the fast kernel (for tests).
+  // Renders, and builds the region map and the reflection, with the plain per-pixel rules
+  // instead of the fast kernels (for tests). Takes effect from the next Prepare for the map.
   void SetReferenceKernel(bool on) { FReferenceKernel = on; }
   // Allows the AVX2 forms of the fast kernel where the processor has them (for tests).
   void SetWideVectors(bool on);
@@ -94,8 +95,11 @@ class TAnimEngine {
   bool NeedsOverlay() const;
   bool HasObjects() const;
   void BuildRegionMap();
+  void BuildRegionMapReference();
   void BuildReflection();
   void BuildJitterTable();
+  // One Step; without renderWater the water frame is left as it is.
+  void StepFrame(bool renderWater);
   void RenderWater();
   // The plain per-pixel rule, kept as the reference the fast kernel must match.
   void RenderRowReference(int s);

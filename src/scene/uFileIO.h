@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/uBitmap32.h"
@@ -29,6 +30,9 @@ constexpr int kRegionCodeCount = 7;  // 0 dry land, 1-6 water
 TColor32 RegionColour(int code);
 // The region code whose colour the pixel has (its RGB part), or 0 for any other colour.
 int RegionCodeOf(TColor32 pixel);
+// The end of the run of pixels equal to row[x] that starts at x (at most n). Mask rows are long
+// runs of a few colours, so work per run instead of per pixel pays.
+int EqualPixelRunEnd(const TColor32* row, int x, int n);
 
 // Decodes mask values (width, height, runs) into target. Throws EMalformedScene for fewer than
 // two values, a negative or too large size, a negative run, or runs covering more than
@@ -56,6 +60,8 @@ class TFileLoader {
 
   void GetPreview(TBitmap32& target) const { target.Assign(FPreview); }
   void GetPicture(TBitmap32& target) const { target.Assign(FPicture); }
+  // The scene picture handed over without a copy; the loader is left with an empty one.
+  void TakePicture(TBitmap32& target) { target = std::move(FPicture); }
   void GetMask(TBitmap32& target) const { DecodeRegionMask(FMaskValues, target); }
   void GetWaveParams(std::array<TWaveParam, kWaveSetCount>& target) const { target = FWaves; }
   TWeatherParam GetWeather() const { return TWeatherParam::FromRecord(FWeather); }

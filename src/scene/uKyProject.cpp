@@ -1,6 +1,9 @@
 #include "scene/uKyProject.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
+#include <vector>
 
 #include "graphics/uGraphicUtil.h"
 #include "platform/uIniFile.h"
@@ -83,7 +86,7 @@ bool TProject::Load(const std::string& fileName) {
     TFileLoader loader;
     loader.LoadFromFile(fileName);
     loader.GetMask(FMask);
-    loader.GetPicture(FPicture);
+    loader.TakePicture(FPicture);
     loader.GetPreview(FPreview);
     loader.GetWaveParams(FWaveSets);
     FWeather = loader.GetWeather();
@@ -127,14 +130,29 @@ void ScaleMaskNearest(const TBitmap32& source, TBitmap32& target) {
   const int sw = source.Width(), sh = source.Height();
   const int tw = target.Width(), th = target.Height();
   if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0) return;
-  std::vector<int> col(static_cast<size_t>(tw));
-  // Each target pixel takes the source pixel its centre falls on.
-  for (int x = 0; x < tw; ++x) col[x] = static_cast<int>((int64_t{2} * x + 1) * sw / (int64_t{2} * tw));
+  // Each target pixel takes the source pixel its centre falls on. That column rises with x, so
+  // the target columns of source columns a .. b - 1 are firstX[a] .. firstX[b] - 1, and a run of
+  // one colour in the source is one run in the target.
+  std::vector<int> firstX(static_cast<size_t>(sw) + 1, tw);
+  for (int x = tw - 1; x >= 0; --x)
+    firstX[static_cast<size_t>((int64_t{2} * x + 1) * sw / (int64_t{2} * tw))] = x;
+  for (int sx = sw - 1; sx >= 0; --sx) firstX[sx] = std::min(firstX[sx], firstX[sx + 1]);
+  int lastSy = -1;
   for (int y = 0; y < th; ++y) {
     const int sy = static_cast<int>((int64_t{2} * y + 1) * sh / (int64_t{2} * th));
-    const TColor32* src = source.ScanLine(sy);
     TColor32* dst = target.ScanLine(y);
-    for (int x = 0; x < tw; ++x) dst[x] = src[col[x]];
+    if (sy == lastSy) {
+      // An enlarged mask repeats rows: the row above is this one already.
+      std::memcpy(dst, target.ScanLine(y - 1), sizeof(TColor32) * static_cast<size_t>(tw));
+      continue;
+    }
+    lastSy = sy;
+    const TColor32* src = source.ScanLine(sy);
+    for (int a = 0; a < sw;) {
+      const int b = EqualPixelRunEnd(src, a, sw);
+      std::fill(dst + firstX[a], dst + firstX[b], src[a]);
+      a = b;
+    }
   }
 }
 

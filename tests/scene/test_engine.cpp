@@ -406,6 +406,81 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRule) {
   }
 }
 
+TEST(TAnimEngine, FastSceneSetUpMatchesThePlainRule) {
+  // Seeded random masks of runs in every kind of colour: the six region colours with any alpha
+  // byte, colours one step away from them, white, black and noise. The region map, the rows of
+  // each region, the reflection and the frames must be those of the per-pixel rules.
+  for (uint32_t seed = 1; seed <= 20; ++seed) {
+    TRandom rnd(seed * 7919);
+    const int W = 1 + rnd.Random(300), H = 1 + rnd.Random(70);
+    TEngineScene fast, plain;
+    for (TEngineScene* s : {&fast, &plain}) s->Make(W, H, [](int, int) { return 0; });
+    const int rowRuns = rnd.Random(3);  // 0: runs across rows, 1: repeated rows, 2: short runs
+    TColor32 colour = 0;
+    int left = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        if (rowRuns == 1 && y > 0 && rnd.Random(4) != 0) {
+          colour = fast.Project.Mask().Pixel(x, y - 1);
+        } else if (left-- <= 0) {
+          left = rowRuns == 2 ? rnd.Random(4) : rnd.Random(W * 2);
+          const uint32_t alpha = rnd.Random(3) == 0 ? rnd.Random(256) << 24 : 0;
+          switch (rnd.Random(5)) {
+            case 0: colour = 0xFFFFFFu; break;
+            case 1: colour = RegionColour(1 + rnd.Random(6)) ^ (1u << rnd.Random(24)); break;
+            case 2: colour = rnd.Random(0x1000000); break;
+            default: colour = RegionColour(rnd.Random(8)); break;
+          }
+          colour |= alpha;
+        }
+        fast.Project.Mask().SetPixel(x, y, colour);
+        plain.Project.Mask().SetPixel(x, y, colour);
+      }
+    for (int i = 0; i < 8; ++i) {
+      TWaveParam w;
+      w.Amplitude = rnd.Random(9);
+      w.Frequency = rnd.Random(30);
+      w.PhaseSpeed = rnd.Random(40);
+      w.Direction = rnd.Random(6);
+      w.HorzShift = rnd.Random(2) == 1;
+      w.Perspective = rnd.Random(2) == 1;
+      w.Jitter = rnd.Random(3) == 0 ? rnd.Random(4) : 0;
+      w.Reflection = rnd.Random(2) == 0;
+      fast.Wave(i) = plain.Wave(i) = w;
+    }
+    plain.Engine.SetReferenceKernel(true);
+    fast.Start();
+    plain.Start();
+    ASSERT_EQ(fast.Engine.HasReflection(), plain.Engine.HasReflection());
+    for (int i = 0; i < 8; ++i) {
+      ASSERT_EQ(fast.Engine.TopRow(i), plain.Engine.TopRow(i)) << "seed " << seed << " set " << i;
+      ASSERT_EQ(fast.Engine.BottomRow(i), plain.Engine.BottomRow(i)) << "seed " << seed << " set " << i;
+    }
+    auto sameFrames = [&](const char* when) {
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          ASSERT_EQ(fast.Engine.RegionAt(x, y), plain.Engine.RegionAt(x, y)) << "seed " << seed << " " << x << "," << y;
+          if (plain.Engine.HasReflection()) {
+            ASSERT_EQ(fast.Engine.ReflectedPicture().Pixel(x, y), plain.Engine.ReflectedPicture().Pixel(x, y))
+                << "seed " << seed << " " << when << " at " << x << "," << y;
+          }
+          ASSERT_EQ(fast.Frame(x, y), plain.Frame(x, y)) << "seed " << seed << " " << when << " at " << x << "," << y;
+        }
+    };
+    sameFrames("after Prepare");
+    for (int f = 0; f < 4; ++f) {
+      fast.Ticks.Advance(37);
+      plain.Ticks.Advance(37);
+      fast.Engine.Step();
+      plain.Engine.Step();
+      sameFrames("after a step");
+    }
+    fast.Engine.ResetFrame();
+    plain.Engine.ResetFrame();
+    sameFrames("after ResetFrame");
+  }
+}
+
 TEST(TAnimEngine, ASceneThatChangedSizeWithoutPrepareIsNotDrawn) {
   TEngineScene s;
   s.Make(16, 12, [](int, int) { return 1; });

@@ -255,6 +255,29 @@ TEST(TProject, FitToSizeScalesTheMaskByNearestPixel) {
     for (int x = 0; x < 6; ++x) EXPECT_EQ(p.Mask().Pixel(x, y), row[x]) << x << "," << y;
 }
 
+TEST(ScaleMaskNearest, EveryPixelIsTheSourcePixelUnderItsCentre) {
+  // Enlarging (rows repeat), shrinking and odd sizes, on masks of random pixels.
+  const struct {
+    int sw, sh, tw, th;
+  } cases[] = {{960, 640, 1920, 1080}, {37, 23, 11, 71}, {5, 5, 5, 5}, {1, 7, 13, 2}, {300, 2, 299, 9}};
+  uint32_t seed = 3;
+  for (const auto& c : cases) {
+    TBitmap32 source(c.sw, c.sh), target(c.tw, c.th);
+    for (int y = 0; y < c.sh; ++y)
+      for (int x = 0; x < c.sw; ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        source.SetPixel(x, y, seed);
+      }
+    ScaleMaskNearest(source, target);
+    for (int y = 0; y < c.th; ++y)
+      for (int x = 0; x < c.tw; ++x) {
+        const int sx = static_cast<int>((2 * int64_t{x} + 1) * c.sw / (2 * int64_t{c.tw}));
+        const int sy = static_cast<int>((2 * int64_t{y} + 1) * c.sh / (2 * int64_t{c.th}));
+        ASSERT_EQ(target.Pixel(x, y), source.Pixel(sx, sy)) << c.tw << "x" << c.th << " at " << x << "," << y;
+      }
+  }
+}
+
 TEST(TProject, FitToSizeOfAnEmptySceneDoesNothing) {
   TProject p;
   p.FitToSize(true, 1024, 768);

@@ -148,6 +148,28 @@ TEST(DecodeRegionMask, ColoursMapBackToTheirCodes) {
   EXPECT_EQ(RegionColour(8), 0x000000u);
 }
 
+TEST(DecodeRegionMask, EveryColourMapsBackAsTheColourComparisonSays) {
+  // All 2^24 colours, each with a varying alpha byte: the code is that of the region colour the
+  // RGB part equals, else 0.
+  for (uint32_t rgb = 0; rgb < 0x1000000u; ++rgb) {
+    int expected = 0;
+    for (int code = 1; code < 7; ++code)
+      if (RegionColour(code) == rgb) expected = code;
+    const TColor32 pixel = rgb | ((rgb * 2654435761u) & 0xFF000000u);
+    ASSERT_EQ(RegionCodeOf(pixel), expected) << std::hex << pixel;
+  }
+}
+
+TEST(DecodeRegionMask, RunsFillTheMaskAndTheRestIsDry) {
+  // The target is reused with other pixels in it: every pixel afterwards is a run's colour or dry.
+  TBitmap32 m(5, 3);
+  m.Clear(0xFFFFFFFF);
+  DecodeRegionMask({5, 3, 31, 7, 42, 10, 26}, m);  // 3 blue, none, 4 magenta, 1 dry, 2 cyan
+  const TColor32 expected[15] = {0x0000FF, 0x0000FF, 0x0000FF, 0xFF00FF, 0xFF00FF, 0xFF00FF, 0xFF00FF, 0,
+                                 0x00FFFF, 0x00FFFF, 0, 0, 0, 0, 0};
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(m.Pixel(i % 5, i / 5), expected[i]) << i;
+}
+
 TEST(DecodeRegionMask, RejectsBrokenMasks) {
   const struct {
     std::vector<int32_t> values;
