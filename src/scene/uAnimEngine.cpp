@@ -54,6 +54,9 @@ TColumnMode ColumnModeOf(int32_t d) {
 bool PhaseDecreases(int32_t d) { return d == 0 || d == 4 || d == 5; }
 bool JitterMovesDestination(int32_t d) { return d < 2; }
 
+// Column-wave arguments are worked out this many at a time.
+constexpr int kColumnChunk = 256;
+
 inline int ClampInt(int64_t v, int lo, int hi) {
   return v < lo ? lo : (v > hi ? hi : static_cast<int>(v));
 }
@@ -434,7 +437,6 @@ __attribute__((target_clones("avx2", "default"))) void MaskedCopy(TColor32* __re
   for (int i = 0; i < n; ++i) dst[i] = region[i] == kk ? src[i] : dst[i];
 }
 
-constexpr int kColumnChunk = 256;
 
 // The cosine indices of n (at most kColumnChunk) columns at base, base + dir, ...:
 // t = x * slope + phase rounded to u, then |u| mod cycle mod 360. Columns whose t lies within
@@ -531,6 +533,79 @@ __attribute__((target("avx2"))) bool ColumnIndicesAvx2(int n, double base, doubl
 
 #endif
 
+// The column argument of n (at most kColumnChunk) columns at base, base + dir, ...:
+// e[i] := t rounded, with t = (base + dir * i) * slope + offset, and the bit of column i set in
+// redo where t lies within 1e-6 of a half-way point (those columns need the exact formula).
+// Returns whether any bit is set. The caller keeps |t| small, so no other check is needed.
+uint64_t ReducedArgumentsTail(int i, int n, double base, double dir, double slope, double offset,
+                              int32_t* __restrict e, uint64_t* __restrict redo) {
+  uint64_t any = 0;
+  for (; i < n; ++i) {
+    const double t = (base + dir * i) * slope + offset;
+    const double r = std::nearbyint(t);
+    e[i] = static_cast<int32_t>(r);
+    if (std::fabs(t - r) >= 0.5 - 1e-6) {
+      redo[i >> 6] |= uint64_t{1} << (i & 63);
+      any = 1;
+    }
+  }
+  return any;
+}
+
+bool ReducedArguments(int n, double base, double dir, double slope, double offset, int32_t* __restrict e,
+                      uint64_t* __restrict redo) {
+  for (int w = 0; w < kColumnChunk / 64; ++w) redo[w] = 0;
+  int i = 0;
+  uint64_t any = 0;
+#if defined(__SSE4_1__)
+  const __m128d signMask = _mm_set1_pd(-0.0), tieLimit = _mm_set1_pd(0.5 - 1e-6);
+  const __m128d vSlope = _mm_set1_pd(slope), vOffset = _mm_set1_pd(offset), step = _mm_set1_pd(2 * dir);
+  __m128d x = _mm_set_pd(base + dir, base);
+  for (; i + 64 <= n; i += 64) {
+    uint64_t word = 0;
+    for (int j = 0; j < 64; j += 2, x = _mm_add_pd(x, step)) {
+      const __m128d t = _mm_add_pd(_mm_mul_pd(x, vSlope), vOffset);
+      const __m128d r = _mm_round_pd(t, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
+      const __m128d d = _mm_andnot_pd(signMask, _mm_sub_pd(t, r));
+      word |= static_cast<uint64_t>(_mm_movemask_pd(_mm_cmpge_pd(d, tieLimit))) << j;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(e + i + j), _mm_cvttpd_epi32(r));
+    }
+    redo[i >> 6] = word;
+    any |= word;
+  }
+#endif
+  any |= ReducedArgumentsTail(i, n, base, dir, slope, offset, e, redo);
+  return any != 0;
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) bool ReducedArgumentsAvx2(int n, double base, double dir, double slope,
+                                                          double offset, int32_t* __restrict e,
+                                                          uint64_t* __restrict redo) {
+  for (int w = 0; w < kColumnChunk / 64; ++w) redo[w] = 0;
+  int i = 0;
+  uint64_t any = 0;
+  const __m256d signMask = _mm256_set1_pd(-0.0), tieLimit = _mm256_set1_pd(0.5 - 1e-6);
+  const __m256d vSlope = _mm256_set1_pd(slope), vOffset = _mm256_set1_pd(offset), step = _mm256_set1_pd(4 * dir);
+  __m256d x = _mm256_set_pd(base + 3 * dir, base + 2 * dir, base + dir, base);
+  for (; i + 64 <= n; i += 64) {
+    uint64_t word = 0;
+    for (int j = 0; j < 64; j += 4, x = _mm256_add_pd(x, step)) {
+      const __m256d t = _mm256_add_pd(_mm256_mul_pd(x, vSlope), vOffset);
+      const __m256d r = _mm256_round_pd(t, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
+      const __m256d d = _mm256_andnot_pd(signMask, _mm256_sub_pd(t, r));
+      word |= static_cast<uint64_t>(_mm256_movemask_pd(_mm256_cmp_pd(d, tieLimit, _CMP_GE_OQ))) << j;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(e + i + j), _mm256_cvttpd_epi32(r));
+    }
+    redo[i >> 6] = word;
+    any |= word;
+  }
+  any |= ReducedArgumentsTail(i, n, base, dir, slope, offset, e, redo);
+  return any != 0;
+}
+
+#endif
+
 // dst[x] := src[x] where both regions are k.
 __attribute__((target_clones("avx2", "default"))) void MaskedCopy2(TColor32* __restrict dst,
                                                                     const TColor32* __restrict src,
@@ -541,6 +616,23 @@ __attribute__((target_clones("avx2", "default"))) void MaskedCopy2(TColor32* __r
 }
 }  // namespace
 
+bool TAnimEngine::RegionCovers(int y, int x0, int x1, int k) const {
+  if (x0 >= x1) return true;
+  const TRun* first = FRuns.data() + FRowRuns[y];
+  const TRun* last = FRuns.data() + FRowRuns[y + 1];
+  // The last run starting at or before x0; runs are maximal, so it alone can cover x0 .. x1.
+  const TRun* r = std::upper_bound(first, last, x0, [](int x, const TRun& run) { return x < run.X0; });
+  if (r == first) return false;
+  --r;
+  return r->K == k && r->X1 >= x1;
+}
+
+bool TAnimEngine::RowsCover(int y0, int y1, int x0, int x1, int k) const {
+  for (int y = y0; y <= y1; ++y)
+    if (!RegionCovers(y, x0, x1, k)) return false;
+  return true;
+}
+
 void TAnimEngine::RenderRunUniform(int s, int k, int x0, int x1) {
   const TWaveParam& w = (*FWaveSets)[k];
   const int W = FWidth, H = FHeight;
@@ -550,8 +642,12 @@ void TAnimEngine::RenderRunUniform(int s, int k, int x0, int x1) {
   const TColor32* src = FSource->Bits() + static_cast<size_t>(r) * W;
   TColor32* dst = FFrame.Bits() + static_cast<size_t>(s) * W;
   if (!w.HorzShift) {
-    // The run lies in region k of row s, so only the source row needs checking.
-    MaskedCopy(dst + x0, src + x0, regR + x0, k, x1 - x0);
+    // The run lies in region k of row s, so only the source row needs checking; where it is
+    // region k all along, every pixel is copied.
+    if (RegionCovers(r, x0, x1, k))
+      std::memcpy(dst + x0, src + x0, sizeof(TColor32) * static_cast<size_t>(x1 - x0));
+    else
+      MaskedCopy(dst + x0, src + x0, regR + x0, k, x1 - x0);
     return;
   }
   const int64_t hd = FRow[k].Hd;
@@ -564,29 +660,147 @@ void TAnimEngine::RenderRunUniform(int s, int k, int x0, int x1) {
   };
   for (int x = x0; x < a; ++x) one(x);
   if (b > a) {
-    const int64_t off = a - hd;
-    MaskedCopy2(dst + a, src + off, regS + off, regR + off, k, b - a);
+    const int off = static_cast<int>(a - hd);
+    if (RegionCovers(s, off, off + (b - a), k) && RegionCovers(r, off, off + (b - a), k))
+      std::memcpy(dst + a, src + off, sizeof(TColor32) * static_cast<size_t>(b - a));
+    else
+      MaskedCopy2(dst + a, src + off, regS + off, regR + off, k, b - a);
   }
   for (int x = b; x < x1; ++x) one(x);
 }
 
+const TAnimEngine::TColumnWave& TAnimEngine::ColumnWave(int k, double amp, int32_t cycle) {
+  TColumnWave& c = FColumnWaves[k];
+  if (!(c.Amp == amp)) {
+    const double* cosT = wave::CosTable().data();
+    c.Amp = amp;
+    c.VdMin = c.VdMax = Round(cosT[0] * amp);
+    for (int i = 0; i < 360; ++i) {
+      const int vd = Round(cosT[i] * amp);
+      c.Vd[i] = vd;
+      c.VdMin = std::min(c.VdMin, vd);
+      c.VdMax = std::max(c.VdMax, vd);
+    }
+  }
+  if (c.Cycle != cycle) {
+    // Reduced arguments stay below one cycle plus the rise over one chunk; beyond the table
+    // a chunk takes the general path.
+    const double f = std::fabs(static_cast<double>((*FWaveSets)[k].Frequency) * cycle / 360);
+    const double span = cycle + f / 2 * kColumnChunk + 8;
+    c.Cycle = cycle;
+    c.Index.clear();
+    if (span < 1 << 16) {
+      c.Index.resize(static_cast<size_t>(span));
+      for (size_t e = 0; e < c.Index.size(); ++e) c.Index[e] = static_cast<int32_t>((e % cycle) % 360);
+    }
+  }
+  return c;
+}
+
+// Column waves. Each column x has its own argument u = Round(x f / 2 (H - s / 2) / H + phase)
+// and so its own source row s + vd, vd = Round(cos((|u| mod C) mod 360) amp).
+//
+// Where the source rows need no clamping and lie in region k all along the run (the body of a
+// water region), a chunk of columns whose arguments all have one sign takes the direct path:
+// |u| = sign * u, and subtracting a multiple n C of the cycle from sign * phase leaves
+// e = Round(sign * x f / 2 (H - s / 2) / H + sign * phase - n C) small and positive with
+// e mod C = |u| mod C, so a table gives the cosine index of e without a division. Only
+// columns near a half-way point need the exact formula.
 void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
   const TWaveParam& w = (*FWaveSets)[k];
   const TRowWave& row = FRow[k];
   const int W = FWidth, H = FHeight;
   const int32_t cycle = wave::EffectiveCycle(w.Cycle);
+  const TColumnWave& cw = ColumnWave(k, row.Amp, cycle);
+  const bool direct = !w.HorzShift && !cw.Index.empty() && int64_t{s} + cw.VdMin >= 0 &&
+                      int64_t{s} + cw.VdMax <= H - 1 && RowsCover(s + cw.VdMin, s + cw.VdMax, x0, x1, k);
+  if (!direct) {
+    RenderColumnsGeneral(s, k, x0, x1, cw);
+    return;
+  }
   const int32_t phase = FPhase[k];
-  const double f = row.F, amp = row.Amp;
+  const double f = row.F;
+  const double q = H - s / 2.0;
+  const double slope = f / 2 * q / H;  // see RenderColumnsGeneral
+  const bool mirrored = ColumnModeOf(w.Direction) == cmMirrored;
+  const double c = cycle;
+  const double table = static_cast<double>(cw.Index.size());
+  const TColor32* sourceRow = FSource->Bits() + static_cast<size_t>(s) * W;
+  TColor32* dst = FFrame.Bits() + static_cast<size_t>(s) * W;
+  const int32_t* index = cw.Index.data();
+  const int32_t* vd = cw.Vd.data();
+  // With one amplitude for the whole frame (no perspective) one table gives the offsets.
+  const ptrdiff_t* offset = w.Perspective ? nullptr : ColumnOffsets(k).data();
+  int32_t e[kColumnChunk];
+  uint64_t redo[kColumnChunk / 64];
+  for (int c0 = x0; c0 < x1; c0 += kColumnChunk) {
+    const int n = std::min(kColumnChunk, x1 - c0);
+    const double base = mirrored ? W - 1 - c0 : c0;
+    const double dir = mirrored ? -1.0 : 1.0;
+    // The arguments at both ends; in between they lie on the line through them.
+    const double tA = base * slope + phase, tB = (base + dir * (n - 1)) * slope + phase;
+    const double sign = std::min(tA, tB) >= 1 ? 1.0 : (std::max(tA, tB) <= -1 ? -1.0 : 0.0);
+    const double lo = std::min(sign * tA, sign * tB), hi = std::max(sign * tA, sign * tB);
+    const double nc = std::floor((lo - 1) / c) * c;
+    if (sign == 0 || !(std::fabs(tA) < 1e8 && std::fabs(tB) < 1e8) || !(hi - nc + 2 < table)) {
+      RenderColumnsGeneral(s, k, c0, c0 + n, cw);
+      continue;
+    }
+    // Every source row s + vd is inside the picture and region k: plain copies.
+    const TColor32* src = sourceRow + c0;
+    TColor32* d = dst + c0;
+#if defined(__x86_64__)
+    const bool redoAny = FWideVectors ? ReducedArgumentsAvx2(n, base, dir, sign * slope, sign * phase - nc, e, redo)
+                                      : ReducedArguments(n, base, dir, sign * slope, sign * phase - nc, e, redo);
+#else
+    const bool redoAny = ReducedArguments(n, base, dir, sign * slope, sign * phase - nc, e, redo);
+#endif
+    // Gathers are slower than these plain loads on the processors at hand.
+    if (offset != nullptr) {
+#pragma GCC unroll 4
+      for (int i = 0; i < n; ++i) d[i] = (src + i)[offset[e[i]]];
+    } else {
+      for (int i = 0; i < n; ++i) d[i] = src[int64_t{vd[index[e[i]]]} * W + i];
+    }
+    if (redoAny) {
+      for (int word = 0; word < kColumnChunk / 64; ++word)
+        for (uint64_t bits = redo[word]; bits != 0; bits &= bits - 1) {
+          const int i = word * 64 + __builtin_ctzll(bits);
+          const int xx = mirrored ? W - 1 - (c0 + i) : c0 + i;
+          const uint32_t ci = wave::CosIndex(Round(xx * f / 2 * q / H + phase), cycle);
+          d[i] = src[int64_t{vd[ci]} * W + i];
+        }
+    }
+  }
+}
+
+const std::vector<ptrdiff_t>& TAnimEngine::ColumnOffsets(int k) {
+  TColumnWave& c = FColumnWaves[k];
+  if (!(c.OffsetAmp == c.Amp) || c.OffsetWidth != FWidth || c.Offset.size() != c.Index.size()) {
+    c.OffsetAmp = c.Amp;
+    c.OffsetWidth = FWidth;
+    c.Offset.resize(c.Index.size());
+    for (size_t e = 0; e < c.Index.size(); ++e) c.Offset[e] = ptrdiff_t{c.Vd[static_cast<size_t>(c.Index[e])]} * FWidth;
+  }
+  return c.Offset;
+}
+
+void TAnimEngine::RenderColumnsGeneral(int s, int k, int x0, int x1, const TColumnWave& cw) {
+  const TWaveParam& w = (*FWaveSets)[k];
+  const TRowWave& row = FRow[k];
+  const int W = FWidth, H = FHeight;
+  const int32_t cycle = wave::EffectiveCycle(w.Cycle);
+  const int32_t phase = FPhase[k];
+  const double f = row.F;
   const double q = H - s / 2.0;
   // x * f / 2 * q / H with the division folded into one factor: close to the exact value but
   // not always equal in the last bits, so values near a half-way point are redone exactly.
   const double slope = f / 2 * q / H;
   const bool mirrored = ColumnModeOf(w.Direction) == cmMirrored;
   // Where the source row of every cosine index starts, for this row.
-  const double* cosT = wave::CosTable().data();
   // The region map holds at most 64 M pixels, so offsets fit 32 bits.
   int32_t rowAt[360];
-  for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + Round(cosT[i] * amp), 0, H - 1) * W;
+  for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + cw.Vd[i], 0, H - 1) * W;
   const int16_t* region = FRegionMap.data();
   const int16_t* regS = region + static_cast<size_t>(s) * W;
   const TColor32* source = FSource->Bits();

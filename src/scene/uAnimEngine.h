@@ -7,6 +7,7 @@
 // Step and GetOutput once per frame.
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -106,6 +107,9 @@ class TAnimEngine {
   void RenderRowFast(int s);
   void RenderRunUniform(int s, int k, int x0, int x1);
   void RenderRunColumns(int s, int k, int x0, int x1);
+  // Whether row y is region k from x0 to x1 - 1 (true for an empty range); rows y0 .. y1.
+  bool RegionCovers(int y, int x0, int x1, int k) const;
+  bool RowsCover(int y0, int y1, int x0, int x1, int k) const;
   void AdvancePhases(uint32_t dt);
   void DrawObjects();
   void DrawWeather(uint32_t dt);
@@ -145,6 +149,25 @@ class TAnimEngine {
   };
   std::vector<TRun> FRuns;
   std::vector<size_t> FRowRuns;
+  // Per wave set, what its column waves need at one amplitude and cycle: the displacement of
+  // every cosine index (and their range), and the cosine index (e mod Cycle) mod 360 of every
+  // reduced argument e (empty when the table would be too large).
+  struct TColumnWave {
+    double Amp = std::numeric_limits<double>::quiet_NaN();
+    std::array<int32_t, 360> Vd{};
+    int VdMin = 0, VdMax = 0;
+    int32_t Cycle = 0;
+    std::vector<int32_t> Index;
+    // Offset[e] := Vd[Index[e]] * Width: the source offset of each reduced argument, for Amp
+    // and Width (rebuilt only when a whole frame keeps one amplitude).
+    double OffsetAmp = std::numeric_limits<double>::quiet_NaN();
+    int OffsetWidth = 0;
+    std::vector<ptrdiff_t> Offset;
+  };
+  std::array<TColumnWave, kWaveSetCount> FColumnWaves;
+  const TColumnWave& ColumnWave(int k, double amp, int32_t cycle);
+  const std::vector<ptrdiff_t>& ColumnOffsets(int k);
+  void RenderColumnsGeneral(int s, int k, int x0, int x1, const TColumnWave& cw);
   bool FReferenceKernel = false;
   bool FWideVectors = false;
   std::unique_ptr<TSnow> FSnow;

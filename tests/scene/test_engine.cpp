@@ -406,6 +406,61 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRule) {
   }
 }
 
+TEST(TAnimEngine, FastKernelMatchesThePlainRuleOnWideRegions) {
+  // Long runs of one region over many rows, as real scenes have: whole rows are copied at once
+  // and column waves take their table path there. Phases are driven far from 0 in both
+  // directions, frequencies sometimes too high for the table; every frame must be the plain
+  // rule's.
+  for (uint32_t seed = 1; seed <= 16; ++seed) {
+    TRandom rnd(seed * 104729);
+    const int W = 200 + rnd.Random(900), H = 30 + rnd.Random(90);
+    const int bands = 1 + rnd.Random(4);
+    int split[4], codeA[4], codeB[4];
+    for (int b = 0; b < 4; ++b) {
+      split[b] = rnd.Random(3) == 0 ? rnd.Random(W) : W;
+      codeA[b] = 1 + rnd.Random(6);
+      codeB[b] = rnd.Random(7);
+    }
+    auto code = [&](int x, int y) {
+      const int b = y * bands / H;
+      return x < split[b] ? codeA[b] : codeB[b];
+    };
+    TEngineScene fast, plain;
+    for (TEngineScene* s : {&fast, &plain}) s->Make(W, H, code);
+    for (int i = 0; i < 8; ++i) {
+      TWaveParam w;
+      w.Amplitude = rnd.Random(14) - 1;
+      w.Frequency = rnd.Random(8) == 0 ? 100000 + rnd.Random(100000) : rnd.Random(45) - 4;
+      w.PhaseSpeed = rnd.Random(120) - 60;
+      w.Direction = rnd.Random(6);
+      w.HorzShift = rnd.Random(3) == 0;
+      w.Animated = rnd.Random(6) != 0;
+      w.Perspective = rnd.Random(2) == 1;
+      const int cycles[] = {360, 180, 720, 0, 450, 90, 1, 361};
+      w.Cycle = cycles[rnd.Random(8)];
+      w.Jitter = rnd.Random(4) == 0 ? rnd.Random(5) : 0;
+      w.Reflection = rnd.Random(4) == 0;
+      fast.Wave(i) = plain.Wave(i) = w;
+    }
+    plain.Engine.SetReferenceKernel(true);
+    fast.Engine.SetWideVectors(seed % 2 == 0);
+    fast.Start();
+    plain.Start();
+    for (int f = 0; f < 8; ++f) {
+      // One long pause carries the phases thousands of degrees away.
+      const uint32_t dt = f == 3 ? 200000 + rnd.Random(100000) : 20 + rnd.Random(40);
+      fast.Ticks.Advance(dt);
+      plain.Ticks.Advance(dt);
+      fast.Engine.Step();
+      plain.Engine.Step();
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+          ASSERT_EQ(fast.Frame(x, y), plain.Frame(x, y))
+              << "seed " << seed << " frame " << f << " at " << x << "," << y;
+    }
+  }
+}
+
 TEST(TAnimEngine, FastSceneSetUpMatchesThePlainRule) {
   // Seeded random masks of runs in every kind of colour: the six region colours with any alpha
   // byte, colours one step away from them, white, black and noise. The region map, the rows of
