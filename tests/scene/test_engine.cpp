@@ -431,7 +431,7 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRuleOnWideRegions) {
       TWaveParam w;
       w.Amplitude = rnd.Random(14) - 1;
       w.Frequency = rnd.Random(8) == 0 ? 100000 + rnd.Random(100000) : rnd.Random(45) - 4;
-      w.PhaseSpeed = rnd.Random(120) - 60;
+      w.PhaseSpeed = rnd.Random(4) == 0 ? 5000000 + rnd.Random(5000000) : rnd.Random(120) - 60;
       w.Direction = rnd.Random(6);
       w.HorzShift = rnd.Random(3) == 0;
       w.Animated = rnd.Random(6) != 0;
@@ -449,6 +449,10 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRuleOnWideRegions) {
     for (int f = 0; f < 8; ++f) {
       // One long pause carries the phases thousands of degrees away.
       const uint32_t dt = f == 3 ? 200000 + rnd.Random(100000) : 20 + rnd.Random(40);
+      if (f == 5) {
+        // A frequency raised while the scene runs.
+        for (int i = 0; i < 8; ++i) fast.Wave(i).Frequency = plain.Wave(i).Frequency = plain.Wave(i).Frequency * 3 + 1;
+      }
       fast.Ticks.Advance(dt);
       plain.Ticks.Advance(dt);
       fast.Engine.Step();
