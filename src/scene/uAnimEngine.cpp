@@ -56,6 +56,7 @@ bool JitterMovesDestination(int32_t d) { return d < 2; }
 
 // Column-wave arguments are worked out this many at a time.
 constexpr int kColumnChunk = 256;
+constexpr int kPrefetchRows = 4;
 
 inline int ClampInt(int64_t v, int lo, int hi) {
   return v < lo ? lo : (v > hi ? hi : static_cast<int>(v));
@@ -533,18 +534,30 @@ __attribute__((target("avx2"))) bool ColumnIndicesAvx2(int n, double base, doubl
 
 #endif
 
-// The column argument of n (at most kColumnChunk) columns at base, base + dir, ...:
-// e[i] := t rounded, with t = (base + dir * i) * slope + offset, and the bit of column i set in
-// redo where t lies within 1e-6 of a half-way point (those columns need the exact formula).
-// Returns whether any bit is set. The caller keeps |t| small, so no other check is needed.
-uint64_t ReducedArgumentsTail(int i, int n, double base, double dir, double slope, double offset,
-                              int32_t* __restrict e, uint64_t* __restrict redo) {
+// The column arguments of n (at most kColumnChunk) columns at base, base + dir, ...:
+// e[i] := t rounded, t = (base + dir * i) * slope + offset, with the bit of column i set in redo
+// where t lies within 1e-6 of a half-way point (those columns need the exact formula). Returns
+// whether any bit is set. The caller keeps 1 <= t < 2^30.
+//
+// t runs in 32.32 fixed point, one addition per column, carrying half a unit so that the upper
+// half is t rounded. Over a chunk the fixed point drifts from t by under 1e-7, so columns not
+// flagged round as t does.
+struct TFixedLine {
+  int64_t First, Step;  // t of the first column + 1/2, and the step, times 2^32
+  TFixedLine(double base, double dir, double slope, double offset)
+      : First(std::llround((base * slope + offset) * 4294967296.0) + (int64_t{1} << 31)),
+        Step(std::llround(dir * slope * 4294967296.0)) {}
+};
+// A fraction this close to a half (in 2^-32 units) is a possible tie: 1e-6 * 2^32.
+constexpr int32_t kTieUnits = 4295;
+
+uint64_t ReducedArgumentsTail(int i, int n, const TFixedLine& line, int32_t* __restrict e, uint64_t* __restrict redo) {
   uint64_t any = 0;
   for (; i < n; ++i) {
-    const double t = (base + dir * i) * slope + offset;
-    const double r = std::nearbyint(t);
-    e[i] = static_cast<int32_t>(r);
-    if (std::fabs(t - r) >= 0.5 - 1e-6) {
+    const int64_t t = line.First + line.Step * i;
+    e[i] = static_cast<int32_t>(t >> 32);
+    const auto frac = static_cast<int32_t>(static_cast<uint32_t>(t));
+    if (frac > -kTieUnits && frac < kTieUnits) {
       redo[i >> 6] |= uint64_t{1} << (i & 63);
       any = 1;
     }
@@ -555,26 +568,31 @@ uint64_t ReducedArgumentsTail(int i, int n, double base, double dir, double slop
 bool ReducedArguments(int n, double base, double dir, double slope, double offset, int32_t* __restrict e,
                       uint64_t* __restrict redo) {
   for (int w = 0; w < kColumnChunk / 64; ++w) redo[w] = 0;
+  const TFixedLine line(base, dir, slope, offset);
   int i = 0;
   uint64_t any = 0;
 #if defined(__SSE4_1__)
-  const __m128d signMask = _mm_set1_pd(-0.0), tieLimit = _mm_set1_pd(0.5 - 1e-6);
-  const __m128d vSlope = _mm_set1_pd(slope), vOffset = _mm_set1_pd(offset), step = _mm_set1_pd(2 * dir);
-  __m128d x = _mm_set_pd(base + dir, base);
+  // Columns 0, 1 in a, 2, 3 in b, so the halves pick out in order.
+  __m128i a = _mm_set_epi64x(line.First + line.Step, line.First);
+  __m128i b = _mm_add_epi64(a, _mm_set1_epi64x(2 * line.Step));
+  const __m128i step = _mm_set1_epi64x(4 * line.Step), limit = _mm_set1_epi32(kTieUnits);
   for (; i + 64 <= n; i += 64) {
     uint64_t word = 0;
-    for (int j = 0; j < 64; j += 2, x = _mm_add_pd(x, step)) {
-      const __m128d t = _mm_add_pd(_mm_mul_pd(x, vSlope), vOffset);
-      const __m128d r = _mm_round_pd(t, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
-      const __m128d d = _mm_andnot_pd(signMask, _mm_sub_pd(t, r));
-      word |= static_cast<uint64_t>(_mm_movemask_pd(_mm_cmpge_pd(d, tieLimit))) << j;
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(e + i + j), _mm_cvttpd_epi32(r));
+    for (int j = 0; j < 64; j += 4) {
+      const __m128 fa = _mm_castsi128_ps(a), fb = _mm_castsi128_ps(b);
+      const __m128i whole = _mm_castps_si128(_mm_shuffle_ps(fa, fb, _MM_SHUFFLE(3, 1, 3, 1)));
+      const __m128i frac = _mm_castps_si128(_mm_shuffle_ps(fa, fb, _MM_SHUFFLE(2, 0, 2, 0)));
+      const __m128i tie = _mm_cmpgt_epi32(limit, _mm_abs_epi32(frac));
+      word |= static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(tie))) << j;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(e + i + j), whole);
+      a = _mm_add_epi64(a, step);
+      b = _mm_add_epi64(b, step);
     }
     redo[i >> 6] = word;
     any |= word;
   }
 #endif
-  any |= ReducedArgumentsTail(i, n, base, dir, slope, offset, e, redo);
+  any |= ReducedArgumentsTail(i, n, line, e, redo);
   return any != 0;
 }
 
@@ -583,27 +601,32 @@ __attribute__((target("avx2"))) bool ReducedArgumentsAvx2(int n, double base, do
                                                           double offset, int32_t* __restrict e,
                                                           uint64_t* __restrict redo) {
   for (int w = 0; w < kColumnChunk / 64; ++w) redo[w] = 0;
+  const TFixedLine line(base, dir, slope, offset);
   int i = 0;
   uint64_t any = 0;
-  const __m256d signMask = _mm256_set1_pd(-0.0), tieLimit = _mm256_set1_pd(0.5 - 1e-6);
-  const __m256d vSlope = _mm256_set1_pd(slope), vOffset = _mm256_set1_pd(offset), step = _mm256_set1_pd(4 * dir);
-  __m256d x = _mm256_set_pd(base + 3 * dir, base + 2 * dir, base + dir, base);
+  // Columns 0, 1, 4, 5 in a and 2, 3, 6, 7 in b, so that the halves pick out in order.
+  const int64_t f = line.First, d = line.Step;
+  __m256i a = _mm256_set_epi64x(f + 5 * d, f + 4 * d, f + d, f);
+  __m256i b = _mm256_add_epi64(a, _mm256_set1_epi64x(2 * d));
+  const __m256i step = _mm256_set1_epi64x(8 * d), limit = _mm256_set1_epi32(kTieUnits);
   for (; i + 64 <= n; i += 64) {
     uint64_t word = 0;
-    for (int j = 0; j < 64; j += 4, x = _mm256_add_pd(x, step)) {
-      const __m256d t = _mm256_add_pd(_mm256_mul_pd(x, vSlope), vOffset);
-      const __m256d r = _mm256_round_pd(t, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
-      const __m256d d = _mm256_andnot_pd(signMask, _mm256_sub_pd(t, r));
-      word |= static_cast<uint64_t>(_mm256_movemask_pd(_mm256_cmp_pd(d, tieLimit, _CMP_GE_OQ))) << j;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(e + i + j), _mm256_cvttpd_epi32(r));
+    for (int j = 0; j < 64; j += 8) {
+      const __m256 fa = _mm256_castsi256_ps(a), fb = _mm256_castsi256_ps(b);
+      const __m256i whole = _mm256_castps_si256(_mm256_shuffle_ps(fa, fb, _MM_SHUFFLE(3, 1, 3, 1)));
+      const __m256i frac = _mm256_castps_si256(_mm256_shuffle_ps(fa, fb, _MM_SHUFFLE(2, 0, 2, 0)));
+      const __m256i tie = _mm256_cmpgt_epi32(limit, _mm256_abs_epi32(frac));
+      word |= static_cast<uint64_t>(_mm256_movemask_ps(_mm256_castsi256_ps(tie))) << j;
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(e + i + j), whole);
+      a = _mm256_add_epi64(a, step);
+      b = _mm256_add_epi64(b, step);
     }
     redo[i >> 6] = word;
     any |= word;
   }
-  any |= ReducedArgumentsTail(i, n, base, dir, slope, offset, e, redo);
+  any |= ReducedArgumentsTail(i, n, line, e, redo);
   return any != 0;
 }
-
 #endif
 
 // dst[x] := src[x] where both regions are k.
@@ -755,6 +778,10 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
 #else
     const bool redoAny = ReducedArguments(n, base, dir, sign * slope, sign * phase - nc, e, redo);
 #endif
+    // The rows below the lowest one read here are the ones the next rows read first; fetching
+    // one a few rows ahead hides most of the misses (each row is read in scattered order).
+    if (s + cw.VdMax + kPrefetchRows < H)
+      for (int i = 0; i < n; i += 16) __builtin_prefetch(src + ptrdiff_t{cw.VdMax + kPrefetchRows} * W + i);
     // Gathers are slower than these plain loads on the processors at hand.
     if (offset != nullptr) {
 #pragma GCC unroll 4
