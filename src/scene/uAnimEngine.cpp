@@ -723,24 +723,26 @@ const TAnimEngine::TColumnWave& TAnimEngine::ColumnWave(int k, double amp, int32
 // Column waves. Each column x has its own argument u = Round(x f / 2 (H - s / 2) / H + phase)
 // and so its own source row s + vd, vd = Round(cos((|u| mod C) mod 360) amp).
 //
-// Where the source rows need no clamping and lie in region k all along the run (the body of a
-// water region), a chunk of columns whose arguments all have one sign takes the direct path:
-// |u| = sign * u, and subtracting a multiple n C of the cycle from sign * phase leaves
+// Without sideways shift, a chunk of columns whose arguments all have one sign takes the table
+// path: |u| = sign * u, and subtracting a multiple n C of the cycle from sign * phase leaves
 // e = Round(sign * x f / 2 (H - s / 2) / H + sign * phase - n C) small and positive with
 // e mod C = |u| mod C, so a table gives the cosine index of e without a division. Only
-// columns near a half-way point need the exact formula.
+// columns near a half-way point need the exact formula. Where the source rows need no
+// clamping and lie in region k all along the run (the body of a water region), the copies
+// need no checks either.
 void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
   const TWaveParam& w = (*FWaveSets)[k];
   const TRowWave& row = FRow[k];
   const int W = FWidth, H = FHeight;
   const int32_t cycle = wave::EffectiveCycle(w.Cycle);
   const TColumnWave& cw = ColumnWave(k, row.Amp, cycle);
-  const bool direct = !w.HorzShift && !cw.Index.empty() && int64_t{s} + cw.VdMin >= 0 &&
-                      int64_t{s} + cw.VdMax <= H - 1 && RowsCover(s + cw.VdMin, s + cw.VdMax, x0, x1, k);
-  if (!direct) {
+  if (w.HorzShift || cw.Index.empty()) {
     RenderColumnsGeneral(s, k, x0, x1, cw);
     return;
   }
+  const bool clamp = int64_t{s} + cw.VdMin < 0 || int64_t{s} + cw.VdMax > H - 1;
+  const bool check = !RowsCover(ClampInt(int64_t{s} + cw.VdMin, 0, H - 1), ClampInt(int64_t{s} + cw.VdMax, 0, H - 1),
+                                x0, x1, k);
   const int32_t phase = FPhase[k];
   const double f = row.F;
   const double q = H - s / 2.0;
@@ -748,12 +750,19 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
   const bool mirrored = ColumnModeOf(w.Direction) == cmMirrored;
   const double c = cycle;
   const double table = static_cast<double>(cw.Index.size());
-  const TColor32* sourceRow = FSource->Bits() + static_cast<size_t>(s) * W;
+  const TColor32* source = FSource->Bits();
+  const TColor32* sourceRow = source + static_cast<size_t>(s) * W;
+  const int16_t* region = FRegionMap.data();
   TColor32* dst = FFrame.Bits() + static_cast<size_t>(s) * W;
   const int32_t* index = cw.Index.data();
   const int32_t* vd = cw.Vd.data();
   // With one amplitude for the whole frame (no perspective) one table gives the offsets.
-  const ptrdiff_t* offset = w.Perspective ? nullptr : ColumnOffsets(k).data();
+  const ptrdiff_t* offset = w.Perspective || clamp || check ? nullptr : ColumnOffsets(k).data();
+  // Near the edges of the picture or of the region: where each cosine index's source row
+  // starts (clamped), and the region check on every copy.
+  int32_t rowAt[360];
+  if (clamp || check)
+    for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + vd[i], 0, H - 1) * W;
   int32_t e[kColumnChunk];
   uint64_t redo[kColumnChunk / 64];
   for (int c0 = x0; c0 < x1; c0 += kColumnChunk) {
@@ -769,7 +778,6 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
       RenderColumnsGeneral(s, k, c0, c0 + n, cw);
       continue;
     }
-    // Every source row s + vd is inside the picture and region k: plain copies.
     const TColor32* src = sourceRow + c0;
     TColor32* d = dst + c0;
 #if defined(__x86_64__)
@@ -778,24 +786,43 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
 #else
     const bool redoAny = ReducedArguments(n, base, dir, sign * slope, sign * phase - nc, e, redo);
 #endif
-    // The rows below the lowest one read here are the ones the next rows read first; fetching
-    // one a few rows ahead hides most of the misses (each row is read in scattered order).
-    if (s + cw.VdMax + kPrefetchRows < H)
-      for (int i = 0; i < n; i += 16) __builtin_prefetch(src + ptrdiff_t{cw.VdMax + kPrefetchRows} * W + i);
-    // Gathers are slower than these plain loads on the processors at hand.
+    // The cosine index of column i, and its copy.
+    auto copy = [&](int i, uint32_t ci) {
+      if (clamp || check) {
+        const int64_t o = int64_t{rowAt[ci]} + c0 + i;
+        if (!check || region[o] == k) d[i] = source[o];
+      } else {
+        d[i] = src[int64_t{vd[ci]} * W + i];
+      }
+    };
+    // Columns in redo are copied with their nearest argument below and then again with the
+    // exact one; where the region check then fails, the pixel must keep what it had.
+    TColor32 kept[kColumnChunk];
+    if (redoAny && check)
+      for (int word = 0; word < kColumnChunk / 64; ++word)
+        for (uint64_t bits = redo[word]; bits != 0; bits &= bits - 1) {
+          const int i = word * 64 + __builtin_ctzll(bits);
+          kept[i] = d[i];
+        }
     if (offset != nullptr) {
+      // Every source row s + vd is inside the picture and region k: plain copies. The rows a
+      // few rows below the lowest one read here are the ones the next rows read first;
+      // fetching one now hides most of the misses (each row is read in scattered order).
+      if (s + cw.VdMax + kPrefetchRows < H)
+        for (int i = 0; i < n; i += 16) __builtin_prefetch(src + ptrdiff_t{cw.VdMax + kPrefetchRows} * W + i);
+      // Gathers are slower than these plain loads on the processors at hand.
 #pragma GCC unroll 4
       for (int i = 0; i < n; ++i) d[i] = (src + i)[offset[e[i]]];
     } else {
-      for (int i = 0; i < n; ++i) d[i] = src[int64_t{vd[index[e[i]]]} * W + i];
+      for (int i = 0; i < n; ++i) copy(i, static_cast<uint32_t>(index[e[i]]));
     }
     if (redoAny) {
       for (int word = 0; word < kColumnChunk / 64; ++word)
         for (uint64_t bits = redo[word]; bits != 0; bits &= bits - 1) {
           const int i = word * 64 + __builtin_ctzll(bits);
           const int xx = mirrored ? W - 1 - (c0 + i) : c0 + i;
-          const uint32_t ci = wave::CosIndex(Round(xx * f / 2 * q / H + phase), cycle);
-          d[i] = src[int64_t{vd[ci]} * W + i];
+          if (check) d[i] = kept[i];
+          copy(i, wave::CosIndex(Round(xx * f / 2 * q / H + phase), cycle));
         }
     }
   }

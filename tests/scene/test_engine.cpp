@@ -411,7 +411,7 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRuleOnWideRegions) {
   // and column waves take their table path there. Phases are driven far from 0 in both
   // directions, frequencies sometimes too high for the table; every frame must be the plain
   // rule's.
-  for (uint32_t seed = 1; seed <= 16; ++seed) {
+  for (uint32_t seed = 1; seed <= 32; ++seed) {
     TRandom rnd(seed * 104729);
     const int W = 200 + rnd.Random(900), H = 30 + rnd.Random(90);
     const int bands = 1 + rnd.Random(4);
