@@ -171,6 +171,7 @@ class TBitmap32 {
   void ResetClipRect() { FClipRect = BoundsRect(); }
 
  private:
+  static TColor32* AllocatePixels(size_t bytes);
   struct TFreeDeleter {
     void operator()(TColor32* p) const noexcept;
   };
