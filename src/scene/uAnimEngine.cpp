@@ -1,8 +1,12 @@
 #include "scene/uAnimEngine.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -152,6 +156,29 @@ void TAnimEngine::ResetFrame() {
   if (FHasReflection) BuildReflection();
 }
 
+void TAnimEngine::TRegionGrid::TFreeDeleter::operator()(int16_t* p) const noexcept { std::free(p); }
+
+void TAnimEngine::TRegionGrid::Resize(size_t count) {
+  if (count <= FCapacity) return;
+  FData.reset();
+  FCapacity = 0;
+  constexpr size_t kHuge = size_t{2} << 20;
+  const size_t bytes = std::max<size_t>(count * sizeof(int16_t), 1);
+  void* p = nullptr;
+  if (bytes < kHuge) {
+    p = std::malloc(bytes);
+  } else {
+    const size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+    if (posix_memalign(&p, kHuge, rounded) != 0) p = nullptr;
+#ifdef MADV_HUGEPAGE
+    if (p != nullptr) madvise(p, rounded, MADV_HUGEPAGE);
+#endif
+  }
+  if (p == nullptr) throw std::bad_alloc();
+  FData.reset(static_cast<int16_t*>(p));
+  FCapacity = count;
+}
+
 void TAnimEngine::BuildRegionMap() {
   FTopRow.fill(50000);
   FBottomRow.fill(0);
@@ -160,10 +187,11 @@ void TAnimEngine::BuildRegionMap() {
   // The map and the row tables rely on the mask having the picture's size; a scene where it
   // does not (only possible when loading failed half-way) is dry everywhere.
   if (FMask->Width() != FWidth || FMask->Height() != FHeight) {
-    FRegionMap.assign(static_cast<size_t>(FWidth) * FHeight, -1);
+    FRegionMap.Resize(static_cast<size_t>(FWidth) * FHeight);
+    std::fill_n(FRegionMap.data(), static_cast<size_t>(FWidth) * FHeight, int16_t{-1});
     return;
   }
-  FRegionMap.resize(static_cast<size_t>(FWidth) * FHeight);
+  FRegionMap.Resize(static_cast<size_t>(FWidth) * FHeight);
   if (FReferenceKernel) {
     BuildRegionMapReference();
     return;

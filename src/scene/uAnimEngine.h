@@ -135,7 +135,25 @@ class TAnimEngine {
   TBitmap32 FFrame;
   TBitmap32 FOverlay;
   int FSpeedPercent = 100;
-  std::vector<int16_t> FRegionMap;
+  // Per pixel a wave set index or -1, row after row. Frame-sized, and written whole by every
+  // Prepare, so it lives in huge pages like the surfaces (one first-touch fault per 2 MiB
+  // rather than per 4 KiB); its contents are undefined until then.
+  class TRegionGrid {
+   public:
+    void Resize(size_t count);
+    int16_t* data() { return FData.get(); }
+    const int16_t* data() const { return FData.get(); }
+    int16_t& operator[](size_t i) { return FData[i]; }
+    int16_t operator[](size_t i) const { return FData[i]; }
+
+   private:
+    struct TFreeDeleter {
+      void operator()(int16_t* p) const noexcept;
+    };
+    std::unique_ptr<int16_t[], TFreeDeleter> FData;
+    size_t FCapacity = 0;
+  };
+  TRegionGrid FRegionMap;
   std::array<std::vector<int32_t>, kWaveSetCount> FJitter;
   std::array<int, kWaveSetCount> FTopRow{};
   std::array<int, kWaveSetCount> FBottomRow{};
