@@ -198,6 +198,49 @@ __attribute__((target("avx2"))) inline __m256i BilinearPixelPair(const uint32_t*
   return _mm256_add_epi32(_mm256_srai_epi32(v, 15), _mm256_unpacklo_epi16(a, zero));
 }
 
+// For an enlargement, where neighbouring pixels share their source columns, the parts that do
+// not depend on the pixel's own column weight are worked out once per source column x:
+// V[x] = 32768 p00 + fy (p10 - p00) per channel (int32; as the pair (2 p00, p10 - p00) against
+// (16384, fy)), and D[x] = the pairs (p01 - p00, p11 - p10). A pixel is then
+// (V[x0] + h (p01 - p00) + m (p11 - p10)) >> 15: the same sum as above, one pmaddwd.
+constexpr int kBilinearColumns = 512;
+
+// Four pixels widened to 16 bits: two per 128-bit lane.
+__attribute__((target("avx2"))) inline __m256i FourPixels(const uint32_t* p) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+// V and D of columns lo .. lo + count - 1 (reads column lo + count as the right neighbour).
+__attribute__((target("avx2"))) void Avx2BilinearColumns(const uint32_t* r0, const uint32_t* r1, int32_t lo,
+                                                         int count, int32_t fy, int32_t* V, int16_t* D) {
+  const __m256i w = _mm256_set1_epi32(static_cast<int>((static_cast<uint32_t>(fy) << 16) | 16384u));
+  int c = 0;
+  for (; c + 4 <= count; c += 4) {
+    const __m256i a = FourPixels(r0 + lo + c), a1 = FourPixels(r0 + lo + c + 1);
+    const __m256i b = FourPixels(r1 + lo + c), b1 = FourPixels(r1 + lo + c + 1);
+    // Each 128-bit lane holds two columns: 0, 1 | 2, 3.
+    const __m256i d13lo = _mm256_unpacklo_epi16(_mm256_sub_epi16(a1, a), _mm256_sub_epi16(b1, b));
+    const __m256i d13hi = _mm256_unpackhi_epi16(_mm256_sub_epi16(a1, a), _mm256_sub_epi16(b1, b));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(D + 8 * c), _mm256_permute2x128_si256(d13lo, d13hi, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(D + 8 * (c + 2)), _mm256_permute2x128_si256(d13lo, d13hi, 0x31));
+    const __m256i a2 = _mm256_add_epi16(a, a), d2 = _mm256_sub_epi16(b, a);
+    const __m256i vlo = _mm256_madd_epi16(_mm256_unpacklo_epi16(a2, d2), w);
+    const __m256i vhi = _mm256_madd_epi16(_mm256_unpackhi_epi16(a2, d2), w);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(V + 4 * c), _mm256_permute2x128_si256(vlo, vhi, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(V + 4 * (c + 2)), _mm256_permute2x128_si256(vlo, vhi, 0x31));
+  }
+  for (; c < count; ++c) {
+    const uint32_t p00 = r0[lo + c], p01 = r0[lo + c + 1], p10 = r1[lo + c], p11 = r1[lo + c + 1];
+    for (int ch = 0; ch < 4; ++ch) {
+      const int s = 8 * ch;
+      const int v00 = (p00 >> s) & 0xFF, v01 = (p01 >> s) & 0xFF, v10 = (p10 >> s) & 0xFF, v11 = (p11 >> s) & 0xFF;
+      V[4 * c + ch] = 32768 * v00 + fy * (v10 - v00);
+      D[8 * c + 2 * ch] = static_cast<int16_t>(v01 - v00);
+      D[8 * c + 2 * ch + 1] = static_cast<int16_t>(v11 - v10);
+    }
+  }
+}
+
 __attribute__((target("avx2"))) void Avx2BilinearRow(uint32_t* dst, const uint32_t* r0, const uint32_t* r1,
                                                      const int32_t* x0, const int32_t* fx, size_t n, int32_t fy) {
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
@@ -208,19 +251,55 @@ __attribute__((target("avx2"))) void Avx2BilinearRow(uint32_t* dst, const uint32
                              _mm256_setr_epi32(4, 4, 4, 4, 5, 5, 5, 5), _mm256_setr_epi32(6, 6, 6, 6, 7, 7, 7, 7)};
   // After the packs the lanes hold columns 0 2 4 6 | 1 3 5 7.
   const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+  alignas(32) int32_t V[4 * kBilinearColumns];
+  alignas(32) int16_t D[8 * kBilinearColumns];
   size_t j = 0;
-  for (; j + 8 <= n; j += 8) {
-    const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fx + j));
-    const __m256i w12 = _mm256_or_si256(_mm256_srai_epi32(_mm256_mullo_epi32(f, rest), 15), fyHigh);
-    const __m256i w3 = _mm256_srai_epi32(_mm256_mullo_epi32(f, full), 15);
-    __m256i p[4];
-    for (int q = 0; q < 4; ++q)
-      p[q] = BilinearPixelPair(r0, r1, x0[j + 2 * q], x0[j + 2 * q + 1], _mm256_permutevar8x32_epi32(w12, spread[q]),
-                               _mm256_permutevar8x32_epi32(w3, spread[q]));
-    // packs: lane 0 = columns 0, 2 | 4, 6 and lane 1 = 1, 3 | 5, 7 as 16-bit channels.
-    const __m256i v = _mm256_packus_epi16(_mm256_packs_epi32(p[0], p[1]), _mm256_packs_epi32(p[2], p[3]));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + j),
-                        _mm256_or_si256(_mm256_permutevar8x32_epi32(v, order), opaque));
+  while (j + 8 <= n) {
+    const size_t end = j + std::min<size_t>(kBilinearColumns, (n - j) / 8 * 8);
+    // The source columns this chunk reads; worth working out first when the pixels at least
+    // match them in number.
+    __m256i lo8 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x0 + j)), hi8 = lo8;
+    for (size_t i = j + 8; i < end; i += 8) {
+      const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x0 + i));
+      lo8 = _mm256_min_epi32(lo8, x);
+      hi8 = _mm256_max_epi32(hi8, x);
+    }
+    alignas(32) int32_t los[8], his[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(los), lo8);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(his), hi8);
+    const int32_t lo = *std::min_element(los, los + 8), hi = *std::max_element(his, his + 8);
+    const bool shared = static_cast<size_t>(hi - lo) + 1 <= end - j;
+    if (shared) Avx2BilinearColumns(r0, r1, lo, hi - lo + 1, fy, V, D);
+    for (; j < end; j += 8) {
+      const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fx + j));
+      const __m256i h = _mm256_srai_epi32(_mm256_mullo_epi32(f, rest), 15);
+      const __m256i m = _mm256_srai_epi32(_mm256_mullo_epi32(f, full), 15);
+      __m256i p[4];
+      if (shared) {
+        // (h, m) pairs against (p01 - p00, p11 - p10).
+        const __m256i hm = _mm256_or_si256(h, _mm256_slli_epi32(m, 16));
+        for (int q = 0; q < 4; ++q) {
+          const int32_t a = x0[j + 2 * q] - lo, b = x0[j + 2 * q + 1] - lo;
+          const __m256i v = _mm256_inserti128_si256(
+              _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(V + 4 * a))),
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(V + 4 * b)), 1);
+          const __m256i d = _mm256_inserti128_si256(
+              _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(D + 8 * a))),
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(D + 8 * b)), 1);
+          p[q] = _mm256_srai_epi32(
+              _mm256_add_epi32(v, _mm256_madd_epi16(d, _mm256_permutevar8x32_epi32(hm, spread[q]))), 15);
+        }
+      } else {
+        const __m256i w12 = _mm256_or_si256(h, fyHigh);
+        for (int q = 0; q < 4; ++q)
+          p[q] = BilinearPixelPair(r0, r1, x0[j + 2 * q], x0[j + 2 * q + 1],
+                                   _mm256_permutevar8x32_epi32(w12, spread[q]), _mm256_permutevar8x32_epi32(m, spread[q]));
+      }
+      // packs: lane 0 = columns 0, 2 | 4, 6 and lane 1 = 1, 3 | 5, 7 as 16-bit channels.
+      const __m256i v = _mm256_packus_epi16(_mm256_packs_epi32(p[0], p[1]), _mm256_packs_epi32(p[2], p[3]));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + j),
+                          _mm256_or_si256(_mm256_permutevar8x32_epi32(v, order), opaque));
+    }
   }
   if (j < n) SseBilinearRow(dst + j, r0, r1, x0 + j, fx + j, n - j, fy);
 }
