@@ -202,6 +202,7 @@ void TShowWindow::WriteStats() const {
       << "window_shown_wall_ms " << FWindowShownWallMs << "\n"
       << "set_up_wall_ms " << FSetUpWallMs << "\n"
       << "first_frame_wall_ms " << FFirstFrameWallMs << "\n"
+      << "first_step_us " << FStepMicros.front() << "\n"
       << "step_us_p50 " << percentile(FStepMicros, 0.50) << "\n"
       << "step_us_p95 " << percentile(FStepMicros, 0.95) << "\n"
       << "step_us_p99 " << percentile(FStepMicros, 0.99) << "\n";
@@ -231,9 +232,8 @@ void TShowWindow::RunModal() {
   FWindowShownWallMs = WallMs();
   FShow.FormShow();
   FSetUpWallMs = WallMs();
-  if (FShow.Running() && !TerminationRequested()) {
-    FTimer.start(0);
-  }
+  // The first frame goes out at once; the timer paces the ones after it.
+  if (FShow.Running() && !TerminationRequested()) Step();
   // Without pictures the window stays black until the user ends it; closing is always allowed.
   if (!FEnded && !TerminationRequested()) {
     QEventLoop loop;
