@@ -733,14 +733,15 @@ const TAnimEngine::TColumnWave& TAnimEngine::ColumnWave(int k, double amp, int32
       c.VdMax = std::max(c.VdMax, vd);
     }
   }
-  if (c.Cycle != cycle) {
-    // Reduced arguments stay below one cycle plus the rise over one chunk; beyond the table
-    // a chunk takes the general path.
-    const double f = std::fabs(static_cast<double>((*FWaveSets)[k].Frequency) * cycle / 360);
-    const double span = cycle + f / 2 * kColumnChunk + 8;
+  // Reduced arguments stay below one cycle plus the rise over one chunk (the slope is at most
+  // |F| / 2); a chunk beyond the table takes the general path.
+  const double f = std::fabs(static_cast<double>((*FWaveSets)[k].Frequency) * cycle / 360);
+  const double span = cycle + f / 2 * kColumnChunk + 8;
+  const bool fits = span < 1 << 16;
+  if (c.Cycle != cycle || (fits && static_cast<double>(c.Index.size()) < span)) {
     c.Cycle = cycle;
     c.Index.clear();
-    if (span < 1 << 16) {
+    if (fits) {
       c.Index.resize(static_cast<size_t>(span));
       for (size_t e = 0; e < c.Index.size(); ++e) c.Index[e] = static_cast<int32_t>((e % cycle) % 360);
     }

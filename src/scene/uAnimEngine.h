@@ -6,6 +6,7 @@
 // Calling order per scene: SetProject, SetWeather(false), Prepare, SetWeather(kind > 0); then
 // Step and GetOutput once per frame.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
