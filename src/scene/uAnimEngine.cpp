@@ -787,10 +787,10 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
   const int32_t* vd = cw.Vd.data();
   // With one amplitude for the whole frame (no perspective) one table gives the offsets.
   const ptrdiff_t* offset = w.Perspective || clamp || check ? nullptr : ColumnOffsets(k).data();
-  // Near the edges of the picture or of the region: where each cosine index's source row
-  // starts (clamped), and the region check on every copy.
+  // Otherwise: where each cosine index's source row starts (clamped near the edges of the
+  // picture), and near the edges of the region the check on every copy.
   int32_t rowAt[360];
-  if (clamp || check)
+  if (offset == nullptr)
     for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + vd[i], 0, H - 1) * W;
   int32_t e[kColumnChunk];
   uint64_t redo[kColumnChunk / 64];
@@ -817,7 +817,7 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
 #endif
     // The cosine index of column i, and its copy.
     auto copy = [&](int i, uint32_t ci) {
-      if (clamp || check) {
+      if (offset == nullptr) {
         const int64_t o = int64_t{rowAt[ci]} + c0 + i;
         if (!check || region[o] == k) d[i] = source[o];
       } else {
@@ -839,9 +839,37 @@ void TAnimEngine::RenderRunColumns(int s, int k, int x0, int x1) {
       // fetching one now hides most of the misses (each row is read in scattered order).
       if (s + cw.VdMax + kPrefetchRows < H)
         for (int i = 0; i < n; i += 16) __builtin_prefetch(src + ptrdiff_t{cw.VdMax + kPrefetchRows} * W + i);
-      // Gathers are slower than these plain loads on the processors at hand.
-#pragma GCC unroll 4
-      for (int i = 0; i < n; ++i) d[i] = (src + i)[offset[e[i]]];
+      // Gathers are slower than these plain loads on the processors at hand. Eight columns
+      // a step, each load addressed from one base, keep the loop to its loads and stores.
+      int i = 0;
+      for (; i + 8 <= n; i += 8) {
+        const TColor32* p = src + i;
+        const int32_t* ei = e + i;
+        TColor32* di = d + i;
+        di[0] = p[offset[ei[0]]];
+        di[1] = (p + 1)[offset[ei[1]]];
+        di[2] = (p + 2)[offset[ei[2]]];
+        di[3] = (p + 3)[offset[ei[3]]];
+        di[4] = (p + 4)[offset[ei[4]]];
+        di[5] = (p + 5)[offset[ei[5]]];
+        di[6] = (p + 6)[offset[ei[6]]];
+        di[7] = (p + 7)[offset[ei[7]]];
+      }
+      for (; i < n; ++i) d[i] = (src + i)[offset[e[i]]];
+    } else if (!check) {
+      // The same through the cosine index, for an amplitude of this row only.
+      const TColor32* base = source + c0;
+      int i = 0;
+      for (; i + 4 <= n; i += 4) {
+        const TColor32* p = base + i;
+        const int32_t* ei = e + i;
+        TColor32* di = d + i;
+        di[0] = p[rowAt[index[ei[0]]]];
+        di[1] = (p + 1)[rowAt[index[ei[1]]]];
+        di[2] = (p + 2)[rowAt[index[ei[2]]]];
+        di[3] = (p + 3)[rowAt[index[ei[3]]]];
+      }
+      for (; i < n; ++i) d[i] = (base + i)[rowAt[index[e[i]]]];
     } else {
       for (int i = 0; i < n; ++i) copy(i, static_cast<uint32_t>(index[e[i]]));
     }
