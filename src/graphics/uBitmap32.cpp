@@ -1,6 +1,5 @@
 #include "graphics/uBitmap32.h"
 
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 
 #include "graphics/uBlend.h"
 #include "graphics/uResample.h"
+#include "platform/uMemory.h"
 
 namespace ky {
 
@@ -105,19 +105,11 @@ void TBitmap32::SetSize(int width, int height) {
   FClipRect = BoundsRect();
 }
 
-// Zeroed pixel memory. Frame-sized surfaces are asked for in huge pages: every first touch of a
-// 4 KiB page is a fault, and a 1080p surface would take two thousand of them (tens of
-// milliseconds on a virtual machine) before its first frame.
+// Zeroed pixel memory; small surfaces come from calloc, frame-sized ones in huge pages.
 TColor32* TBitmap32::AllocatePixels(size_t bytes) {
-  constexpr size_t kHuge = size_t{2} << 20;
-  if (bytes < kHuge) return static_cast<TColor32*>(std::calloc(bytes, 1));
-  const size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
-  void* p = nullptr;
-  if (posix_memalign(&p, kHuge, rounded) != 0) return nullptr;
-#ifdef MADV_HUGEPAGE
-  madvise(p, rounded, MADV_HUGEPAGE);
-#endif
-  std::memset(p, 0, bytes);
+  if (bytes < (size_t{2} << 20)) return static_cast<TColor32*>(std::calloc(bytes, 1));
+  void* p = AllocateLarge(bytes);
+  if (p) std::memset(p, 0, bytes);
   return static_cast<TColor32*>(p);
 }
 

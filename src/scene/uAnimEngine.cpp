@@ -1,6 +1,5 @@
 #include "scene/uAnimEngine.h"
 
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +11,7 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/uMemory.h"
 #include "platform/uNumbers.h"
 #include "scene/uClock.h"
 #include "scene/uFileIO.h"
@@ -162,18 +162,7 @@ void TAnimEngine::TRegionGrid::Resize(size_t count) {
   if (count <= FCapacity) return;
   FData.reset();
   FCapacity = 0;
-  constexpr size_t kHuge = size_t{2} << 20;
-  const size_t bytes = std::max<size_t>(count * sizeof(int16_t), 1);
-  void* p = nullptr;
-  if (bytes < kHuge) {
-    p = std::malloc(bytes);
-  } else {
-    const size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
-    if (posix_memalign(&p, kHuge, rounded) != 0) p = nullptr;
-#ifdef MADV_HUGEPAGE
-    if (p != nullptr) madvise(p, rounded, MADV_HUGEPAGE);
-#endif
-  }
+  void* p = AllocateLarge(count * sizeof(int16_t));
   if (p == nullptr) throw std::bad_alloc();
   FData.reset(static_cast<int16_t*>(p));
   FCapacity = count;
