@@ -1,6 +1,5 @@
 #include "scene/uAnimEngine.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
