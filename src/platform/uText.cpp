@@ -114,6 +114,11 @@ std::string JsonString(std::string_view raw) {
   return out + "\"";
 }
 
+std::string UnixLineBreaks(std::string text) {
+  for (size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos; ++p) text.replace(p, 2, "\n");
+  return text;
+}
+
 std::string_view Trim(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;

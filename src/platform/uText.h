@@ -23,6 +23,9 @@ std::string DisplayText(std::string_view s);
 // A JSON string literal of an 8-bit text, decoded for display first (see DisplayText).
 std::string JsonString(std::string_view raw);
 
+// A text shown to the user with each CR LF turned into a plain line break.
+std::string UnixLineBreaks(std::string text);
+
 // Spaces and control characters (<= ' ') removed from both ends.
 std::string_view Trim(std::string_view s);
 

@@ -2,15 +2,10 @@
 
 #include <cstdio>
 
+#include "platform/uText.h"
+
 namespace ky {
 
-namespace {
-// A CR LF inside a message is a line break.
-std::string Lines(std::string text) {
-  for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, "\n");
-  return text;
-}
-}  // namespace
 
 TOffscreenHost::TOffscreenHost(int width, int height, TManualTicks& clock, TFrameSink sink, uint32_t frameMs)
     : FWidth(width), FHeight(height), FClock(clock), FSink(std::move(sink)), FFrameMs(frameMs) {}
@@ -24,12 +19,12 @@ void TOffscreenHost::Present(const TBitmap32& picture) {
 // Nobody can click a message box here: the text goes to stderr.
 void TOffscreenHost::ShowInformation(const std::string& text) {
   FLastMessage = text;
-  std::fprintf(stderr, "kysaver: %s\n", Lines(text).c_str());
+  std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
 }
 
 void TOffscreenHost::ShowError(const std::string& text) {
   FLastMessage = text;
-  std::fprintf(stderr, "kysaver: %s\n", Lines(text).c_str());
+  std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
 }
 
 }  // namespace ky

@@ -19,6 +19,7 @@
 #include <fstream>
 
 #include "platform/uSignals.h"
+#include "platform/uText.h"
 
 namespace ky {
 
@@ -56,11 +57,6 @@ int64_t WallMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-std::string Lines(std::string text) {
-  for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, "\n");
-  return text;
-}
-
 }  // namespace
 
 bool CanShowMessageBoxes() {
@@ -70,10 +66,10 @@ bool CanShowMessageBoxes() {
 
 void ShowMessage(bool error, const std::string& text) {
   if (!CanShowMessageBoxes()) {
-    std::fprintf(stderr, "kysaver: %s\n", Lines(text).c_str());
+    std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
     return;
   }
-  const QString t = QString::fromUtf8(Lines(text).c_str());
+  const QString t = QString::fromUtf8(UnixLineBreaks(text).c_str());
   if (error) QMessageBox::critical(nullptr, " ", t);
   else QMessageBox::information(nullptr, " ", t);
 }
