@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -47,6 +48,27 @@ std::string LowBytesOfCodeUnits(std::string_view name) {
   return out;
 }
 
+// Tries to make the process folder this many times before giving up; each failure means a
+// concurrent cleaning of another run took the half-made folder.
+constexpr int kMakeAttempts = 64;
+
+class TFd {
+ public:
+  explicit TFd(int fd) : FFd(fd) {}
+  ~TFd() { if (FFd >= 0) close(FFd); }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+  int Release() {
+    const int fd = FFd;
+    FFd = -1;
+    return fd;
+  }
+
+ private:
+  int FFd;
+};
+
 class TDir {
  public:
   explicit TDir(int fd) : FDir(fd >= 0 ? fdopendir(fd) : nullptr) {
@@ -79,13 +101,18 @@ int OpenSubfolder(int parentFd, const std::string& name) {
   return openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-// Deletes the contents of the open folder; folders below it are entered down to `depth` more
-// levels and only on the same device. A folder of ours that is read-only is made writable
-// first, so its files go as they would on a system where the flag does not protect them.
-void DeleteContents(int dirFd, dev_t device, int depth) {
+// A folder of ours that is read-only is made writable, so its files go as they would on a
+// system where the flag does not protect them.
+void MakeWritableIfOurs(int dirFd) {
   struct stat self {};
   if (fstat(dirFd, &self) == 0 && self.st_uid == geteuid() && (self.st_mode & S_IRWXU) != S_IRWXU)
     fchmod(dirFd, self.st_mode | S_IRWXU);
+}
+
+// Deletes the contents of the open folder; folders below it are entered down to `depth` more
+// levels and only on the same device.
+void DeleteContents(int dirFd, dev_t device, int depth) {
+  MakeWritableIfOurs(dirFd);
   for (const std::string& name : EntryNames(dirFd)) {
     struct stat st {};
     if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
@@ -100,6 +127,47 @@ void DeleteContents(int dirFd, dev_t device, int depth) {
       unlinkat(dirFd, name.c_str(), 0);
     }
   }
+}
+
+// Whether `name` in the folder still is the open file fd: not removed nor replaced since.
+bool IsLinkedAs(int dirFd, const char* name, int fd) {
+  struct stat opened {};
+  struct stat named {};
+  return fstat(fd, &opened) == 0 && opened.st_nlink > 0 && fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// The lock of a process folder, made when missing: a folder is only ever emptied by whoever
+// holds the lock file inside it, so a run that holds its own cannot lose its folder. -1 when
+// another holds it or it cannot be had.
+int TakeFolderLock(int dirFd) {
+  TFd lock(openat(dirFd, kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (lock.Get() < 0 || flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) return -1;
+  if (!IsLinkedAs(dirFd, kLockFileName, lock.Get())) return -1;
+  return lock.Release();
+}
+
+// Deletes the process folder `name` of a run that has ended; one whose run still holds its
+// lock stays.
+void DeleteEndedProcessFolder(int rootFd, const std::string& name, dev_t device) {
+  const TFd sub(OpenSubfolder(rootFd, name));
+  if (sub.Get() < 0) return;
+  MakeWritableIfOurs(sub.Get());
+  const TFd lock(TakeFolderLock(sub.Get()));
+  if (lock.Get() < 0) return;
+  DeleteContents(sub.Get(), device, 0);
+  unlinkat(rootFd, name.c_str(), AT_REMOVEDIR);
+}
+
+// A folder of `user` that no one else may write to.
+bool IsOwnFolder(const struct stat& st, uid_t user) {
+  return S_ISDIR(st.st_mode) && st.st_uid == user && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// A folder of `user` that no one else may enter at all.
+bool IsPrivateFolder(const char* path, uid_t user) {
+  struct stat st {};
+  return stat(path, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == user && (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 }  // namespace
@@ -120,12 +188,15 @@ std::string Base64Encode(std::string_view bytes) {
   return out;
 }
 
-std::string TempFolder() {
-  const char* t = std::getenv("TMPDIR");
-  std::string dir = (t && *t) ? t : "/tmp";
+std::string TempFolder(uid_t user) {
+  std::string dir = "/tmp";
+  if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r && IsPrivateFolder(r, user)) dir = r;
+  else if (const char* t = std::getenv("TMPDIR"); t && *t) dir = t;
   if (dir.back() != '/') dir += '/';
   return dir;
 }
+
+std::string TempFolder() { return TempFolder(geteuid()); }
 
 std::string LongFileName(const std::string& path) {
   if (path.find_first_of("*?") != std::string::npos) return {};
@@ -140,6 +211,7 @@ std::string SaverBaseName(const std::string& longName) {
 }
 
 std::string WorkRootName(std::string_view baseName) {
+  if (baseName.empty()) return kEmptyBaseRootName;
   std::string name = Base64Encode(LowBytesOfCodeUnits(baseName));
   for (char& c : name)
     if (c == '/') c = '_';
@@ -173,14 +245,22 @@ std::string GetCommonFolder(const std::string& exeLongName) {
   return dir;
 }
 
-TWorkFolder::TWorkFolder(std::string root, pid_t pid) : FRoot(std::move(root)), FPid(pid) {}
+TWorkFolder::TWorkFolder(std::string root, pid_t pid, uid_t user)
+    : FRoot(root), FAskedRoot(std::move(root)), FPid(pid), FUser(user) {}
 
 TWorkFolder TWorkFolder::ForSaver(const std::string& exeLongName) {
   return TWorkFolder(TempFolder() + WorkRootName(SaverBaseName(exeLongName)), getpid());
 }
 
 TWorkFolder::TWorkFolder(TWorkFolder&& o) noexcept
-    : FRoot(std::move(o.FRoot)), FPid(o.FPid), FDirFd(o.FDirFd), FLockFd(o.FLockFd) {
+    : FRoot(std::move(o.FRoot)),
+      FAskedRoot(std::move(o.FAskedRoot)),
+      FFreshDevice(o.FFreshDevice),
+      FFreshInode(o.FFreshInode),
+      FPid(o.FPid),
+      FUser(o.FUser),
+      FDirFd(o.FDirFd),
+      FLockFd(o.FLockFd) {
   o.FDirFd = o.FLockFd = -1;
 }
 
@@ -191,87 +271,108 @@ TWorkFolder::~TWorkFolder() {
 
 std::string TWorkFolder::Path() const { return FRoot + "/" + std::to_string(FPid) + "/"; }
 
-void TWorkFolder::CheckRoot(int rootFd) const {
+int TWorkFolder::OpenOwnRoot() const {
+  const int fd = open(FRoot.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT) errno = EPERM;
+    return -1;
+  }
   struct stat st {};
-  if (fstat(rootFd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
-    throw TKyError(FRoot + ": the working folder is not a folder of this user; remove it and start again");
+  const bool known = fstat(fd, &st) == 0;
+  const bool madeByThisRun = known && FFreshInode != 0 && st.st_dev == FFreshDevice && st.st_ino == FFreshInode;
+  if (!known || !(IsOwnFolder(st, FUser) || (madeByThisRun && (st.st_mode & 077) == 0))) {
+    close(fd);
+    errno = EPERM;
+    return -1;
+  }
+  return fd;
+}
+
+void TWorkFolder::MoveToFreshRoot() {
+  std::string fresh = FAskedRoot;
+  // The six random characters and the dot must still fit in one folder name.
+  const size_t nameStart = fresh.rfind('/') + 1;
+  if (fresh.size() - nameStart > NAME_MAX - 7) fresh.resize(nameStart + NAME_MAX - 7);
+  fresh += ".XXXXXX";
+  if (!mkdtemp(fresh.data()))
+    throw TKyError(FAskedRoot + ": the working folder belongs to someone else and no private one can be made beside it (" +
+                   std::strerror(errno) + ")");
+  struct stat st {};
+  if (lstat(fresh.c_str(), &st) == 0) {
+    FFreshDevice = st.st_dev;
+    FFreshInode = st.st_ino;
+  }
+  std::fprintf(stderr, "kysaver: %s is not this user's folder; this run works in %s instead\n", FAskedRoot.c_str(),
+               fresh.c_str());
+  FRoot = fresh;
+}
+
+bool TWorkFolder::MakeLockedProcessFolder(int rootFd, int attempt) {
+  struct stat rootSt {};
+  if (fstat(rootFd, &rootSt) != 0) return false;
+  // The folder takes its final name only once its lock is held, so a cleaning never finds a
+  // process folder that is not locked but still in use.
+  const std::string passing = ".new." + std::to_string(FPid) + "." + std::to_string(attempt);
+  if (mkdirat(rootFd, passing.c_str(), 0700) != 0) {
+    if (errno == EEXIST) DeleteEndedProcessFolder(rootFd, passing, rootSt.st_dev);
+    return false;
+  }
+  TFd dir(OpenSubfolder(rootFd, passing));
+  if (dir.Get() < 0) return false;
+  TFd lock(openat(dir.Get(), kLockFileName, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  // A cleaning that made the lock file first, or holds it, is deleting this folder.
+  if (lock.Get() < 0 || flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) return false;
+  if (!IsLinkedAs(dir.Get(), kLockFileName, lock.Get()) || !IsLinkedAs(rootFd, passing.c_str(), dir.Get())) return false;
+  const std::string pidName = std::to_string(FPid);
+  if (renameat(rootFd, passing.c_str(), rootFd, pidName.c_str()) != 0) {
+    // An ended run of the same process id left its folder: it goes, and the next attempt
+    // takes the name.
+    unlinkat(dir.Get(), kLockFileName, 0);
+    unlinkat(rootFd, passing.c_str(), AT_REMOVEDIR);
+    DeleteEndedProcessFolder(rootFd, pidName, rootSt.st_dev);
+    return false;
+  }
+  FDirFd = dir.Release();
+  FLockFd = lock.Release();
+  return true;
 }
 
 std::string TWorkFolder::GetWorkFolder() {
   if (FDirFd >= 0 && FLockFd >= 0) return Path();
-  const std::string pidName = std::to_string(FPid);
-  // A concurrent start-up cleaning can remove our fresh, not yet locked folder: try again.
-  for (int attempt = 0; attempt < 5; ++attempt) {
+  for (int attempt = 0; attempt < kMakeAttempts; ++attempt) {
     if (mkdir(FRoot.c_str(), 0700) != 0 && errno != EEXIST)
       throw TKyError(FRoot + ": cannot create the working folder (" + std::strerror(errno) + ")");
-    const int rootFd = open(FRoot.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (rootFd < 0) {
-      if (errno == ENOENT) continue;
-      throw TKyError(FRoot + ": the working folder is not a folder of this user; remove it and start again");
-    }
-    try {
-      CheckRoot(rootFd);
-    } catch (...) {
-      close(rootFd);
-      throw;
-    }
-    mkdirat(rootFd, pidName.c_str(), 0700);
-    const int dirFd = OpenSubfolder(rootFd, pidName);
-    close(rootFd);
-    if (dirFd < 0) continue;
-    const int lockFd = openat(dirFd, kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (lockFd < 0 || flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
-      if (lockFd >= 0) close(lockFd);
-      close(dirFd);
+    const TFd root(OpenOwnRoot());
+    if (root.Get() < 0) {
+      // Missing again: a cleaning removed the empty root in between; it is made anew.
+      if (errno != ENOENT) MoveToFreshRoot();
       continue;
     }
-    // The folder may have been unlinked between mkdir and the lock; then start over.
-    struct stat st {};
-    if (fstat(dirFd, &st) != 0 || st.st_nlink == 0) {
-      close(lockFd);
-      close(dirFd);
-      continue;
-    }
-    FDirFd = dirFd;
-    FLockFd = lockFd;
-    return Path();
+    if (MakeLockedProcessFolder(root.Get(), attempt)) return Path();
   }
   throw TKyError(Path() + ": cannot create the working folder");
 }
 
-void TWorkFolder::CleanWorkRoot() const {
-  const int rootFd = open(FRoot.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (rootFd < 0) {
-    if (errno == ENOENT) return;
-    throw TKyError(FRoot + ": the working folder is not a folder of this user; remove it and start again");
+void TWorkFolder::CleanWorkRoot() {
+  const TFd root(OpenOwnRoot());
+  if (root.Get() < 0) {
+    // Nothing of ours can be in a root that is not ours: it is left as it is.
+    if (errno != ENOENT) MoveToFreshRoot();
+    return;
   }
-  struct TCloser { int fd; ~TCloser() { close(fd); } } closer{rootFd};
-  CheckRoot(rootFd);
   struct stat rootSt {};
-  fstat(rootFd, &rootSt);
+  if (fstat(root.Get(), &rootSt) != 0) return;
   const std::string ownName = std::to_string(FPid);
-  for (const std::string& name : EntryNames(rootFd)) {
+  for (const std::string& name : EntryNames(root.Get())) {
     struct stat st {};
-    if (fstatat(rootFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (fstatat(root.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISDIR(st.st_mode)) {
-      unlinkat(rootFd, name.c_str(), 0);
+      unlinkat(root.Get(), name.c_str(), 0);
       continue;
     }
     if (st.st_dev != rootSt.st_dev) continue;
     if (name == ownName && FLockFd >= 0) continue;  // our own folder goes with RemoveProcessFolder
-    const int sub = OpenSubfolder(rootFd, name);
-    if (sub < 0) continue;
-    // A run that still holds its lock is using its files.
-    const int lock = openat(sub, kLockFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (lock >= 0 && flock(lock, LOCK_EX | LOCK_NB) != 0) {
-      close(lock);
-      close(sub);
-      continue;
-    }
-    DeleteContents(sub, rootSt.st_dev, 0);
-    if (lock >= 0) close(lock);
-    close(sub);
-    unlinkat(rootFd, name.c_str(), AT_REMOVEDIR);
+    DeleteEndedProcessFolder(root.Get(), name, rootSt.st_dev);
   }
   // Removed only when nothing of a running show is left in it.
   rmdir(FRoot.c_str());

@@ -64,7 +64,7 @@ TEST(WorkRoot, NameFromTheSaverBaseName) {
   EXPECT_EQ(SaverBaseName("/x/Garden"), "Garden");
   EXPECT_EQ(SaverBaseName(""), "");
   EXPECT_EQ(WorkRootName("Sea Waves"), "U2VhIFdhdmVz");
-  EXPECT_EQ(WorkRootName(""), "");
+  EXPECT_EQ(WorkRootName(""), kEmptyBaseRootName);  // never the temporary folder itself
   // "/" would split the root into two folders.
   EXPECT_EQ(WorkRootName("\xFF\xFF\xFE"), "___+");
   // Only the low 8 bits of each character count: U+00E9 and U+01E9 share a root.

@@ -1,6 +1,12 @@
 // The saver as a user meets it: built by kysaver-tool, run as a program, inspected.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include "testutil.h"
 
@@ -34,7 +40,7 @@ class SaverTest : public ::testing::Test {
   // Without a display and without Qt's headless platforms, as over ssh.
   std::string RunSaver(const std::string& exe, const std::string& args, int* status) {
     std::string out;
-    *status = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TMPDIR='" + dir / "tmp" + "' '" + exe + "' " + args, &out);
+    *status = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR TMPDIR='" + dir / "tmp" + "' '" + exe + "' " + args, &out);
     return out;
   }
   TTempDir dir;
@@ -144,4 +150,105 @@ TEST_F(SaverTest, InspectRefusesMalformedFiles) {
     EXPECT_EQ(RunCommand(kTool + " inspect '" + dir / c.file + "'", &out), 1) << c.file;
     EXPECT_NE(out.find(c.message), std::string::npos) << out;
   }
+}
+
+namespace {
+
+// What other programs keep in the temporary folder: a file, a folder named like a process
+// folder, and a socket.
+void PlantOthersFiles(const std::string& tmp) {
+  kytest::WriteFile(tmp + "/other-program.txt", "theirs");
+  mkdir((tmp + "/4242").c_str(), 0700);
+  kytest::WriteFile(tmp + "/4242/data", "theirs");
+  const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr {};
+  addr.sun_family = AF_UNIX;
+  const std::string path = tmp + "/socket";
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  ASSERT_EQ(bind(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0) << path;
+  close(s);
+}
+
+// Every entry below dir (but those whose path starts with skip), with type, mode, owner, size
+// and link target.
+std::string Snapshot(const std::string& dir, const std::string& skip = "") {
+  std::string out;
+  RunCommand("cd '" + dir + "' && find . -mindepth 1 " + (skip.empty() ? "" : "-not -path './" + skip + "*' ") +
+                 "-printf '%p %y %m %U %s %l\\n' | sort",
+             &out);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(SaverTest, NameStartingWithADotLeavesTheTemporaryFolderAlone) {
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / ".hidden.scr" + "'", &out), 0) << out;
+  PlantOthersFiles(dir / "tmp");
+  const std::string before = Snapshot(dir / "tmp");
+  int status = -1;
+  for (const char* mode : {"/C", "/p 1234", "/C"}) {
+    out = RunSaver(dir / ".hidden.scr", mode, &status);
+    EXPECT_EQ(status, 0) << mode << ": " << out;
+    EXPECT_EQ(out, "") << mode;
+    EXPECT_EQ(Snapshot(dir / "tmp", "kysaver"), before) << mode;
+  }
+  EXPECT_EQ(Snapshot(dir / "tmp"), before);  // the last start cleaned up what the preview left
+}
+
+TEST_F(SaverTest, RootPlantedByAnotherAccountStopsNoRun) {
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  const std::string root = dir / "tmp/R2FyZGVu";  // Base64 of "Garden"
+  mkdir((dir / "elsewhere").c_str(), 0700);
+  kytest::WriteFile(dir / "elsewhere/keep", "x");
+  // Another owner needs root to plant; a folder anyone may write to is foreign for every user.
+  std::vector<std::string> plantings = {"link", "open to others"};
+  if (geteuid() == 0) plantings.push_back("another owner");
+  for (const std::string& planting : plantings) {
+    SCOPED_TRACE(planting);
+    if (planting == "link") {
+      symlink((dir / "elsewhere").c_str(), root.c_str());
+    } else {
+      mkdir(root.c_str(), 0700);
+      mkdir((root + "/77").c_str(), 0700);
+      kytest::WriteFile(root + "/77/KyC.res", "theirs");
+      if (planting == "open to others") chmod(root.c_str(), 0777);
+      else ASSERT_EQ(chown(root.c_str(), 65534, 65534), 0);
+    }
+    const std::string before = Snapshot(dir / "tmp", "R2FyZGVu.") + Snapshot(dir / "elsewhere");
+    int status = -1;
+    for (const char* mode : {"/C", "/p 1234", "/C"}) {
+      out = RunSaver(dir / "Garden.scr", mode, &status);
+      EXPECT_EQ(status, 0) << mode << ": " << out;
+      EXPECT_EQ(out.rfind("kysaver: " + root + " ", 0), 0u) << mode << ": " << out;
+      EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << mode << ": " << out;
+      EXPECT_EQ(Snapshot(dir / "tmp", "R2FyZGVu.") + Snapshot(dir / "elsewhere"), before) << mode;
+    }
+    RunCommand("rm -rf '" + root + "' '" + root + "'.*");
+  }
+}
+
+TEST_F(SaverTest, TwentyStartsAtOnceAllWork) {
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  PlantOthersFiles(dir / "tmp");
+  const std::string before = Snapshot(dir / "tmp");
+  mkdir((dir / "runs").c_str(), 0700);
+  // The previews start together; each extracts its files and reads them back, so a run whose
+  // folder another start's cleaning took ends with status 1. `wait` returns when all are done.
+  const std::string one = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR TMPDIR='" +
+                          dir / "tmp" + "' '" + dir / "Garden.scr" + "' /p 1234";
+  kytest::WriteFile(dir / "runs/all.sh", "cd '" + dir / "runs" + "' || exit 1\nfor i in $(seq 20); do (" + one +
+                                             " >out.$i 2>&1; echo $? >rc.$i) & done\nwait\n");
+  ASSERT_EQ(RunCommand("timeout 240 sh '" + dir / "runs/all.sh" + "'", &out), 0) << out;
+  for (int i = 1; i <= 20; ++i) {
+    EXPECT_EQ(kytest::ReadFile(dir / "runs/rc." + std::to_string(i)), "0\n") << "run " << i;
+    EXPECT_EQ(kytest::ReadFile(dir / "runs/out." + std::to_string(i)), "") << "run " << i;
+  }
+  EXPECT_EQ(Snapshot(dir / "tmp", "R2FyZGVu"), before);
+  int status = -1;
+  out = RunSaver(dir / "Garden.scr", "/C", &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(Snapshot(dir / "tmp"), before);
 }
