@@ -92,7 +92,9 @@ void ApplyUserSettings(TKyCProject& project, const std::string& settingsFile) {
 
   if (customMusic) {
     std::string list;
-    for (const std::string& path : ReadSectionKeys(settingsFile, "MusicList")) list += (list.empty() ? "" : ";") + path;
+    // The playlist is written through the INI functions, so it is read back through them too:
+    // keys trimmed, one per file.
+    for (const std::string& path : ini.SectionKeys("MusicList")) list += (list.empty() ? "" : ";") + path;
     s.MusicFile = list;
     s.MusicMode = shuffle ? 0 : 1;
   }

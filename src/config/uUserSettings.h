@@ -18,7 +18,8 @@ extern const int kSpeedTable[21];
 std::string UserSettingsFileName(const std::string& exeLongName);
 
 // The keys of one section, read line by line: the text before the last "=" of each line (an
-// "=" in the first place, or none, adds nothing); keys are not trimmed.
+// "=" in the first place, or none, adds nothing); keys are not trimmed. For [Files] only: the
+// music list is read through the INI functions.
 std::vector<std::string> ReadSectionKeys(const std::string& path, const std::string& section);
 
 // Copies the file's values over the project's settings and picture flags; a missing file

@@ -120,3 +120,17 @@ TEST(ApplyUserSettings, ValuesAndTheirFixedDefaults) {
     EXPECT_EQ(p.Setting().MusicMode, 1);
   }
 }
+
+TEST(ApplyUserSettings, MusicListKeysReadAsTheIniFunctionsReadThem) {
+  TTempDir dir;
+  const struct { const char* list; const char* music; } cases[] = {
+      {"/m/a.mp3=\r\n", "/m/a.mp3"},
+      {"  /m/a.mp3 \t=\r\n\t/m/b c.ogg=\r\n", "/m/a.mp3;/m/b c.ogg"},  // trimmed, inner spaces kept
+      {"/m/a.mp3=\r\n/M/A.MP3=\r\n/m/b.ogg=\r\n", "/m/a.mp3;/m/b.ogg"},  // one line per file
+  };
+  for (const auto& c : cases) {
+    TKyCProject p;
+    Apply(p, dir, std::string("[Setting]\r\nCustomMusic=1\r\n[MusicList]\r\n") + c.list);
+    EXPECT_EQ(p.Setting().MusicFile, c.music) << c.list;
+  }
+}
