@@ -22,6 +22,29 @@ struct TReport {
   uint64_t WindowTextLength = 0;
 };
 
+// A name from the package as it may go to a terminal: control characters (C0, DEL and C1,
+// which open escape sequences) are shown as \xNN, so a package cannot move the cursor, change
+// the window title or clear the screen of whoever inspects it.
+std::string TerminalText(std::string_view raw) {
+  static const char kHex[] = "0123456789abcdef";
+  const std::string text = DisplayText(raw);  // always UTF-8
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<unsigned int>(static_cast<unsigned char>(text[i]));
+    const bool c1 = c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+    if (c1) c = static_cast<unsigned char>(text[++i]);
+    if (c < 0x20 || c == 0x7F || c1) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::string SectionText(const std::string& path, const TSectionSpan& s, const char* what) {
   if (s.Length > kMaxTextSection) throw TKyError(path + ": the " + std::string(what) + " is too large");
   return ReadFileRange(path, s.Offset, s.Length);
@@ -88,18 +111,18 @@ std::string AsJson(const TReport& r) {
 
 std::string AsText(const std::string& path, const TReport& r) {
   std::ostringstream o;
-  o << path << ": saver package with " << r.SectionLengths.size() << " sections (";
+  o << TerminalText(path) << ": saver package with " << r.SectionLengths.size() << " sections (";
   for (size_t i = 0; i < r.SectionLengths.size(); ++i) o << (i ? ", " : "") << r.SectionLengths[i];
   o << " bytes)\n\nPictures:\n";
   const TKyCFileList& list = r.Project.FileList();
-  for (size_t i = 0; i < list.Names.size(); ++i) o << "  " << DisplayText(list.Names[i]) << "  " << list.Flags[i] << "\n";
+  for (size_t i = 0; i < list.Names.size(); ++i) o << "  " << TerminalText(list.Names[i]) << "  " << TerminalText(list.Flags[i]) << "\n";
   o << "\nSettings:\n";
   for (const TSettingKey& k : SettingKeys())
-    o << "  [" << k.Section << "] " << k.Key << " = " << DisplayText(SettingValueText(r.Project.Setting(), k)) << "\n";
-  o << "  [UI] UIFile = " << DisplayText(r.Project.UISetting().UIFile) << "\n\nMedia:\n";
+    o << "  [" << k.Section << "] " << k.Key << " = " << TerminalText(SettingValueText(r.Project.Setting(), k)) << "\n";
+  o << "  [UI] UIFile = " << TerminalText(r.Project.UISetting().UIFile) << "\n\nMedia:\n";
   const size_t n = std::max(r.MediaNames.size(), r.MediaSizes.size());
   for (size_t i = 0; i < n; ++i) {
-    o << "  " << (i < r.MediaNames.size() ? DisplayText(r.MediaNames[i]) : std::string("(no name)")) << "  ";
+    o << "  " << (i < r.MediaNames.size() ? TerminalText(r.MediaNames[i]) : std::string("(no name)")) << "  ";
     if (i < r.MediaSizes.size()) o << r.MediaSizes[i] << " bytes\n";
     else o << "(no data)\n";
   }

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "package/uPackage.h"
 #include "testutil.h"
+#include "uSaverInspect.h"
 
 using kytest::RunCommand;
 using kytest::TTempDir;
@@ -251,4 +253,28 @@ TEST_F(SaverTest, TwentyStartsAtOnceAllWork) {
   out = RunSaver(dir / "Garden.scr", "/C", &status);
   EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(Snapshot(dir / "tmp"), before);
+}
+
+TEST(Inspect, NamesFromThePackageCannotDriveTheTerminal) {
+  TTempDir dir;
+  const std::string evil = "a\x1b]0;title\x07" "b\x1b[2J\x7f\xc2\x9b" "31m\tc.jpg";
+  const std::string project = ky::BuildPackage(
+      {"[FileListHeader]\r\nHeader=1\r\n[FileList]\r\n" + evil + "=1\r\n", "[General]\r\nProductName=" + evil + "\r\n",
+       "[UI]\r\nUIFile=" + evil + "\r\n"});
+  kytest::WriteFile(dir / "evil.scr", "player" + ky::BuildPackage({project, evil, ky::BuildPackage({"data"}), ""}));
+  const std::string text = ky::InspectSaver(dir / "evil.scr", false);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    EXPECT_TRUE(c >= 0x20 || c == '\n') << "control " << int(c) << " at " << i;
+    EXPECT_NE(c, 0x7F) << "at " << i;
+    if (c == 0xC2 && i + 1 < text.size()) EXPECT_FALSE((static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) << "C1 at " << i;
+  }
+  EXPECT_NE(text.find("a\\x1b]0;title\\x07b\\x1b[2J\\x7f\\x9b31m\\x09c.jpg"), std::string::npos) << text;
+  const std::string json = ky::InspectSaver(dir / "evil.scr", true);
+  for (const char ch : json) {
+    const auto c = static_cast<unsigned char>(ch);
+    EXPECT_TRUE(c >= 0x20 || c == '\n') << "control " << int(c) << " in JSON";
+    EXPECT_NE(c, 0x7F);
+  }
+  EXPECT_NE(json.find("a\\u001b]0;title\\u0007b"), std::string::npos) << json;
 }
