@@ -18,6 +18,31 @@ std::vector<std::string> ReadNameList(const TWorkFolder& work) {
   return SplitLines(ReadWholeFile(work.Path() + kNameListFile, kMaxNameList));
 }
 
+// The lines SplitLines would make of the text, counted without making them.
+size_t CountLines(std::string_view text) {
+  size_t lines = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    ++lines;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  return lines + (start < text.size() ? 1 : 0);
+}
+
+// Refuses a name list that is too long or names too many files, before anything is written.
+void CheckNameList(const std::string& exePath, const TPackageLayout& layout) {
+  if (layout.Sections.size() < 2) return;
+  const TSectionSpan& list = layout.Sections[1];
+  if (list.Length > kMaxNameList)
+    throw TKyError(exePath + ": the media name list is too large (" + std::to_string(list.Length) + " bytes)");
+  const size_t names = CountLines(ReadFileRange(exePath, list.Offset, list.Length));
+  if (names > kMaxMediaFiles)
+    throw TKyError(exePath + ": the saver lists " + std::to_string(names) + " media files, more than the " +
+                   std::to_string(kMaxMediaFiles) + " a saver may hold");
+}
+
 }  // namespace
 
 std::string MediaDestinationName(const std::string& storedName) {
@@ -28,10 +53,12 @@ std::string MediaDestinationName(const std::string& storedName) {
 }
 
 void ExtractPackage(TKyCProject& project, const std::string& exePath, TWorkFolder& work) {
+  // Only the four sections of a saver are used, whatever the count says.
+  const TPackageLayout layout = ReadPackageLayout(exePath, 0, UINT64_MAX, 4);
+  if (!layout.Info.Found) throw TKyError(exePath + ": this file holds no saver package");
+  CheckNameList(exePath, layout);
   const std::string folder = work.GetWorkFolder();
   const int fd = work.Fd();
-  const TPackageLayout layout = ReadPackageLayout(exePath);
-  if (!layout.Info.Found) throw TKyError(exePath + ": this file holds no saver package");
   // The media bundle is split straight out of the executable, where it already lies whole, so
   // its bytes are written once instead of twice.
   ExtractSections(exePath, {{fd, kProjectFile}, {fd, kNameListFile}, {fd, ""}, {fd, kWindowFile}});

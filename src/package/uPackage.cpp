@@ -248,7 +248,7 @@ std::vector<std::string> ReadSectionsInMemory(std::string_view data) {
   return sections;
 }
 
-TPackageLayout ReadPackageLayout(const std::string& path, uint64_t begin, uint64_t end) {
+TPackageLayout ReadPackageLayout(const std::string& path, uint64_t begin, uint64_t end, size_t maxSections) {
   TPackageLayout layout;
   TFd src(OpenForReading(path));
   const off_t endOff = lseek(src.Get(), 0, SEEK_END);
@@ -259,7 +259,7 @@ TPackageLayout ReadPackageLayout(const std::string& path, uint64_t begin, uint64
   uint64_t pos = layout.Info.Offset + 4;
   if (pos > end) layout.Truncated = true;
   // Each section needs at least its 4 length bytes, so the count is bounded by the file.
-  for (int32_t k = 0; k < layout.Info.FirstValue; ++k) {
+  for (int32_t k = 0; k < layout.Info.FirstValue && static_cast<size_t>(k) < maxSections; ++k) {
     unsigned char lenBytes[4];
     if (pos + 4 > end || pread(src.Get(), lenBytes, 4, static_cast<off_t>(pos)) != 4) {
       layout.Truncated = true;

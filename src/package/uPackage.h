@@ -86,8 +86,13 @@ struct TPackageLayout {
   std::vector<TSectionSpan> Sections;
   bool Truncated = false;  // the file ends before the stated sections do
 };
-// The first package found between begin and end of the file.
-TPackageLayout ReadPackageLayout(const std::string& path, uint64_t begin = 0, uint64_t end = UINT64_MAX);
+// The first package found between begin and end of the file, with no more than maxSections of
+// its sections: a count can claim two thousand million of them.
+TPackageLayout ReadPackageLayout(const std::string& path, uint64_t begin = 0, uint64_t end = UINT64_MAX,
+                                 size_t maxSections = SIZE_MAX);
+
+// The most media files one saver may carry; a saver listing more is refused.
+constexpr size_t kMaxMediaFiles = 10000;
 // Reads length bytes at offset; throws TKyError naming the file when they are not there.
 std::string ReadFileRange(const std::string& path, uint64_t offset, uint64_t length);
 

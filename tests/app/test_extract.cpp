@@ -98,3 +98,42 @@ TEST(ExtractPackage, PlantedLinksInTheWorkFolderAreNotFollowed) {
   EXPECT_EQ(kytest::ReadFile(tmp / "victim"), "keep");
   EXPECT_FALSE(Exists(tmp / "root/9"));
 }
+
+TEST(ExtractPackage, TooManyMediaFilesAreRefusedBeforeAnythingIsWritten) {
+  TTempDir tmp;
+  const struct { size_t names; bool refused; } cases[] = {{kMaxMediaFiles, false}, {kMaxMediaFiles + 1, true}};
+  for (const auto& c : cases) {
+    std::vector<std::string> names(c.names, "n.jpg");
+    WriteSaver(tmp / "Many.scr", names, {}, Project("", ""));
+    TWorkFolder work(tmp / "root", 3);
+    TKyCProject project;
+    if (!c.refused) {
+      ExtractPackage(project, tmp / "Many.scr", work);
+      RemoveExtractedFiles(work);
+      work.CleanWorkRoot();
+      continue;
+    }
+    try {
+      ExtractPackage(project, tmp / "Many.scr", work);
+      ADD_FAILURE() << c.names << " names accepted";
+    } catch (const TKyError& e) {
+      const std::string what = e.what();
+      EXPECT_NE(what.find(tmp / "Many.scr"), std::string::npos) << what;
+      EXPECT_NE(what.find(std::to_string(c.names) + " media files"), std::string::npos) << what;
+    }
+    EXPECT_FALSE(Exists(tmp / "root"));
+  }
+}
+
+TEST(PackageLayout, KeepsNoMoreSectionsThanAsked) {
+  TTempDir tmp;
+  // A count of 2^31 - 1 sections, followed by a thousand empty ones.
+  std::string pkg = BuildPackage({});
+  pkg.replace(pkg.size() - 4, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+  pkg += std::string(4000, '\0');
+  kytest::WriteFile(tmp / "p", pkg);
+  const TPackageLayout l = ReadPackageLayout(tmp / "p", 0, UINT64_MAX, 4);
+  EXPECT_TRUE(l.Info.Found);
+  EXPECT_EQ(l.Info.FirstValue, 0x7FFFFFFF);
+  EXPECT_EQ(l.Sections.size(), 4u);
+}

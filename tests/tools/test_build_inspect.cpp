@@ -267,7 +267,9 @@ TEST(Inspect, NamesFromThePackageCannotDriveTheTerminal) {
     const auto c = static_cast<unsigned char>(text[i]);
     EXPECT_TRUE(c >= 0x20 || c == '\n') << "control " << int(c) << " at " << i;
     EXPECT_NE(c, 0x7F) << "at " << i;
-    if (c == 0xC2 && i + 1 < text.size()) EXPECT_FALSE((static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) << "C1 at " << i;
+    if (c == 0xC2 && i + 1 < text.size()) {
+      EXPECT_FALSE((static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) << "C1 at " << i;
+    }
   }
   EXPECT_NE(text.find("a\\x1b]0;title\\x07b\\x1b[2J\\x7f\\x9b31m\\x09c.jpg"), std::string::npos) << text;
   const std::string json = ky::InspectSaver(dir / "evil.scr", true);
