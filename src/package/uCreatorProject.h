@@ -9,10 +9,14 @@
 
 namespace ky {
 
+// The flag of each picture in the file list: whether the show takes it.
+constexpr char kPictureShown[] = "TRUE";
+constexpr char kPictureHidden[] = "FALSE";
+
 class TKyCFileList {
  public:
   std::vector<std::string> Names;  // picture file names in show order
-  std::vector<std::string> Flags;  // "TRUE" or "FALSE", index for index with Names
+  std::vector<std::string> Flags;  // kPictureShown or kPictureHidden, index for index with Names
 
   void LoadFromFile(const std::string& path);  // throws TKyError when the file cannot be read
   void LoadFromText(std::string_view text);

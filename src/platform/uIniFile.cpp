@@ -5,15 +5,10 @@
 // The Debian header keeps the template bodies behind this switch; this is their one user.
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 #include "uText.h"
 
@@ -150,24 +145,6 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   FImpl->ini.SetValue(s.c_str(), k.c_str(), v.c_str(), nullptr, /*a_bForceReplace=*/true);
 }
 
-void TIniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
-  WriteString(section, key, std::to_string(value));
-}
-
-void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
-  WriteString(section, key, value ? "1" : "0");
-}
-
-void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
-  const std::string s(NameOf(section)), k(NameOf(key));
-  FImpl->ini.Delete(s.c_str(), k.c_str(), true);
-}
-
-void TIniFile::EraseSection(std::string_view section) {
-  const std::string s(NameOf(section));
-  FImpl->ini.Delete(s.c_str(), nullptr, true);
-}
-
 std::string TIniFile::ToText() const {
   std::string out;
   FImpl->ini.Save(out, false);
@@ -175,28 +152,6 @@ std::string TIniFile::ToText() const {
   // begins with those bytes would lose them when the text is read back; a line break keeps them.
   if (out.compare(0, 3, "\xEF\xBB\xBF") == 0) out.insert(0, "\n");
   return out;
-}
-
-void TIniFile::SaveToFile(const std::string& path) const {
-  const std::string text = ToText();
-  const std::string tmp = path + ".tmp-" + std::to_string(getpid());
-  const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error(path + ": cannot write the file (" + std::strerror(errno) + ")");
-  size_t done = 0;
-  bool ok = true;
-  while (done < text.size()) {
-    const ssize_t w = write(fd, text.data() + done, text.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) { ok = false; break; }
-    done += static_cast<size_t>(w);
-  }
-  const int err = errno;
-  if (close(fd) != 0) ok = false;
-  if (!ok || rename(tmp.c_str(), path.c_str()) != 0) {
-    const int e = ok ? errno : err;
-    unlink(tmp.c_str());
-    throw std::runtime_error(path + ": cannot write the file (" + std::strerror(e) + ")");
-  }
 }
 
 }  // namespace ky

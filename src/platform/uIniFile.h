@@ -1,8 +1,7 @@
 #pragma once
 // An INI text with the semantics of the system's profile functions: section and key names
 // compare without regard to case, keys stay in file order, the first "=" of a line splits key
-// and value, the first of duplicate keys wins, booleans are written "1"/"0" and any integer
-// other than 0 reads as true. Saving writes a temporary file beside the target and renames it.
+// and value, the first of duplicate keys wins and any integer other than 0 reads as true.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,14 +31,8 @@ class TIniFile {
   std::vector<std::string> Sections() const;
 
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
-  void WriteInteger(std::string_view section, std::string_view key, int32_t value);
-  void WriteBool(std::string_view section, std::string_view key, bool value);
-  void DeleteKey(std::string_view section, std::string_view key);
-  void EraseSection(std::string_view section);
 
   std::string ToText() const;
-  // Throws std::runtime_error naming the file when it cannot be written.
-  void SaveToFile(const std::string& path) const;
 
  private:
   struct TImpl;

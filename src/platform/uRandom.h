@@ -19,12 +19,6 @@ class TRandom {
     return static_cast<int>((static_cast<uint64_t>(FSeed) * static_cast<uint32_t>(n)) >> 32);
   }
 
-  // A number in [0, 1).
-  double RandomFloat() {
-    Next();
-    return static_cast<double>(FSeed) / 4294967296.0;
-  }
-
  private:
   void Next() { FSeed = FSeed * 134775813u + 1u; }
   uint32_t FSeed;

@@ -1,5 +1,6 @@
 #pragma once
-// The transition effects: 169 numbered ways for a new picture to replace the old one.
+// The transition effects: kTransitionEffectCount numbered ways for a new picture to replace the
+// old one.
 //
 // An effect procedure gets Dest holding the old frame and Src the new one, both W x H, and the
 // progress size (ProgW, ProgH) for Percent; it only draws onto Dest (a few effects move Dest's
@@ -47,7 +48,7 @@ struct TEffectInfo {
   TEffectProc Proc;
 };
 
-// The entry of effect number (1 .. 169), or nullptr.
+// The entry of effect number (1 .. kTransitionEffectCount), or nullptr.
 const TEffectInfo* FindTransitionEffect(int number);
 // Its display name, or "" for a number without an effect.
 const char* TransitionEffectName(int number);
@@ -66,7 +67,7 @@ void TransitionStep(const TBitmap32& oldFrame, const TBitmap32& newFrame, TBitma
                     int percent, TRandom& random);
 
 // The allowed effects from a "TransitionEffects" text: the entries between commas that are
-// numbers from 1 to 169, in order (blanks around an entry are ignored; other entries are
+// numbers from 1 to kTransitionEffectCount, in order (blanks around an entry are ignored; other entries are
 // skipped). No entry left gives the single effect 1.
 std::vector<int> ParseTransitionEffects(std::string_view text);
 

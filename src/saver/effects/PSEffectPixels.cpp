@@ -33,13 +33,13 @@ constexpr double kPi = 3.14159265358979323846;
 }  // namespace
 
 // Fade.
-void Effect1(const TEffectCanvas& c) {
+void Fade(const TEffectCanvas& c) {
   FadeBlock(c.Dest, c.Src, TRect{0, 0, c.W, c.H}, MulDiv(256, c.Percent, 100));
 }
 
 // Pixelate: zooms into the old picture with ever coarser pixels, cross-fades around half time and
 // zooms back out of the new one.
-void Effect2(const TEffectCanvas& c) {
+void Pixelate(const TEffectCanvas& c) {
   const int p = c.Percent;
   int k, u, v;
   bool fromDest;
@@ -73,7 +73,7 @@ void Effect2(const TEffectCanvas& c) {
 // compare on the seed. The seeds of eight pixels in a row are stepped together by the
 // generator's eight-step jump (seed * a^8 + c8), which gives the same sequence. Working on a copy
 // of the seed leaves the show's generator as reseeding and restoring it would.
-void Effect3(const TEffectCanvas& c) {
+void Dissolve(const TEffectCanvas& c) {
   const int p = c.Percent;
   if (p <= 0) return;
   const int sw = std::min(c.W, c.Src.Width()), sh = std::min(c.H, c.Src.Height());
@@ -114,13 +114,13 @@ void Effect3(const TEffectCanvas& c) {
 }
 
 // Pivots: the new picture swings in by a quarter turn about a point just outside a corner.
-void Effect121(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, -1, -1, (100 - c.Percent) * kPi / 200); }
-void Effect122(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, -1, c.H, (c.Percent - 100) * kPi / 200); }
-void Effect123(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, c.W, -1, (c.Percent - 100) * kPi / 200); }
-void Effect124(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, c.W, c.H, (100 - c.Percent) * kPi / 200); }
+void PivotFromTopLeft(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, -1, -1, (100 - c.Percent) * kPi / 200); }
+void PivotFromBottomLeft(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, -1, c.H, (c.Percent - 100) * kPi / 200); }
+void PivotFromTopRight(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, c.W, -1, (c.Percent - 100) * kPi / 200); }
+void PivotFromBottomRight(const TEffectCanvas& c) { Pivot(c.Dest, c.Src, c.W, c.H, (100 - c.Percent) * kPi / 200); }
 
 // Random bars horizontal: one number per row, bottom row first.
-void Effect168(const TEffectCanvas& c) {
+void RandomBarsHorizontal(const TEffectCanvas& c) {
   const TSeedScope seed(c.Random, static_cast<uint32_t>(c.W + c.H));
   for (int y = c.H - 1; y >= 0; --y)
     if (c.Random.Random(100) < c.Percent) c.Copy(0, y, c.W, 1, 0, y);
@@ -128,7 +128,7 @@ void Effect168(const TEffectCanvas& c) {
 
 // Random bars vertical: one number per column, left to right. The chosen columns are copied row
 // by row through a column mask, which gives the same pixels as copying column by column.
-void Effect169(const TEffectCanvas& c) {
+void RandomBarsVertical(const TEffectCanvas& c) {
   const TSeedScope seed(c.Random, static_cast<uint32_t>(c.W + c.H));
   const int sw = std::min(c.W, c.Src.Width()), sh = std::min(c.H, c.Src.Height());
   std::vector<TColor32> mask(static_cast<size_t>(std::max(sw, 0)));

@@ -87,64 +87,64 @@ TPoints ZigzagBand(int middle, int t, int g, int e) {
 
 // ---- curved reveals
 
-void Effect61(const TEffectCanvas& c) {
+void CurvedRevealFromLeft(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(-2 * c.W, 0, 2 * c.ProgW, c.H + 1, 2 * c.W, 2 * c.W));
 }
-void Effect62(const TEffectCanvas& c) {
+void CurvedRevealFromRight(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(c.W - 2 * c.ProgW, 0, 3 * c.W, c.H + 1, 2 * c.W, 2 * c.W));
 }
-void Effect72(const TEffectCanvas& c) {
+void CurvedRevealFromTop(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(0, -2 * c.H, c.W + 1, 2 * c.ProgH, 2 * c.H, 2 * c.H));
 }
-void Effect73(const TEffectCanvas& c) {
+void CurvedRevealFromBottom(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(0, c.H - 2 * c.ProgH, c.W + 1, 3 * c.H, 2 * c.H, 2 * c.H));
 }
 // From the corners: top left, top right, bottom left, bottom right.
-void Effect83(const TEffectCanvas& c) {
+void CurvedRevealFromTopLeft(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(-c.W, -c.H, Half(3 * c.ProgW), Half(3 * c.ProgH), 2 * c.W, 2 * c.H));
 }
-void Effect84(const TEffectCanvas& c) {
+void CurvedRevealFromTopRight(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(c.W - Half(3 * c.ProgW), -c.H, 2 * c.W, Half(3 * c.ProgH), 2 * c.W, 2 * c.H));
 }
-void Effect85(const TEffectCanvas& c) {
+void CurvedRevealFromBottomLeft(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(-c.W, c.H - Half(3 * c.ProgH), Half(3 * c.ProgW), 2 * c.H, 2 * c.W, 2 * c.H));
 }
-void Effect86(const TEffectCanvas& c) {
+void CurvedRevealFromBottomRight(const TEffectCanvas& c) {
   c.Clip(TRegion::RoundRect(c.W - Half(3 * c.ProgW), c.H - Half(3 * c.ProgH), 2 * c.W, 2 * c.H, 2 * c.W,
                             2 * c.H));
 }
-void Effect87(const TEffectCanvas& c) { c.Clip(EllipticRect(c, c.ProgW, c.ProgH)); }
-void Effect88(const TEffectCanvas& c) {
+void EllipticRevealOutFromCentre(const TEffectCanvas& c) { c.Clip(EllipticRect(c, c.ProgW, c.ProgH)); }
+void EllipticRevealInToCentre(const TEffectCanvas& c) {
   c.Clip(TRegion::Rect(0, 0, c.W, c.H).Subtract(EllipticRect(c, c.W - c.ProgW, c.H - c.ProgH)));
 }
 
 // ---- bars
 
-void Effect63(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 1, 0); }
-void Effect64(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 2, 0); }
-void Effect65(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 4, 0); }
-void Effect66(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 5, 0); }
-void Effect67(const TEffectCanvas& c) { ClipBars(c, c.ProgW, 0, 3, 0); }
-void Effect74(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 1); }
-void Effect75(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 2); }
-void Effect76(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 4); }
-void Effect77(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 5); }
-void Effect78(const TEffectCanvas& c) { ClipBars(c, 0, c.ProgH, 0, 3); }
+void BarsInFromRight(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 1, 0); }
+void BarsInFromLeft(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 2, 0); }
+void BarsLeftThenRight(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 4, 0); }
+void BarsRightThenLeft(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 0, 5, 0); }
+void BarsFromBothSides(const TEffectCanvas& c) { ClipBars(c, c.ProgW, 0, 3, 0); }
+void BarsFromBottom(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 1); }
+void BarsFromTop(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 2); }
+void BarsTopThenBottom(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 4); }
+void BarsBottomThenTop(const TEffectCanvas& c) { ClipBars(c, 0, 2 * c.ProgH, 0, 5); }
+void BarsFromTopAndBottom(const TEffectCanvas& c) { ClipBars(c, 0, c.ProgH, 0, 3); }
 // Criss crosses: horizontal and vertical bars together.
-void Effect89(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 1, 1); }
-void Effect90(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 1, 2); }
-void Effect91(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 2, 1); }
-void Effect92(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 2, 2); }
-void Effect93(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 4, 4); }
-void Effect94(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 4, 5); }
-void Effect95(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 5, 4); }
-void Effect96(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 5, 5); }
-void Effect97(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 1, 3); }
-void Effect98(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 2, 3); }
-void Effect99(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 3, 1); }
-void Effect100(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 3, 2); }
-void Effect101(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 3, 3); }
-void Effect102(const TEffectCanvas& c) {
+void CrissCrossFromBottomRight(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 1, 1); }
+void CrissCrossFromTopRight(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 1, 2); }
+void CrissCrossFromBottomLeft(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 2, 1); }
+void CrissCrossFromTopLeft(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 2, 2); }
+void CrissCrossBounceFromTopLeft(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 4, 4); }
+void CrissCrossBounceFromBottomLeft(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 4, 5); }
+void CrissCrossBounceFromTopRight(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 5, 4); }
+void CrissCrossBounceFromBottomRight(const TEffectCanvas& c) { ClipBars(c, 2 * c.ProgW, 2 * c.ProgH, 5, 5); }
+void CrissCrossFromRightTopAndBottom(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 1, 3); }
+void CrissCrossFromLeftTopAndBottom(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 2, 3); }
+void CrissCrossFromLeftRightAndBottom(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 3, 1); }
+void CrissCrossFromLeftRightAndTop(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 3, 2); }
+void CrissCrossFromTopLeftAndBottom(const TEffectCanvas& c) { ClipBars(c, c.ProgW, c.ProgH, 3, 3); }
+void CrissCrossFromBottomLeftTopRight(const TEffectCanvas& c) {
   TComplexRegion a, b;
   AddBars(a, c.W, c.H, 2 * c.ProgW, 2 * c.ProgH, 1, 1);
   AddBars(b, c.W, c.H, 2 * c.ProgW, 2 * c.ProgH, 2, 2);
@@ -153,65 +153,65 @@ void Effect102(const TEffectCanvas& c) {
 
 // ---- uneven shreds
 
-void Effect68(const TEffectCanvas& c) { ClipShreds(c, 1, 0); }
-void Effect69(const TEffectCanvas& c) { ClipShreds(c, 2, 0); }
-void Effect70(const TEffectCanvas& c) { ClipShreds(c, 3, 0); }
-void Effect71(const TEffectCanvas& c) { ClipShreds(c, 4, 0); }
-void Effect79(const TEffectCanvas& c) { ClipShreds(c, 0, 1); }
-void Effect80(const TEffectCanvas& c) { ClipShreds(c, 0, 2); }
-void Effect81(const TEffectCanvas& c) { ClipShreds(c, 0, 3); }
-void Effect82(const TEffectCanvas& c) { ClipShreds(c, 0, 4); }
-void Effect103(const TEffectCanvas& c) { ClipShreds(c, 1, 1); }
-void Effect104(const TEffectCanvas& c) { ClipShreds(c, 1, 2); }
-void Effect105(const TEffectCanvas& c) { ClipShreds(c, 2, 1); }
-void Effect106(const TEffectCanvas& c) { ClipShreds(c, 2, 2); }
-void Effect107(const TEffectCanvas& c) { ClipShreds(c, 1, 3); }
-void Effect108(const TEffectCanvas& c) { ClipShreds(c, 2, 3); }
-void Effect109(const TEffectCanvas& c) { ClipShreds(c, 3, 1); }
-void Effect110(const TEffectCanvas& c) { ClipShreds(c, 3, 2); }
-void Effect111(const TEffectCanvas& c) { ClipShreds(c, 3, 3); }
-void Effect112(const TEffectCanvas& c) { ClipShreds(c, 4, 4); }
+void UnevenShredFromRight(const TEffectCanvas& c) { ClipShreds(c, 1, 0); }
+void UnevenShredFromLeft(const TEffectCanvas& c) { ClipShreds(c, 2, 0); }
+void UnevenShredOutFromMiddleHorizontal(const TEffectCanvas& c) { ClipShreds(c, 3, 0); }
+void UnevenShredInToMiddleHorizontal(const TEffectCanvas& c) { ClipShreds(c, 4, 0); }
+void UnevenShredFromBottom(const TEffectCanvas& c) { ClipShreds(c, 0, 1); }
+void UnevenShredFromTop(const TEffectCanvas& c) { ClipShreds(c, 0, 2); }
+void UnevenShredFromHorizon(const TEffectCanvas& c) { ClipShreds(c, 0, 3); }
+void UnevenShredInToHorizon(const TEffectCanvas& c) { ClipShreds(c, 0, 4); }
+void UnevenShredFromBottomAndRight(const TEffectCanvas& c) { ClipShreds(c, 1, 1); }
+void UnevenShredFromTopAndRight(const TEffectCanvas& c) { ClipShreds(c, 1, 2); }
+void UnevenShredFromBottomAndLeft(const TEffectCanvas& c) { ClipShreds(c, 2, 1); }
+void UnevenShredFromTopAndLeft(const TEffectCanvas& c) { ClipShreds(c, 2, 2); }
+void UnevenShredFromHorizontalAndRight(const TEffectCanvas& c) { ClipShreds(c, 1, 3); }
+void UnevenShredFromHorizontalAndLeft(const TEffectCanvas& c) { ClipShreds(c, 2, 3); }
+void UnevenShredFromBottomAndVerticalMiddle(const TEffectCanvas& c) { ClipShreds(c, 3, 1); }
+void UnevenShredFromTopAndVerticalMiddle(const TEffectCanvas& c) { ClipShreds(c, 3, 2); }
+void UnevenShredFromCentre(const TEffectCanvas& c) { ClipShreds(c, 3, 3); }
+void UnevenShredToCentre(const TEffectCanvas& c) { ClipShreds(c, 4, 4); }
 
 // ---- diagonals and triangles
 
-void Effect113(const TEffectCanvas& c) {
+void RevealDiagonalFromTopLeft(const TEffectCanvas& c) {
   const int a = 2 * c.ProgW, b = 2 * c.ProgH;
   c.Clip(TRegion::Polygon({{0, 0}, {a, 0}, {0, b}}));
 }
-void Effect114(const TEffectCanvas& c) {
+void RevealDiagonalFromTopRight(const TEffectCanvas& c) {
   const int a = 2 * c.ProgW, b = 2 * c.ProgH;
   c.Clip(TRegion::Polygon({{c.W, 0}, {c.W - a, 0}, {c.W, b}}));
 }
-void Effect115(const TEffectCanvas& c) {
+void RevealDiagonalFromBottomLeft(const TEffectCanvas& c) {
   const int a = 2 * c.ProgW, b = 2 * c.ProgH;
   c.Clip(TRegion::Polygon({{0, c.H}, {a, c.H}, {0, c.H - b}}));
 }
-void Effect116(const TEffectCanvas& c) {
+void RevealDiagonalFromBottomRight(const TEffectCanvas& c) {
   const int a = 2 * c.ProgW, b = 2 * c.ProgH;
   c.Clip(TRegion::Polygon({{c.W, c.H}, {c.W - a, c.H}, {c.W, c.H - b}}));
 }
-void Effect117(const TEffectCanvas& c) {
+void DiagonalSweepAnticlockwise(const TEffectCanvas& c) {
   const int W = c.W, H = c.H, w = c.ProgW;
   ClipPolygons(c, {TPoints{{0, H}, {0, 0}, {w, H}}, TPoints{{W, H}, {W, 0}, {W - w, 0}}});
 }
-void Effect118(const TEffectCanvas& c) {
+void DiagonalSweepClockwise(const TEffectCanvas& c) {
   const int W = c.W, H = c.H, h = c.ProgH;
   ClipPolygons(c, {TPoints{{W, 0}, {0, 0}, {W, h}}, TPoints{{W, H}, {0, H}, {0, H - h}}});
 }
 // Starbursts: four triangles from the middle, each sweeping along one side.
-void Effect119(const TEffectCanvas& c) {
+void StarburstClockwiseFromCentre(const TEffectCanvas& c) {
   const int W = c.W, H = c.H, w = c.ProgW, h = c.ProgH, cx = Half(W), cy = Half(H);
   ClipPolygons(c, {TPoints{{cx, cy}, {0, 0}, {w, 0}}, TPoints{{cx, cy}, {0, H}, {0, H - h}},
                    TPoints{{cx, cy}, {W, H}, {W - w, H}}, TPoints{{cx, cy}, {W, 0}, {W, h}}});
 }
-void Effect161(const TEffectCanvas& c) {
+void StarburstAnticlockwiseFromCentre(const TEffectCanvas& c) {
   const int W = c.W, H = c.H, w = c.ProgW, h = c.ProgH, cx = Half(W), cy = Half(H);
   ClipPolygons(c, {TPoints{{cx, cy}, {0, 0}, {0, h}}, TPoints{{cx, cy}, {0, H}, {w, H}},
                    TPoints{{cx, cy}, {W, H}, {W, H - h}}, TPoints{{cx, cy}, {W, 0}, {W - w, 0}}});
 }
 // Triangular shred: downward triangles centred on a grid, each growing to twice the grid step,
 // so that at the end their upper halves tile the frame.
-void Effect120(const TEffectCanvas& c) {
+void TriangularShred(const TEffectCanvas& c) {
   const int colStep = c.W / 10 + 1, rowStep = 2 * (c.H / 10) + 2;
   const int a = MulDiv(c.W / 10 + 1, c.Percent, 50), b = MulDiv(c.H / 10 + 1, c.Percent, 50);
   TRegionBuilder r;
@@ -222,11 +222,11 @@ void Effect120(const TEffectCanvas& c) {
 
 // ---- speckles and random squares
 
-void Effect125(const TEffectCanvas& c) { ClipSpeckles(c, 1, 0); }
-void Effect126(const TEffectCanvas& c) { ClipSpeckles(c, 2, 0); }
-void Effect127(const TEffectCanvas& c) { ClipSpeckles(c, 0, 1); }
-void Effect128(const TEffectCanvas& c) { ClipSpeckles(c, 0, 2); }
-void Effect129(const TEffectCanvas& c) {
+void SpeckleAppearFromRight(const TEffectCanvas& c) { ClipSpeckles(c, 1, 0); }
+void SpeckleAppearFromLeft(const TEffectCanvas& c) { ClipSpeckles(c, 2, 0); }
+void SpeckleAppearFromBottom(const TEffectCanvas& c) { ClipSpeckles(c, 0, 1); }
+void SpeckleAppearFromTop(const TEffectCanvas& c) { ClipSpeckles(c, 0, 2); }
+void RandomSquaresAppear(const TEffectCanvas& c) {
   const int m = std::min(c.W, c.H) / 50;
   const int s = 2 * m + 2;
   const uint32_t saved = c.Random.Seed();
@@ -241,20 +241,20 @@ void Effect129(const TEffectCanvas& c) {
 
 // ---- blinds and shreds of shapes
 
-void Effect138(const TEffectCanvas& c) {
+void BlindVertically(const TEffectCanvas& c) {
   const int n = c.W / 40 + 1, a = MulDiv(n, c.Percent, 100);
   TComplexRegion r;
   for (int x = 0; x < c.W; x += 2 * n) r.AddRect(x + n - a, 0, x + n + a, c.H);
   c.Clip(r.MakeRegion());
 }
-void Effect139(const TEffectCanvas& c) {
+void BlindHorizontally(const TEffectCanvas& c) {
   const int n = c.H / 40 + 1, a = MulDiv(n, c.Percent, 100);
   TComplexRegion r;
   for (int y = 0; y < c.H; y += 2 * n) r.AddRect(0, y + n - a, c.W, y + n + a);
   c.Clip(r.MakeRegion());
 }
 // Uneven blinds: as many blinds as progress allows, each open by the percent of its width.
-void Effect140(const TEffectCanvas& c) {
+void UnevenBlindFromLeft(const TEffectCanvas& c) {
   const int w = c.ProgW;
   if (w == 0) return;
   const int a = MulDiv(w, c.Percent, 100);
@@ -262,7 +262,7 @@ void Effect140(const TEffectCanvas& c) {
   for (int x = 0; x < c.W; x += w) r.AddRect(x, 0, x + a, c.H);
   c.Clip(r.MakeRegion());
 }
-void Effect141(const TEffectCanvas& c) {
+void UnevenBlindFromRight(const TEffectCanvas& c) {
   const int w = c.ProgW;
   if (w == 0) return;
   const int a = MulDiv(w, c.Percent, 100);
@@ -270,7 +270,7 @@ void Effect141(const TEffectCanvas& c) {
   for (int x = c.W; x > 0; x -= w) r.AddRect(x - a, 0, x, c.H);
   c.Clip(r.MakeRegion());
 }
-void Effect142(const TEffectCanvas& c) {
+void UnevenBlindFromTop(const TEffectCanvas& c) {
   const int h = c.ProgH;
   if (h == 0) return;
   const int a = MulDiv(h, c.Percent, 100);
@@ -278,7 +278,7 @@ void Effect142(const TEffectCanvas& c) {
   for (int y = 0; y < c.H; y += h) r.AddRect(0, y, c.W, y + a);
   c.Clip(r.MakeRegion());
 }
-void Effect143(const TEffectCanvas& c) {
+void UnevenBlindFromBottom(const TEffectCanvas& c) {
   const int h = c.ProgH;
   if (h == 0) return;
   const int a = MulDiv(h, c.Percent, 100);
@@ -286,7 +286,7 @@ void Effect143(const TEffectCanvas& c) {
   for (int y = c.H; y > 0; y -= h) r.AddRect(0, y - a, c.W, y);
   c.Clip(r.MakeRegion());
 }
-void Effect144(const TEffectCanvas& c) {
+void RectangularShred(const TEffectCanvas& c) {
   const int n = std::min(c.W, c.H) / 10 + 1, a = MulDiv(n, c.Percent, 100);
   TComplexRegion r;
   for (int y = 0; y < c.H; y += 2 * n)
@@ -294,7 +294,7 @@ void Effect144(const TEffectCanvas& c) {
   c.Clip(r.MakeRegion());
 }
 // Rectangles: thin bands across the direction of travel and uneven blinds along it.
-void Effect145(const TEffectCanvas& c) {
+void RectanglesFromLeftToRight(const TEffectCanvas& c) {
   const int w = c.ProgW, m = c.H / 20;
   if (w == 0 || m == 0) return;
   const int a = MulDiv(m, c.Percent, 100), open = MulDiv(w, c.Percent, 100);
@@ -303,7 +303,7 @@ void Effect145(const TEffectCanvas& c) {
   for (int x = 0; x < c.W; x += w) r.AddRect(x, 0, x + open, c.H);
   c.Clip(r.MakeRegion());
 }
-void Effect146(const TEffectCanvas& c) {
+void RectanglesFromRightToLeft(const TEffectCanvas& c) {
   const int w = c.ProgW, m = c.H / 20;
   if (w == 0 || m == 0) return;
   const int a = MulDiv(m, c.Percent, 100), open = MulDiv(w, c.Percent, 100);
@@ -312,7 +312,7 @@ void Effect146(const TEffectCanvas& c) {
   for (int x = c.W; x > 0; x -= w) r.AddRect(x - open, 0, x, c.H);
   c.Clip(r.MakeRegion());
 }
-void Effect147(const TEffectCanvas& c) {
+void RectanglesFromUpToBottom(const TEffectCanvas& c) {
   const int h = c.ProgH, m = c.W / 20;
   if (h == 0 || m == 0) return;
   const int a = MulDiv(m, c.Percent, 100), open = MulDiv(h, c.Percent, 100);
@@ -321,7 +321,7 @@ void Effect147(const TEffectCanvas& c) {
   for (int y = 0; y < c.H; y += h) r.AddRect(0, y, c.W, y + open);
   c.Clip(r.MakeRegion());
 }
-void Effect148(const TEffectCanvas& c) {
+void RectanglesFromBottomToUp(const TEffectCanvas& c) {
   const int h = c.ProgH, m = c.W / 20;
   if (h == 0 || m == 0) return;
   const int a = MulDiv(m, c.Percent, 100), open = MulDiv(h, c.Percent, 100);
@@ -333,11 +333,11 @@ void Effect148(const TEffectCanvas& c) {
 
 // ---- turning shapes
 
-void Effect149(const TEffectCanvas& c) {
+void RotationalRectangleInCentre(const TEffectCanvas& c) {
   const double cx = Half(c.W), cy = Half(c.H);
   c.Clip(TRegion::Polygon(TurnedCentredRect(c, cx, cy, c.Percent * kPi / 50)));
 }
-void Effect150(const TEffectCanvas& c) {
+void RotationalStarInCentre(const TEffectCanvas& c) {
   const int cx = Half(c.W), cy = Half(c.H), w = c.ProgW, h = c.ProgH, a = Half(w), b = Half(h);
   const double angle = c.Percent * kPi / 50;
   const int star[8][2] = {{cx + 2 * w, cy}, {cx + a, cy - b}, {cx, cy - 2 * h}, {cx - a, cy - b},
@@ -346,10 +346,10 @@ void Effect150(const TEffectCanvas& c) {
   for (const auto& p : star) points.push_back(Rotated(p[0], p[1], cx, cy, angle));
   c.Clip(TRegion::Polygon(points));
 }
-void Effect151(const TEffectCanvas& c) {
+void SpiralRectangle(const TEffectCanvas& c) {
   c.Clip(TRegion::Polygon(TurnedCentredRect(c, c.ProgW, c.ProgH, c.Percent * kPi / 50)));
 }
-void Effect152(const TEffectCanvas& c) {
+void CircularShred(const TEffectCanvas& c) {
   const int n = std::min(c.W, c.H) / 10 + 1, r = MulDiv(3 * n, c.Percent, 200);
   TRegionBuilder b;
   for (int y = 0; y < c.H; y += 2 * n)
@@ -359,33 +359,33 @@ void Effect152(const TEffectCanvas& c) {
 
 // ---- wedges and bow ties
 
-void Effect153(const TEffectCanvas& c) {
+void RevealVFromLeft(const TEffectCanvas& c) {
   const int cy = Half(c.H), w = c.ProgW, h = c.ProgH;
   c.Clip(TRegion::Polygon({{0, cy - h}, {2 * w, cy}, {0, cy + h}}));
 }
-void Effect154(const TEffectCanvas& c) {
+void RevealVFromRight(const TEffectCanvas& c) {
   const int cy = Half(c.H), w = c.ProgW, h = c.ProgH;
   c.Clip(TRegion::Polygon({{c.W, cy - h}, {c.W - 2 * w, cy}, {c.W, cy + h}}));
 }
-void Effect155(const TEffectCanvas& c) {
+void RevealVFromTop(const TEffectCanvas& c) {
   const int cx = Half(c.W), w = c.ProgW, h = c.ProgH;
   c.Clip(TRegion::Polygon({{cx - w, 0}, {cx, 2 * h}, {cx + w, 0}}));
 }
-void Effect156(const TEffectCanvas& c) {
+void RevealVFromBottom(const TEffectCanvas& c) {
   const int cx = Half(c.W), w = c.ProgW, h = c.ProgH;
   c.Clip(TRegion::Polygon({{cx - w, c.H}, {cx, c.H - 2 * h}, {cx + w, c.H}}));
 }
-void Effect157(const TEffectCanvas& c) {
+void BowTieHorizontal(const TEffectCanvas& c) {
   const int W = c.W, cy = Half(c.H), w = c.ProgW, h = c.ProgH;
   ClipPolygons(c, {TPoints{{0, cy - h}, {w, cy}, {0, cy + h}}, TPoints{{W, cy - h}, {W - w, cy}, {W, cy + h}}});
 }
-void Effect158(const TEffectCanvas& c) {
+void BowTieVertical(const TEffectCanvas& c) {
   const int H = c.H, cx = Half(c.W), w = c.ProgW, h = c.ProgH;
   ClipPolygons(c, {TPoints{{cx - w, 0}, {cx, h}, {cx + w, 0}}, TPoints{{cx - w, H}, {cx, H - h}, {cx + w, H}}});
 }
 // Diagonal crosses: triangles from the middles of the sides close in on (or open out of) an X.
-void Effect159(const TEffectCanvas& c) { ClipPolygons(c, SideTriangles(c, Half(c.ProgW), Half(c.ProgH))); }
-void Effect160(const TEffectCanvas& c) {
+void DiagonalCrossIn(const TEffectCanvas& c) { ClipPolygons(c, SideTriangles(c, Half(c.ProgW), Half(c.ProgH))); }
+void DiagonalCrossOut(const TEffectCanvas& c) {
   TRegion r = TRegion::Rect(0, 0, c.W, c.H);
   for (const TPoints& t : SideTriangles(c, Half(c.W - c.ProgW), Half(c.H - c.ProgH)))
     r = r.Xor(TRegion::Polygon(t));
@@ -394,11 +394,11 @@ void Effect160(const TEffectCanvas& c) {
 
 // ---- zigzags
 
-void Effect162(const TEffectCanvas& c) {
+void ZigzagHorizontal(const TEffectCanvas& c) {
   const int t = c.H / 10, g = c.W / 10, e = MulDiv(t, c.Percent, 100) + Half(c.ProgH);
   c.Clip(TRegion::Polygon(ZigzagBand(Half(c.H), t, g, e)));
 }
-void Effect163(const TEffectCanvas& c) {
+void ZigzagVertical(const TEffectCanvas& c) {
   const int t = c.W / 10, g = c.H / 10, e = MulDiv(t, c.Percent, 100) + Half(c.ProgW);
   TPoints p = ZigzagBand(Half(c.W), t, g, e);
   for (TPoint& q : p) std::swap(q.X, q.Y);
@@ -407,19 +407,19 @@ void Effect163(const TEffectCanvas& c) {
 
 // ---- diamonds
 
-void Effect164(const TEffectCanvas& c) {
+void DiamondShred(const TEffectCanvas& c) {
   const int n = std::min(c.W, c.H) / 10 + 1, d = MulDiv(n, c.Percent, 50);
   TRegionBuilder b;
   for (int y = n; y - n < c.H; y += 2 * n)
     for (int x = n; x - n < c.W; x += 2 * n) b.AddPolygon(Diamond(x, y, d, d));
   c.Clip(b.Build());
 }
-void Effect165(const TEffectCanvas& c) { c.Clip(TRegion::Polygon(Diamond(Half(c.W), Half(c.H), c.ProgW, c.ProgH))); }
-void Effect166(const TEffectCanvas& c) {
+void RevealDiamondOutFromCentre(const TEffectCanvas& c) { c.Clip(TRegion::Polygon(Diamond(Half(c.W), Half(c.H), c.ProgW, c.ProgH))); }
+void RevealDiamondInToCentre(const TEffectCanvas& c) {
   const TRegion d = TRegion::Polygon(Diamond(Half(c.W), Half(c.H), c.W - c.ProgW, c.H - c.ProgH));
   c.Clip(TRegion::Rect(0, 0, c.W, c.H).Subtract(d));
 }
-void Effect167(const TEffectCanvas& c) {
+void DiagonalBoxOut(const TEffectCanvas& c) {
   const int W = c.W, H = c.H, cx = Half(W), cy = Half(H), a = Half(c.ProgW), b = Half(c.ProgH);
   const TRegion outer = TRegion::Polygon({{-a, cy}, {cx, -b}, {W + a, cy}, {cx, H + b}});
   const TRegion inner = TRegion::Polygon({{a, cy}, {cx, b}, {W - a, cy}, {cx, H - b}});
