@@ -109,11 +109,6 @@ class TBitmap32 {
   // Same size and pixels, and DrawMode, CombineMode, WrapMode, MasterAlpha, OuterColor and
   // StretchFilter; the callbacks OnPixelCombine and PixelAlpha are not copied.
   void Assign(const TBitmap32& source);
-  // From nothing: 0 x 0.
-  void AssignEmpty() { SetSize(0, 0); }
-  // The picture file, read by the reader its extension selects, every alpha 255; drawing
-  // properties and callbacks stay. Throws EPictureError (uPictureReaders.h).
-  void LoadFromFile(const std::string& path);
 
   // --- whole-area writes (no blending, alpha overwritten) ---
   void Clear(TColor32 colour);

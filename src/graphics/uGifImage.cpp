@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "graphics/uPictureReaders.h"
+#include "graphics/uPictureError.h"
+#include "graphics/uPictureFile.h"
+#include "graphics/uPictureLimits.h"
 
 namespace ky {
 

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "gfxTestUtil.h"
+#include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "platform/uDesktop.h"
@@ -104,7 +105,8 @@ TEST(Wallpaper, WritesTheBmpAndSetsItThroughGsettings) {
 
   const TBitmap32 pic = kytest::TestPicture(8, 6);
   const std::string path = dir.File("Garden's saver.scr.bmp");
-  SetWallpaper(pic, path);
+  SaveBitmapToBmpFile(pic, path);
+  SetDesktopWallpaper(path);
 
   TBitmap32 back;
   LoadBmpFromFile(path, back);
@@ -119,7 +121,8 @@ TEST(Wallpaper, WritesTheBmpAndSetsItThroughGsettings) {
 
   // Any other style stays as it was.
   ASSERT_TRUE(RunProgram({"gsettings", "set", "org.gnome.desktop.background", "picture-options", "'stretched'"}));
-  SetWallpaper(pic, path);
+  SaveBitmapToBmpFile(pic, path);
+  SetDesktopWallpaper(path);
   EXPECT_EQ(GsettingsGet("picture-options"), "'stretched'");
 }
 
@@ -129,13 +132,13 @@ TEST(Wallpaper, ADesktopThatDoesNotAnswerIsNoErrorButAFileThatCannotBeWrittenIs)
   {
     const TEnvVar path("PATH", dir.Path().c_str());  // no gsettings, no xfconf-query
     const std::string file = dir.File("w.bmp");
-    EXPECT_NO_THROW(SetWallpaper(pic, file));
+    EXPECT_NO_THROW(SaveBitmapToBmpFile(pic, file));
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_FALSE(SetDesktopWallpaper(file));
   }
   const std::string bad = dir.File("no/such/folder/w.bmp");
   try {
-    SetWallpaper(pic, bad);
+    SaveBitmapToBmpFile(pic, bad);
     FAIL() << "no error for an unwritable file";
   } catch (const EPictureError& e) {
     EXPECT_EQ(std::string(e.what()).rfind(bad + ": cannot write the file", 0), 0u) << e.what();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gfxTestUtil.h"
+#include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 
@@ -231,7 +232,7 @@ TEST(JpegReader, FromMemoryAndFileAlikeOpaqueAndCloseToTheOriginal) {
   LoadJpegFromMemory(data.data(), data.size(), a);
   const std::string file = dir.File("x.JPEG");
   kytest::WriteBytes(file, data);
-  b.LoadFromFile(file);
+  LoadPictureFromFile(file, b);
   ASSERT_EQ(a.Width(), 48);
   ASSERT_EQ(b.Height(), 32);
   for (int y = 0; y < 32; ++y)
