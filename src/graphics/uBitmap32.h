@@ -63,7 +63,8 @@ using TPixelCombineEvent = std::function<void(TColor32 F, TColor32& B, uint32_t 
 // MasterAlpha where it is consulted (block copies, sfDraft, sfLinear enlargement).
 using TPixelAlphaEvent = std::function<uint32_t(int X, int Y)>;
 
-// Raised when the pixel memory cannot be had; the surface is then 0 x 0.
+// Raised when the pixel memory cannot be had or the size is above kMaxSurfacePixels
+// (uPictureLimits.h); the surface is then 0 x 0.
 class EBitmapError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -87,7 +88,7 @@ class TBitmap32 {
   TRect BoundsRect() const { return TRect{0, 0, FWidth, FHeight}; }
   // A different size reallocates and zeroes every pixel; the same size keeps them. Negative
   // sizes count as 0. Resets the clip rectangle to the whole surface. Throws EBitmapError (and
-  // leaves the surface 0 x 0) when the memory cannot be had.
+  // leaves the surface 0 x 0) above kMaxSurfacePixels or when the memory cannot be had.
   void SetSize(int width, int height);
   void SetWidth(int width) { SetSize(width, FHeight); }
   void SetHeight(int height) { SetSize(FWidth, height); }
