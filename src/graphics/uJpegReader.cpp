@@ -17,15 +17,28 @@ namespace ky {
 
 namespace {
 
-struct TJpegProgress {
+// The decoding work so far: every scan decodes the blocks of the components it holds.
+struct TJpegBudget {
   jpeg_progress_mgr Manager;  // first, so the library's pointer is also ours
+  int CountedScans;
+  int64_t Samples;
 };
 
 void JpegProgress(j_common_ptr cinfo) {
   if (!cinfo->is_decompressor) return;
   auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-  // A progressive file can hold any number of scans, each a pass over the whole picture.
+  auto* budget = reinterpret_cast<TJpegBudget*>(cinfo->progress);
   if (d->input_scan_number > kMaxJpegScans) StopJpeg(cinfo, "too many JPEG scans");
+  if (d->input_scan_number <= budget->CountedScans) return;
+  int64_t perScan = 0;
+  for (int i = 0; i < d->comps_in_scan; ++i) {
+    const jpeg_component_info* c = d->cur_comp_info[i];
+    perScan += int64_t{c->width_in_blocks} * c->height_in_blocks * DCTSIZE2;
+  }
+  budget->Samples += perScan * (d->input_scan_number - budget->CountedScans);
+  budget->CountedScans = d->input_scan_number;
+  if (budget->Samples > kMaxJpegDecodedSamples)
+    StopJpeg(cinfo, "JPEG too costly to decode (too many scans for its size)");
 }
 
 // Adobe CMYK JPEGs store inverted ink values.
@@ -40,7 +53,7 @@ void CmykRowToColor32(const uint8_t* cmyk, TColor32* out, int width) {
 void DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& target, std::string_view name) {
   jpeg_decompress_struct cinfo;
   TJpegErrors jerr;
-  TJpegProgress progress;
+  TJpegBudget progress;
   std::memset(&cinfo, 0, sizeof cinfo);
   std::memset(&progress, 0, sizeof progress);
   cinfo.err = InstallJpegErrors(jerr);
