@@ -187,3 +187,34 @@ TEST(ScreenBitDepth, SixteenWithoutADisplayAndTheServersDepthWithOne) {
   waitpid(pid, nullptr, 0);
   EXPECT_EQ(depth, 32);
 }
+
+TEST(Wallpaper, AFileOrLinkAlreadyAtTheTemporaryNameIsLeftAlone) {
+  kytest::TTempDir dir;
+  const TBitmap32 pic = kytest::TestPicture(4, 3);
+  const std::string path = dir.File("w.bmp");
+  const std::string other = dir.File("other.txt");
+  kytest::WriteFile(other, "someone else's file");
+  struct TCase {
+    const char* what;
+    bool link;
+  };
+  for (const TCase c : {TCase{"a file", false}, TCase{"a link", true}}) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(path + ".tmp");
+    if (c.link) std::filesystem::create_symlink(other, path + ".tmp");
+    else kytest::WriteFile(path + ".tmp", "left before");
+    SaveBitmapToBmpFile(pic, path);
+    TBitmap32 back;
+    LoadBmpFromFile(path, back);
+    ASSERT_EQ(back.Width(), 4);
+    EXPECT_EQ(back.Pixel(3, 2), pic.Pixel(3, 2) | 0xFF000000u);
+    EXPECT_EQ(std::filesystem::is_symlink(path + ".tmp"), c.link);
+    EXPECT_EQ(kytest::ReadFile(path + ".tmp"), c.link ? "someone else's file" : "left before");
+    EXPECT_EQ(kytest::ReadFile(other), "someone else's file");
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+  }
+  // Nothing else is left in the folder: the target, the two files there before.
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 3);
+}
