@@ -13,7 +13,7 @@
 #include "graphics/uBitmap32.h"
 #include "package/uPackage.h"
 #include "scene/uFileIO.h"
-#include "scene/uJpegWriter.h"
+#include "graphics/uJpegWriter.h"
 #include "scene/uSceneWriter.h"
 
 namespace {

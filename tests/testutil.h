@@ -27,6 +27,7 @@ class TTempDir {
   TTempDir& operator=(const TTempDir&) = delete;
   const std::string& Path() const { return FPath; }
   std::string operator/(const std::string& name) const { return FPath + "/" + name; }
+  std::string File(const std::string& name) const { return FPath + "/" + name; }
 
  private:
   std::string FPath;

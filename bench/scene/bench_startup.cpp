@@ -15,7 +15,7 @@
 #include "platform/uTicks.h"
 #include "scene/uAnimEngine.h"
 #include "scene/uFileIO.h"
-#include "scene/uJpegWriter.h"
+#include "graphics/uJpegWriter.h"
 #include "scene/uKyProject.h"
 #include "scene/uSceneWriter.h"
 

@@ -10,9 +10,10 @@
 #include <string>
 
 #include "graphics/uBitmap32.h"
+#include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPngWriter.h"
-#include "scene/uJpegWriter.h"
+#include "graphics/uJpegWriter.h"
 
 using namespace ky;
 

@@ -7,15 +7,13 @@
 #include <vector>
 
 #include "graphics/uBlend.h"
+#include "graphics/uPictureLimits.h"
 #include "graphics/uResample.h"
 #include "platform/uMemory.h"
 
 namespace ky {
 
 namespace {
-
-// Beyond this the size is refused outright rather than handed to the allocator (4 GiB).
-constexpr uint64_t kMaxSurfacePixels = uint64_t{1} << 30;
 
 // The source pixels a stretched draw covers after clamping sourceRect to the source, with the
 // destination shrunk in proportion when the source rectangle reached outside.
@@ -96,7 +94,9 @@ void TBitmap32::SetSize(int width, int height) {
     FClipRect = BoundsRect();
     return;
   }
-  if (count > kMaxSurfacePixels) throw EBitmapError("Can't allocate the DIB handle");
+  if (count > static_cast<uint64_t>(kMaxSurfacePixels))
+    throw EBitmapError("surface too large (" + std::to_string(width) + " \u00d7 " + std::to_string(height) +
+                       " pixels, at most " + std::to_string(kMaxSurfacePixels) + ")");
   TColor32* p = AllocatePixels(static_cast<size_t>(count) * sizeof(TColor32));
   if (p == nullptr) throw EBitmapError("Can't allocate the DIB handle");
   FBits.reset(p);

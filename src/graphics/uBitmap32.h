@@ -63,7 +63,8 @@ using TPixelCombineEvent = std::function<void(TColor32 F, TColor32& B, uint32_t 
 // MasterAlpha where it is consulted (block copies, sfDraft, sfLinear enlargement).
 using TPixelAlphaEvent = std::function<uint32_t(int X, int Y)>;
 
-// Raised when the pixel memory cannot be had; the surface is then 0 x 0.
+// Raised when the pixel memory cannot be had or the size is above kMaxSurfacePixels
+// (uPictureLimits.h); the surface is then 0 x 0.
 class EBitmapError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -87,7 +88,7 @@ class TBitmap32 {
   TRect BoundsRect() const { return TRect{0, 0, FWidth, FHeight}; }
   // A different size reallocates and zeroes every pixel; the same size keeps them. Negative
   // sizes count as 0. Resets the clip rectangle to the whole surface. Throws EBitmapError (and
-  // leaves the surface 0 x 0) when the memory cannot be had.
+  // leaves the surface 0 x 0) above kMaxSurfacePixels or when the memory cannot be had.
   void SetSize(int width, int height);
   void SetWidth(int width) { SetSize(width, FHeight); }
   void SetHeight(int height) { SetSize(FWidth, height); }
@@ -109,11 +110,6 @@ class TBitmap32 {
   // Same size and pixels, and DrawMode, CombineMode, WrapMode, MasterAlpha, OuterColor and
   // StretchFilter; the callbacks OnPixelCombine and PixelAlpha are not copied.
   void Assign(const TBitmap32& source);
-  // From nothing: 0 x 0.
-  void AssignEmpty() { SetSize(0, 0); }
-  // The picture file, read by the reader its extension selects, every alpha 255; drawing
-  // properties and callbacks stay. Throws EPictureError (uPictureReaders.h).
-  void LoadFromFile(const std::string& path);
 
   // --- whole-area writes (no blending, alpha overwritten) ---
   void Clear(TColor32 colour);

@@ -1,8 +1,13 @@
 // Windows bitmaps through stb_image, built here with its BMP reader only.
+#include "graphics/uBmpReader.h"
+
 #include <cstring>
 #include <memory>
+#include <vector>
 
-#include "graphics/uPictureReaders.h"
+#include "graphics/uPictureError.h"
+#include "graphics/uPictureFile.h"
+#include "graphics/uPictureLimits.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
@@ -29,7 +34,7 @@ namespace ky {
 namespace {
 
 void DecodeBmp(const void* data, size_t size, TBitmap32& target, std::string_view name) {
-  auto fail = [&](const char* what) { throw EPictureError(std::string(name) + ": " + what); };
+  auto fail = [&](const char* what) { FailPicture(name, what); };
   if (size > 0x7FFFFFFF) fail("BMP data too large");
   const auto* bytes = static_cast<const stbi_uc*>(data);
   int w = 0, h = 0, channels = 0;
@@ -59,6 +64,11 @@ void LoadBmpFromMemory(const void* data, size_t size, TBitmap32& target, std::st
     target.SetSize(0, 0);
     throw;
   }
+}
+
+void LoadBmpFromFile(const std::string& path, TBitmap32& target) {
+  const std::vector<uint8_t> data = ReadPictureFile(path);
+  LoadBmpFromMemory(data.data(), data.size(), target, path);
 }
 
 }  // namespace ky

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "graphics/uPictureReaders.h"
+#include "graphics/uPictureError.h"
+#include "graphics/uPictureFile.h"
+#include "graphics/uPictureLimits.h"
 
 namespace ky {
 
@@ -125,6 +127,10 @@ class TGifDecoder {
     const GifImageDesc& d = FGif->Image;
     const int fw = d.Width, fh = d.Height;
     if (fw < 0 || fh < 0 || int64_t{fw} * fh > kMaxPicturePixels) Fail("corrupt GIF frame size");
+    // Each frame is decoded whole, the parts off the screen too: that is what it costs.
+    FDecodedPixels += int64_t{fw} * fh;
+    if (FDecodedPixels > kMaxGifDecodedPixels)
+      Fail("GIF frames too large to decode (more than " + std::to_string(kMaxGifDecodedPixels) + " pixels in all)");
     TGifFrame frame;
     frame.Interlaced = d.Interlace;
     frame.LocalColors = ColorsOf(d.ColorMap);
@@ -164,6 +170,7 @@ class TGifDecoder {
   TGifSource FSource;
   std::string_view FName;
   GifFileType* FGif = nullptr;
+  int64_t FDecodedPixels = 0;
 };
 
 }  // namespace

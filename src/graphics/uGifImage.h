@@ -4,9 +4,8 @@
 // count of the application extension are kept, and TGifRenderer composites frames onto a
 // surface the way a player shows them.
 //
-// Limits: the logical screen obeys the picture limits of uPictureReaders.h; at most
-// kMaxGifFrames frames and kMaxGifDecodedBytes of composited 32-bit frames (frames × screen
-// width × screen height × 4). Each frame is clipped to the logical screen.
+// The logical screen obeys the picture limits, the frames the GIF limits of uPictureLimits.h;
+// a file beyond them raises EPictureError. Each frame is clipped to the logical screen.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,9 +15,6 @@
 #include "graphics/uBitmap32.h"
 
 namespace ky {
-
-constexpr int kMaxGifFrames = 1000;
-constexpr int64_t kMaxGifDecodedBytes = int64_t{512} * 1024 * 1024;
 
 struct TGifColor {
   uint8_t R = 0;

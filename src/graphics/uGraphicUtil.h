@@ -1,7 +1,5 @@
 #pragma once
-// Helpers around pictures: resizing, grey conversion, colour mixing and the desktop wallpaper.
-#include <string>
-
+// Helpers around pictures: resizing, grey conversion, and colour mixing.
 #include "graphics/uBitmap32.h"
 
 namespace ky {
@@ -24,13 +22,5 @@ void StretchLanczos(TBitmap32& source, TBitmap32& dest);
 // Surfaces are always 32 bits per pixel; the format is accepted for the callers' sake.
 enum TPixelFormat : uint8_t { pf24bit, pf32bit };
 void SetBitmapSize(TBitmap32& bitmap, int width, int height, TPixelFormat format = pf32bit);
-
-// Writes bitmap to path as a 24-bit Windows BMP file (throws EPictureError when the file
-// cannot be written), then asks the desktop to show it as the wallpaper, not tiled. A desktop
-// that does not answer is not an error.
-void SetWallpaper(const TBitmap32& bitmap, const std::string& path);
-
-// The BMP writing step alone.
-void SaveBitmapToBmpFile(const TBitmap32& bitmap, const std::string& path);
 
 }  // namespace ky

@@ -100,4 +100,18 @@ const TKernelTable& ReferenceKernels() {
   return table;
 }
 
+const TKernelTable& KernelsFor(TKernelLevel level) {
+  switch (level) {
+    case TKernelLevel::Avx2: return Avx2Kernels();
+    case TKernelLevel::Sse41: return Sse41Kernels();
+    case TKernelLevel::Reference: break;
+  }
+  return ReferenceKernels();
+}
+
+const TKernelTable& Kernels() {
+  static const TKernelTable& table = KernelsFor(WidestKernelLevel());
+  return table;
+}
+
 }  // namespace ky::kernels

@@ -1,9 +1,11 @@
 #pragma once
-// Internal: the hot pixel kernels, as a plain reference version and a fast version (vectorised,
-// with an AVX2 variant picked at run time where the processor has it). Both tables compute
-// identical results; the tests hold them to that.
+// Internal: the hot pixel kernels, one table per kernel level (platform/uCpuFeatures.h): the
+// plain reference kernels, the SSE4.1 ones, and the AVX2 ones (where written; the SSE4.1 ones
+// elsewhere). Every table computes identical results; the tests hold each to that.
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/uCpuFeatures.h"
 
 namespace ky::kernels {
 
@@ -33,8 +35,12 @@ struct TKernelTable {
 };
 
 const TKernelTable& ReferenceKernels();
-const TKernelTable& FastKernels();
-// The kernels in use: FastKernels().
-inline const TKernelTable& Kernels() { return FastKernels(); }
+// On processors without these instruction sets the tables hold the reference kernels.
+const TKernelTable& Sse41Kernels();
+const TKernelTable& Avx2Kernels();
+// The table of a level; the caller makes sure the processor runs it.
+const TKernelTable& KernelsFor(TKernelLevel level);
+// The kernels in use: those of the widest level KYSAVER_DISABLE leaves on.
+const TKernelTable& Kernels();
 
 }  // namespace ky::kernels

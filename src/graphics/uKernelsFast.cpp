@@ -1,6 +1,7 @@
-// The fast kernels: SSE4.1 over the x86-64-v2 baseline, AVX2 where the processor has it
-// (picked once, at first use). Each gives exactly the bytes of the reference kernels in
-// uKernels.cpp; only the order of work differs. Other processors use the reference kernels.
+// The fast kernels: SSE4.1 over the x86-64-v2 baseline, and AVX2 ones built for that
+// instruction set alone (the table of a level is chosen in uKernels.cpp). Each gives exactly
+// the bytes of the reference kernels; only the order of work differs. Other processors use the
+// reference kernels.
 #include "graphics/uKernels.h"
 
 #if defined(__x86_64__) && defined(__SSE4_1__)
@@ -458,22 +459,18 @@ __attribute__((target("avx2"))) void Avx2HorizontalPass(uint32_t* out, const int
   if (j < n) SseHorizontalPass(out + j, in, start + j, w + j * t, taps, n - j);
 }
 
-TKernelTable MakeFastTable() {
-  TKernelTable t{SseBlendFade, SseBlendSpan, SseBlendRow, SseBilinearRow, SseVerticalPass, SseHorizontalPass};
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) {
-    t.BlendFade = Avx2BlendFade;
-    t.BilinearRow = Avx2BilinearRow;
-    t.VerticalPass = Avx2VerticalPass;
-    t.HorizontalPass = Avx2HorizontalPass;
-  }
-  return t;
-}
-
 }  // namespace
 
-const TKernelTable& FastKernels() {
-  static const TKernelTable table = MakeFastTable();
+const TKernelTable& Sse41Kernels() {
+  static const TKernelTable table{SseBlendFade,   SseBlendSpan,    SseBlendRow,
+                                  SseBilinearRow, SseVerticalPass, SseHorizontalPass};
+  return table;
+}
+
+// BlendSpan and BlendRow have no AVX2 version: the SSE4.1 ones serve.
+const TKernelTable& Avx2Kernels() {
+  static const TKernelTable table{Avx2BlendFade,   SseBlendSpan,     SseBlendRow,
+                                  Avx2BilinearRow, Avx2VerticalPass, Avx2HorizontalPass};
   return table;
 }
 
@@ -482,7 +479,8 @@ const TKernelTable& FastKernels() {
 #else
 
 namespace ky::kernels {
-const TKernelTable& FastKernels() { return ReferenceKernels(); }
+const TKernelTable& Sse41Kernels() { return ReferenceKernels(); }
+const TKernelTable& Avx2Kernels() { return ReferenceKernels(); }
 }  // namespace ky::kernels
 
 #endif

@@ -1,4 +1,4 @@
-#include "uPngWriter.h"
+#include "graphics/uPngWriter.h"
 
 #include <png.h>
 
@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/uPictureReaders.h"
+#include "graphics/uPictureError.h"
 
 namespace ky {
 

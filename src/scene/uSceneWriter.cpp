@@ -14,7 +14,7 @@
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
 #include "scene/uFileIO.h"
-#include "scene/uJpegWriter.h"
+#include "graphics/uJpegWriter.h"
 
 namespace ky {
 

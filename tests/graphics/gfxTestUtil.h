@@ -1,5 +1,6 @@
 #pragma once
-// Small helpers for the graphics tests: private temporary folders, files and external tools.
+// Small helpers for the graphics tests: files, external tools and test pictures (the temporary
+// folder is testutil.h's).
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,30 +12,9 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "testutil.h"
 
 namespace kytest {
-
-// A fresh folder removed again when the object goes.
-class TTempDir {
- public:
-  TTempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kygfx-XXXXXX").string();
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    if (mkdtemp(buf.data()) != nullptr) FPath = buf.data();
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    if (!FPath.empty()) std::filesystem::remove_all(FPath, ec);
-  }
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  const std::string& Path() const { return FPath; }
-  std::string File(const std::string& name) const { return FPath + "/" + name; }
-
- private:
-  std::string FPath;
-};
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& data) {
   std::ofstream f(path, std::ios::binary);

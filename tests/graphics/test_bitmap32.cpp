@@ -66,11 +66,34 @@ TEST(Bitmap32, MemoryThatCannotBeHadLeavesTheSurfaceEmpty) {
     b.SetSize(40000, 40000);
     FAIL() << "a 1.6-gigapixel surface was allocated";
   } catch (const EBitmapError& e) {
-    EXPECT_STREQ(e.what(), "Can't allocate the DIB handle");
+    EXPECT_STREQ(e.what(), "surface too large (40000 \u00d7 40000 pixels, at most 134217728)");
   }
   EXPECT_EQ(b.Width(), 0);
   EXPECT_EQ(b.Height(), 0);
   EXPECT_EQ(b.Bits(), nullptr);
+}
+
+TEST(Bitmap32, SurfacesAboveTheLargestSizeAreRefusedBeforeAnyAllocation) {
+  // 128 Mi pixels (512 MiB) is the largest surface: one pixel row or column more is refused.
+  struct TCase {
+    int w, h;
+  };
+  for (const TCase c : {TCase{16384, 8193}, TCase{8193, 16384}, TCase{134217729, 1}, TCase{1, 134217729},
+                        TCase{32768, 32768}}) {
+    TBitmap32 b(2, 2);
+    try {
+      b.SetSize(c.w, c.h);
+      ADD_FAILURE() << c.w << " x " << c.h << " was allocated";
+    } catch (const EBitmapError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("surface too large (" + std::to_string(c.w) + " \u00d7 " +
+                                                std::to_string(c.h) + " pixels",
+                                            0),
+                0u)
+          << e.what();
+    }
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(b.Bits(), nullptr);
+  }
 }
 
 TEST(Bitmap32, RowsAreContiguousTopDown) {

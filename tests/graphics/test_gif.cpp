@@ -2,6 +2,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -52,6 +53,98 @@ ColorMapObject* MapOf(const std::vector<GifColorType>& c) {
   std::vector<GifColorType> padded(c);
   padded.resize(n, Rgb(0, 0, 0));
   return GifMakeMapObject(n, padded.data());
+}
+
+// LZW codes packed as GIF image data: low bits first, in sub-blocks of at most 255 bytes.
+class TGifCodeWriter {
+ public:
+  void Put(int code, int bits) {
+    FAcc |= static_cast<uint32_t>(code) << FBits;
+    FBits += bits;
+    while (FBits >= 8) {
+      FBytes.push_back(static_cast<uint8_t>(FAcc));
+      FAcc >>= 8;
+      FBits -= 8;
+    }
+  }
+  void AppendBlocks(std::vector<uint8_t>& out) {
+    if (FBits > 0) FBytes.push_back(static_cast<uint8_t>(FAcc));
+    for (size_t i = 0; i < FBytes.size(); i += 255) {
+      const size_t n = std::min<size_t>(255, FBytes.size() - i);
+      out.push_back(static_cast<uint8_t>(n));
+      out.insert(out.end(), FBytes.begin() + static_cast<std::ptrdiff_t>(i),
+                 FBytes.begin() + static_cast<std::ptrdiff_t>(i + n));
+    }
+    out.push_back(0);
+  }
+
+ private:
+  std::vector<uint8_t> FBytes;
+  uint32_t FAcc = 0;
+  int FBits = 0;
+};
+
+// The image data of a frame of `pixels` pixels of colour 0 (minimum code size 2), coded as
+// an LZW encoder codes it: each code is the longest run in the table, and the table grows by
+// one run one pixel longer; when it is full it starts again. A frame of many megapixels takes
+// a few kilobytes, so the test needs no pass over its pixels.
+std::vector<uint8_t> ConstantLzwData(int64_t pixels) {
+  constexpr int kClear = 4, kEnd = 5, kFirst = 6, kMaxCode = 4095;
+  std::vector<uint8_t> out{2};
+  TGifCodeWriter w;
+  int next = kFirst, bits = 3;
+  auto put = [&](int code) {
+    w.Put(code, bits);
+    if (next >= (1 << bits) && bits < 12) ++bits;
+  };
+  auto codeOfRun = [](int64_t length) { return length == 1 ? 0 : static_cast<int>(kFirst + length - 2); };
+  put(kClear);
+  int64_t run = 1, left = pixels - 1;
+  while (left > 0) {
+    const int64_t longest = next - kFirst + 1;  // the table holds runs 2 .. longest
+    const int64_t grow = std::min(longest - run, left);
+    run += grow;
+    left -= grow;
+    if (left == 0) break;
+    put(codeOfRun(run));
+    if (next >= kMaxCode) {
+      put(kClear);
+      next = kFirst;
+      bits = 3;
+    } else {
+      ++next;
+    }
+    run = 1;
+    --left;
+  }
+  put(codeOfRun(run));
+  put(kEnd);
+  w.AppendBlocks(out);
+  return out;
+}
+
+// A GIF of screen w x h whose frames are each fw x fh of colour 0 at (0, 0).
+std::vector<uint8_t> ConstantFramesGif(int w, int h, int fw, int fh, int frames) {
+  auto le16 = [](std::vector<uint8_t>& v, int x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+  };
+  std::vector<uint8_t> g = {'G', 'I', 'F', '8', '9', 'a'};
+  le16(g, w);
+  le16(g, h);
+  g.insert(g.end(), {0x81, 0, 0, 10, 20, 30, 200, 100, 50, 0, 0, 0, 0, 0, 0});  // 4 colours
+  const std::vector<uint8_t> data = ConstantLzwData(int64_t{fw} * fh);
+  for (int i = 0; i < frames; ++i) {
+    g.push_back(0x2C);
+    le16(g, 0);
+    le16(g, 0);
+    le16(g, fw);
+    le16(g, fh);
+    g.push_back(0);
+    g.insert(g.end(), data.begin(), data.end());
+  }
+  g.push_back(0x3B);
+  return g;
 }
 
 std::vector<uint8_t> EncodeGif(const TGifRecipe& s) {
@@ -308,5 +401,27 @@ TEST(GifReader, TruncatedAndCorruptFilesRaiseErrors) {
       EXPECT_EQ(f.size(), g.Frames.size());
     } catch (const EPictureError&) {
     }
+  }
+}
+
+TEST(GifReader, TheAreasOfAllFramesTogetherAreBounded) {
+  // The hand-made frame data decodes as giflib's own would.
+  const std::vector<uint8_t> small = ConstantFramesGif(300, 200, 300, 200, 2);
+  const TGifImage ok = ReadGifFromMemory(small.data(), small.size(), "small.gif");
+  ASSERT_EQ(ok.Frames.size(), 2u);
+  EXPECT_EQ(ok.Frames[1].Indices, std::vector<uint8_t>(300 * 200, 0));
+  // A 16 x 16 screen with frames of 8000 x 8000: the screen-sized composited frames are
+  // tiny, but every frame is decoded whole. Two are 128 million pixels, three above.
+  const std::vector<uint8_t> two = ConstantFramesGif(16, 16, 8000, 8000, 2);
+  const TGifImage inside = ReadGifFromMemory(two.data(), two.size(), "two.gif");
+  ASSERT_EQ(inside.Frames.size(), 2u);
+  EXPECT_EQ(inside.Frames[0].Width, 16);
+  const std::vector<uint8_t> three = ConstantFramesGif(16, 16, 8000, 8000, 3);
+  EXPECT_LT(three.size(), 200000u);
+  try {
+    ReadGifFromMemory(three.data(), three.size(), "three.gif");
+    FAIL() << "192 million pixels of frames were decoded";
+  } catch (const EPictureError& e) {
+    EXPECT_STREQ(e.what(), "three.gif: GIF frames too large to decode (more than 134217728 pixels in all)");
   }
 }

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "gfxTestUtil.h"
+#include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "platform/uDesktop.h"
@@ -104,7 +105,8 @@ TEST(Wallpaper, WritesTheBmpAndSetsItThroughGsettings) {
 
   const TBitmap32 pic = kytest::TestPicture(8, 6);
   const std::string path = dir.File("Garden's saver.scr.bmp");
-  SetWallpaper(pic, path);
+  SaveBitmapToBmpFile(pic, path);
+  SetDesktopWallpaper(path);
 
   TBitmap32 back;
   LoadBmpFromFile(path, back);
@@ -119,7 +121,8 @@ TEST(Wallpaper, WritesTheBmpAndSetsItThroughGsettings) {
 
   // Any other style stays as it was.
   ASSERT_TRUE(RunProgram({"gsettings", "set", "org.gnome.desktop.background", "picture-options", "'stretched'"}));
-  SetWallpaper(pic, path);
+  SaveBitmapToBmpFile(pic, path);
+  SetDesktopWallpaper(path);
   EXPECT_EQ(GsettingsGet("picture-options"), "'stretched'");
 }
 
@@ -129,13 +132,13 @@ TEST(Wallpaper, ADesktopThatDoesNotAnswerIsNoErrorButAFileThatCannotBeWrittenIs)
   {
     const TEnvVar path("PATH", dir.Path().c_str());  // no gsettings, no xfconf-query
     const std::string file = dir.File("w.bmp");
-    EXPECT_NO_THROW(SetWallpaper(pic, file));
+    EXPECT_NO_THROW(SaveBitmapToBmpFile(pic, file));
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_FALSE(SetDesktopWallpaper(file));
   }
   const std::string bad = dir.File("no/such/folder/w.bmp");
   try {
-    SetWallpaper(pic, bad);
+    SaveBitmapToBmpFile(pic, bad);
     FAIL() << "no error for an unwritable file";
   } catch (const EPictureError& e) {
     EXPECT_EQ(std::string(e.what()).rfind(bad + ": cannot write the file", 0), 0u) << e.what();
@@ -183,4 +186,35 @@ TEST(ScreenBitDepth, SixteenWithoutADisplayAndTheServersDepthWithOne) {
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
   EXPECT_EQ(depth, 32);
+}
+
+TEST(Wallpaper, AFileOrLinkAlreadyAtTheTemporaryNameIsLeftAlone) {
+  kytest::TTempDir dir;
+  const TBitmap32 pic = kytest::TestPicture(4, 3);
+  const std::string path = dir.File("w.bmp");
+  const std::string other = dir.File("other.txt");
+  kytest::WriteFile(other, "someone else's file");
+  struct TCase {
+    const char* what;
+    bool link;
+  };
+  for (const TCase c : {TCase{"a file", false}, TCase{"a link", true}}) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(path + ".tmp");
+    if (c.link) std::filesystem::create_symlink(other, path + ".tmp");
+    else kytest::WriteFile(path + ".tmp", "left before");
+    SaveBitmapToBmpFile(pic, path);
+    TBitmap32 back;
+    LoadBmpFromFile(path, back);
+    ASSERT_EQ(back.Width(), 4);
+    EXPECT_EQ(back.Pixel(3, 2), pic.Pixel(3, 2) | 0xFF000000u);
+    EXPECT_EQ(std::filesystem::is_symlink(path + ".tmp"), c.link);
+    EXPECT_EQ(kytest::ReadFile(path + ".tmp"), c.link ? "someone else's file" : "left before");
+    EXPECT_EQ(kytest::ReadFile(other), "someone else's file");
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+  }
+  // Nothing else is left in the folder: the target, the two files there before.
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 3);
 }

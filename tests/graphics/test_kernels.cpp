@@ -1,5 +1,5 @@
-// The fast kernels against the plain reference ones: the same bytes for random inputs of many
-// lengths (so every vector width and every tail is exercised).
+// The kernels of every level the processor runs against the plain reference ones: the same
+// bytes for random inputs of many lengths (so every vector width and every tail is exercised).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "graphics/uKernels.h"
 
 using namespace ky::kernels;
+using ky::TKernelLevel;
 
 namespace {
 
@@ -35,13 +36,24 @@ const size_t kLengths[] = {0, 1, 3, 4, 7, 8, 15, 16, 17, 31, 33, 64, 100, 1023};
 
 }  // namespace
 
-TEST(Kernels, FastTableIsNotTheReference) {
+class KernelLevel : public testing::TestWithParam<TKernelLevel> {};
+
+INSTANTIATE_TEST_SUITE_P(Runnable, KernelLevel, testing::ValuesIn(ky::RunnableKernelLevels()),
+                         [](const testing::TestParamInfo<TKernelLevel>& i) { return ky::KernelLevelName(i.param); });
+
+TEST(Kernels, EachLevelHasItsOwnTable) {
+  EXPECT_EQ(&KernelsFor(TKernelLevel::Reference), &ReferenceKernels());
+  EXPECT_EQ(&KernelsFor(TKernelLevel::Sse41), &Sse41Kernels());
+  EXPECT_EQ(&KernelsFor(TKernelLevel::Avx2), &Avx2Kernels());
+  EXPECT_EQ(&Kernels(), &KernelsFor(ky::WidestKernelLevel()));
 #if defined(__x86_64__)
-  EXPECT_NE(FastKernels().BlendFade, ReferenceKernels().BlendFade);
+  EXPECT_NE(Sse41Kernels().BlendFade, ReferenceKernels().BlendFade);
+  EXPECT_NE(Avx2Kernels().BlendFade, Sse41Kernels().BlendFade);
+  EXPECT_NE(Avx2Kernels().VerticalPass, Sse41Kernels().VerticalPass);
 #endif
 }
 
-TEST(Kernels, BlendFadeMatchesReference) {
+TEST_P(KernelLevel, BlendFadeMatchesReference) {
   std::mt19937 rng(1);
   for (const size_t n : kLengths)
     for (const int alpha : {0, 1, 77, 128, 255, 256}) {
@@ -49,19 +61,19 @@ TEST(Kernels, BlendFadeMatchesReference) {
       auto a = RandomPixels(rng, n);
       auto b = a;
       ReferenceKernels().BlendFade(a.data(), src.data(), n, alpha);
-      FastKernels().BlendFade(b.data(), src.data(), n, alpha);
+      KernelsFor(GetParam()).BlendFade(b.data(), src.data(), n, alpha);
       ASSERT_EQ(a, b) << "n " << n << " alpha " << alpha;
     }
 }
 
-TEST(Kernels, BlendSpanAndRowMatchReference) {
+TEST_P(KernelLevel, BlendSpanAndRowMatchReference) {
   std::mt19937 rng(2);
   for (const size_t n : kLengths) {
     for (const uint32_t F : {0x00FFFFFFu, 0xFF123456u, 0x80FF00FFu, 0x01010101u, 0x7Fu << 24}) {
       auto a = RandomPixels(rng, n);
       auto b = a;
       ReferenceKernels().BlendSpan(a.data(), n, F);
-      FastKernels().BlendSpan(b.data(), n, F);
+      KernelsFor(GetParam()).BlendSpan(b.data(), n, F);
       ASSERT_EQ(a, b) << "span n " << n;
     }
     for (const uint32_t master : {0u, 1u, 128u, 254u, 255u}) {
@@ -69,13 +81,13 @@ TEST(Kernels, BlendSpanAndRowMatchReference) {
       auto a = RandomPixels(rng, n);
       auto b = a;
       ReferenceKernels().BlendRow(a.data(), src.data(), n, master);
-      FastKernels().BlendRow(b.data(), src.data(), n, master);
+      KernelsFor(GetParam()).BlendRow(b.data(), src.data(), n, master);
       ASSERT_EQ(a, b) << "row n " << n << " master " << master;
     }
   }
 }
 
-TEST(Kernels, BilinearRowMatchesReference) {
+TEST_P(KernelLevel, BilinearRowMatchesReference) {
   std::mt19937 rng(3);
   const size_t width = 300;
   const auto r0 = RandomPixels(rng, width), r1 = RandomPixels(rng, width);
@@ -88,13 +100,13 @@ TEST(Kernels, BilinearRowMatchesReference) {
     for (const int32_t fy : {0, 1, 16384, 32767}) {
       std::vector<uint32_t> a(n), b(n);
       ReferenceKernels().BilinearRow(a.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
-      FastKernels().BilinearRow(b.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
+      KernelsFor(GetParam()).BilinearRow(b.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
       ASSERT_EQ(a, b) << "n " << n << " fy " << fy;
     }
   }
 }
 
-TEST(Kernels, BilinearRowMatchesReferenceAtTheExtremes) {
+TEST_P(KernelLevel, BilinearRowMatchesReferenceAtTheExtremes) {
   // Pixels of only 0 and 255 bytes against the largest and smallest weights, on long rows with
   // the column order of a real resize (rising, each column used by one or more pixels).
   std::mt19937 rng(5);
@@ -114,13 +126,13 @@ TEST(Kernels, BilinearRowMatchesReferenceAtTheExtremes) {
     for (const int32_t fy : {0, 1, 2, 16383, 32766, 32767}) {
       std::vector<uint32_t> a(n), b(n);
       ReferenceKernels().BilinearRow(a.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
-      FastKernels().BilinearRow(b.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
+      KernelsFor(GetParam()).BilinearRow(b.data(), r0.data(), r1.data(), x0.data(), fx.data(), n, fy);
       ASSERT_EQ(a, b) << "n " << n << " fy " << fy;
     }
   }
 }
 
-TEST(Kernels, ResamplingPassesMatchReference) {
+TEST_P(KernelLevel, ResamplingPassesMatchReference) {
   std::mt19937 rng(4);
   for (const int taps : {1, 2, 3, 4, 6, 8, 13, 16, 17, 40}) {
     for (const size_t n : kLengths) {
@@ -134,7 +146,7 @@ TEST(Kernels, ResamplingPassesMatchReference) {
       const auto w = RandomWeights(rng, taps);
       std::vector<int16_t> a(n), b(n);
       ReferenceKernels().VerticalPass(a.data(), rows.data(), w.data(), taps, n);
-      FastKernels().VerticalPass(b.data(), rows.data(), w.data(), taps, n);
+      KernelsFor(GetParam()).VerticalPass(b.data(), rows.data(), w.data(), taps, n);
       ASSERT_EQ(a, b) << "vertical taps " << taps << " n " << n;
 
       // Horizontal: n output pixels.
@@ -151,7 +163,7 @@ TEST(Kernels, ResamplingPassesMatchReference) {
       }
       std::vector<uint32_t> ha(n), hb(n);
       ReferenceKernels().HorizontalPass(ha.data(), in.data(), start.data(), hw.data(), taps, n);
-      FastKernels().HorizontalPass(hb.data(), in.data(), start.data(), hw.data(), taps, n);
+      KernelsFor(GetParam()).HorizontalPass(hb.data(), in.data(), start.data(), hw.data(), taps, n);
       ASSERT_EQ(ha, hb) << "horizontal taps " << taps << " n " << n;
     }
   }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gfxTestUtil.h"
+#include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 
@@ -29,6 +30,53 @@ struct TJpegOptions {
   bool Progressive = false;
   int ExtraScans = 0;  // > 0: a progressive file with one DC scan and this many AC scans
 };
+
+// A grey picture's progression: one DC scan, then AC scans of single coefficients, refined bit
+// by bit.
+std::vector<jpeg_scan_info> GreyScanScript(int extraScans) {
+  std::vector<jpeg_scan_info> scans;
+  scans.push_back(jpeg_scan_info{1, {0}, 0, 0, 0, 0});
+  int k = 1, ah = 0;
+  for (int i = 0; i < extraScans; ++i) {
+    scans.push_back(jpeg_scan_info{1, {0}, k, k, ah == 0 ? 0 : ah, ah == 0 ? 1 : 0});
+    if (ah == 0) {
+      ah = 1;
+    } else {
+      ah = 0;
+      ++k;
+    }
+  }
+  return scans;
+}
+
+// A grey progressive JPEG whose coefficients are all 0 (flat grey 128), written from the
+// coefficients without a pass over pixels, so a large one costs little to make.
+std::vector<uint8_t> FlatGreyJpeg(int w, int h, int extraScans) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* mem = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &mem, &size);
+  c.image_width = static_cast<JDIMENSION>(w);
+  c.image_height = static_cast<JDIMENSION>(h);
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  const std::vector<jpeg_scan_info> scans = GreyScanScript(extraScans);
+  c.scan_info = scans.data();
+  c.num_scans = static_cast<int>(scans.size());
+  jvirt_barray_ptr coefficients[1] = {(*c.mem->request_virt_barray)(
+      reinterpret_cast<j_common_ptr>(&c), JPOOL_IMAGE, TRUE, static_cast<JDIMENSION>((w + 7) / 8),
+      static_cast<JDIMENSION>((h + 7) / 8), 1)};
+  jpeg_write_coefficients(&c, coefficients);
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::vector<uint8_t> out(mem, mem + size);
+  std::free(mem);
+  return out;
+}
 
 std::vector<uint8_t> EncodeJpeg(const TBitmap32& b, const TJpegOptions& o = {}) {
   jpeg_compress_struct c;
@@ -49,18 +97,7 @@ std::vector<uint8_t> EncodeJpeg(const TBitmap32& b, const TJpegOptions& o = {}) 
   std::vector<jpeg_scan_info> scans;
   if (o.Progressive) jpeg_simple_progression(&c);
   if (o.ExtraScans > 0) {
-    // A grey picture: one DC scan, then AC scans of single coefficients, refined bit by bit.
-    scans.push_back(jpeg_scan_info{1, {0}, 0, 0, 0, 0});
-    int k = 1, ah = 0;
-    for (int i = 0; i < o.ExtraScans; ++i) {
-      scans.push_back(jpeg_scan_info{1, {0}, k, k, ah == 0 ? 0 : ah, ah == 0 ? 1 : 0});
-      if (ah == 0) {
-        ah = 1;
-      } else {
-        ah = 0;
-        ++k;
-      }
-    }
+    scans = GreyScanScript(o.ExtraScans);
     c.scan_info = scans.data();
     c.num_scans = static_cast<int>(scans.size());
   }
@@ -231,7 +268,7 @@ TEST(JpegReader, FromMemoryAndFileAlikeOpaqueAndCloseToTheOriginal) {
   LoadJpegFromMemory(data.data(), data.size(), a);
   const std::string file = dir.File("x.JPEG");
   kytest::WriteBytes(file, data);
-  b.LoadFromFile(file);
+  LoadPictureFromFile(file, b);
   ASSERT_EQ(a.Width(), 48);
   ASSERT_EQ(b.Height(), 32);
   for (int y = 0; y < 32; ++y)
@@ -301,6 +338,27 @@ TEST(JpegReader, SizeAndScanLimits) {
   const std::vector<uint8_t> fewer = EncodeJpeg(kytest::TestPicture(16, 16), many);
   LoadJpegFromMemory(fewer.data(), fewer.size(), b, "fewer.jpg");
   EXPECT_EQ(b.Width(), 16);
+}
+
+TEST(JpegReader, TheSamplesAllScansDecodeTogetherAreBounded) {
+  // Every scan of these files decodes the whole grey channel: w × h samples (a multiple of 8).
+  TBitmap32 b;
+  const std::vector<uint8_t> small = FlatGreyJpeg(256, 256, 64);
+  LoadJpegFromMemory(small.data(), small.size(), b, "small.jpg");
+  ASSERT_EQ(b.Width(), 256);
+  EXPECT_EQ(b.Pixel(0, 0), 0xFF808080u);
+  EXPECT_EQ(b.Pixel(255, 255), 0xFF808080u);
+  // 16 megapixels pass alone, but 65 scans of them are 65 × 2^24 samples, above 2^30; as many
+  // scans of a quarter of the area are inside.
+  const std::vector<uint8_t> costly = FlatGreyJpeg(4096, 4096, 64);
+  EXPECT_LT(costly.size(), 200000u);
+  EXPECT_EQ(ErrorOf([&] { LoadJpegFromMemory(costly.data(), costly.size(), b, "costly.jpg"); }),
+            "costly.jpg: JPEG too costly to decode (too many scans for its size)");
+  EXPECT_TRUE(b.Empty());
+  const std::vector<uint8_t> inside = FlatGreyJpeg(2048, 2048, 64);
+  LoadJpegFromMemory(inside.data(), inside.size(), b, "inside.jpg");
+  ASSERT_EQ(b.Width(), 2048);
+  EXPECT_EQ(b.Pixel(2047, 2047), 0xFF808080u);
 }
 
 TEST(PngReader, WithAndWithoutAlpha) {

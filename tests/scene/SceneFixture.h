@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/uBitmap32.h"
-#include "scene/uJpegWriter.h"
+#include "graphics/uJpegWriter.h"
 #include "scene/uSceneRecords.h"
 
 namespace kytest {

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "SceneFixture.h"
+#include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
 #include "scene/uFileIO.h"
 #include "scene/uKyProject.h"

@@ -3,7 +3,7 @@
 #include "graphics/uPictureReaders.h"
 #include "package/uCreatorProject.h"
 #include "scene/uAnimEngine.h"
-#include "scene/uJpegWriter.h"
+#include "graphics/uJpegWriter.h"
 #include "scene/uSceneWriter.h"
 #include "saver/FKyScrSvr.h"
 #include "saver/uOffscreenHost.h"

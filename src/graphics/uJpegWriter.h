@@ -7,7 +7,7 @@
 
 namespace ky {
 
-// quality 1..100; throws std::runtime_error when libjpeg fails or the surface is empty.
+// quality 1..100 (clamped); throws EPictureError when the surface is empty or libjpeg fails.
 std::vector<uint8_t> EncodeJpeg(const TBitmap32& picture, int quality = 90);
 
 }  // namespace ky

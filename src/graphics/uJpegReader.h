@@ -1,0 +1,17 @@
+#pragma once
+// JPEG pictures at full scale in 24-bit colour (CMYK ones converted); alpha 255. The size
+// and the decoding work are bounded (uPictureLimits.h); beyond them, and on a truncated or
+// corrupt file, EPictureError is raised and the target is left 0 x 0.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "graphics/uBitmap32.h"
+
+namespace ky {
+
+void LoadJpegFromFile(const std::string& path, TBitmap32& target);
+// name is used in error messages.
+void LoadJpegFromMemory(const void* data, size_t size, TBitmap32& target, std::string_view name = "JPEG data");
+
+}  // namespace ky
