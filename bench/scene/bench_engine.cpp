@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "platform/uTicks.h"
-#include "scene/uAnimEngine.h"
-#include "scene/uClock.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
+#include "scene/engine/uAnimEngine.h"
+#include "scene/engine/uClock.h"
+#include "scene/model/uRegionCodes.h"
+#include "scene/model/uKyProject.h"
 
 namespace {
 

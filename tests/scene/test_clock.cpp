@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/uTicks.h"
-#include "scene/uClock.h"
+#include "scene/engine/uClock.h"
 
 using namespace ky;
 

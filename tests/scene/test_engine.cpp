@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "EngineFixture.h"
-#include "scene/uClock.h"
-#include "scene/uSceneObject.h"
+#include "scene/engine/uClock.h"
+#include "scene/model/uSceneObject.h"
 
 using namespace ky;
 using kytest::Id;

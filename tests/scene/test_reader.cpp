@@ -3,7 +3,8 @@
 #include "SceneFixture.h"
 #include "graphics/uPictureReaders.h"
 #include "platform/uRandom.h"
-#include "scene/uFileIO.h"
+#include "scene/file/uFileIO.h"
+#include "scene/model/uRegionCodes.h"
 
 using namespace ky;
 using kytest::BaseBytes;

@@ -17,23 +17,13 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
-#include "scene/uMyStream.h"
-#include "scene/uSceneRecords.h"
+#include "scene/file/uMyStream.h"
+#include "scene/file/uSceneRecords.h"
 
 namespace ky {
 
 constexpr char kSceneMagic[] = "KY060697";
 constexpr int kMaxExtraWaveRecords = 4;
-constexpr int kRegionCodeCount = 7;  // 0 dry land, 1-6 water
-
-// The mask colour of a region code (codes 7-9 and others: dry land, black).
-TColor32 RegionColour(int code);
-// The region code whose colour the pixel has (its RGB part), or 0 for any other colour.
-int RegionCodeOf(TColor32 pixel);
-// The end of the run of pixels equal to row[x] that starts at x (at most n). Mask rows are long
-// runs of a few colours, so work per run instead of per pixel pays.
-int EqualPixelRunEnd(const TColor32* row, int x, int n);
-
 // Decodes mask values (width, height, runs) into target. Throws EMalformedScene for fewer than
 // two values, a negative or too large size, a negative run, or runs covering more than
 // width x height pixels.
@@ -56,7 +46,6 @@ class TFileLoader {
   const std::string& SoundFile() const { return FSoundFile; }
   const std::string& ObjectsText() const { return FObjectsText; }
   const std::string& BuildInfo() const { return FBuildInfo; }
-  const std::vector<int32_t>& MaskValues() const { return FMaskValues; }
 
   void GetPreview(TBitmap32& target) const { target.Assign(FPreview); }
   void GetPicture(TBitmap32& target) const { target.Assign(FPicture); }

@@ -1,4 +1,4 @@
-#include "scene/uClock.h"
+#include "scene/engine/uClock.h"
 
 #include <cmath>
 #include <ctime>

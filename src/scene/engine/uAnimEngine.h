@@ -15,7 +15,7 @@
 #include "graphics/uBitmap32.h"
 #include "platform/uRandom.h"
 #include "platform/uTicks.h"
-#include "scene/uSceneRecords.h"
+#include "scene/file/uSceneRecords.h"
 
 namespace ky {
 

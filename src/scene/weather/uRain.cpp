@@ -1,10 +1,10 @@
-#include "scene/uRain.h"
+#include "scene/weather/uRain.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/uNumbers.h"
-#include "scene/uWeatherCommon.h"
+#include "scene/weather/uWeatherCommon.h"
 
 namespace ky {
 

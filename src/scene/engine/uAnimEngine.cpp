@@ -1,4 +1,4 @@
-#include "scene/uAnimEngine.h"
+#include "scene/engine/uAnimEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,11 +12,11 @@
 
 #include "platform/uMemory.h"
 #include "platform/uNumbers.h"
-#include "scene/uClock.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
-#include "scene/uRain.h"
-#include "scene/uSnow.h"
+#include "scene/engine/uClock.h"
+#include "scene/model/uRegionCodes.h"
+#include "scene/model/uKyProject.h"
+#include "scene/weather/uRain.h"
+#include "scene/weather/uSnow.h"
 
 namespace ky {
 

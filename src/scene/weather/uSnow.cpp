@@ -1,10 +1,10 @@
-#include "scene/uSnow.h"
+#include "scene/weather/uSnow.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/uNumbers.h"
-#include "scene/uWeatherCommon.h"
+#include "scene/weather/uWeatherCommon.h"
 
 namespace ky {
 
