@@ -77,4 +77,15 @@ void TRain::Draw() {
   }
 }
 
+void TRain::Start(const TWeatherParam& weather) {
+  SetCount(weather.Count);
+  Init();
+}
+
+void TRain::Step(uint32_t dt, int speedPercent, const TWeatherParam& weather) {
+  // The record holds the angle from the other side: 90 still falls straight down.
+  SetInputs(dt, speedPercent, weather.SpeedIndex, 180.0 - weather.SizeOrAngle, weather.DropLength, weather.Opacity);
+  Move();
+}
+
 }  // namespace ky

@@ -105,4 +105,14 @@ void TSnow::DrawFlake(int x, int y, int s) {
   }
 }
 
+void TSnow::Start(const TWeatherParam& weather) {
+  SetCount(weather.Count);
+  Init();
+}
+
+void TSnow::Step(uint32_t dt, int speedPercent, const TWeatherParam& weather) {
+  SetInputs(dt, speedPercent, weather.SpeedIndex, weather.Opacity, weather.SizeOrAngle);
+  Move();
+}
+
 }  // namespace ky
