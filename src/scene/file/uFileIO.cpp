@@ -112,8 +112,9 @@ void TFileLoader::ReadTail(TMyStream& stream) {
     FObjectsText = stream.ReadString();
     FBuildInfo = stream.ReadString();
     const int32_t n = stream.ReadInt32();
-    // Only eight wave sets exist; a larger count is not a short file but a broken one.
-    if (n < 0 || n > kMaxExtraWaveRecords) throw EMalformedScene("more than four extra wave records");
+    // Only eight wave sets exist; a larger count is not a short file but a broken one. A count
+    // below zero names no records: none is read, and what the tail held before it stays.
+    if (n > kMaxExtraWaveRecords) throw EMalformedScene("more than four extra wave records");
     for (int i = 0; i < n; ++i) {
       uint8_t rec[kWaveRecordSize];
       stream.Read(rec, sizeof rec);

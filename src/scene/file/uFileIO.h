@@ -5,7 +5,8 @@
 // preview JPEG (int32 length + bytes); one unused int32; wave records 1-4 (32 bytes each);
 // region mask (int32 count C, then C int32: width, height, runs); scene JPEG; SoundFile;
 // weather record (24 bytes). The optional tail: eight sound slots (268 bytes each), the objects
-// text, the build information, an extra wave count n (0-4) and n more wave records.
+// text, the build information, an extra wave count n (0-4) and n more wave records (none for a
+// negative n).
 //
 // A read error inside the tail only ends the tail: whatever was read stays, the rest keeps its
 // defaults. Structural faults (more than four extra wave records, a mask that does not match
