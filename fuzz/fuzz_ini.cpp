@@ -8,8 +8,8 @@
 
 #include "package/uCreatorProject.h"
 #include "platform/uIniFile.h"
-#include "scene/uCommaText.h"
-#include "scene/uKyProject.h"
+#include "scene/model/uCommaText.h"
+#include "scene/model/uKyProject.h"
 
 namespace {
 

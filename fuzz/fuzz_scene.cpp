@@ -9,10 +9,10 @@
 #include "FuzzFiles.h"
 #include "graphics/uBitmap32.h"
 #include "graphics/uPictureReaders.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
-#include "scene/uMyStream.h"
-#include "scene/uSceneInspect.h"
+#include "scene/file/uFileIO.h"
+#include "scene/model/uKyProject.h"
+#include "scene/file/uMyStream.h"
+#include "scene/file/uSceneInspect.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "graphics/uBitmap32.h"
 #include "package/uPackage.h"
-#include "scene/uFileIO.h"
+#include "scene/model/uRegionCodes.h"
 #include "graphics/uJpegWriter.h"
-#include "scene/uSceneWriter.h"
+#include "scene/file/uSceneWriter.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "platform/uTicks.h"
-#include "scene/uAnimEngine.h"
-#include "scene/uClock.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
+#include "scene/engine/uAnimEngine.h"
+#include "scene/engine/uClock.h"
+#include "scene/model/uRegionCodes.h"
+#include "scene/model/uKyProject.h"
 
 namespace {
 
@@ -74,10 +74,10 @@ void BM_StepWater(benchmark::State& state) {
   }
 }
 
-// The same without the AVX2 forms of the kernel.
+// The same with the SSE4.1 kernels.
 void BM_StepWaterNarrow(benchmark::State& state) {
   TBenchScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), false);
-  scene.Engine.SetWideVectors(false);
+  scene.Engine.SetKernelLevel(ky::TKernelLevel::Sse41);
   for (auto _ : state) {
     scene.Ticks.Advance(33);
     scene.Engine.Step();

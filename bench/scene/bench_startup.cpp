@@ -13,11 +13,11 @@
 #include <string>
 
 #include "platform/uTicks.h"
-#include "scene/uAnimEngine.h"
-#include "scene/uFileIO.h"
+#include "scene/engine/uAnimEngine.h"
+#include "scene/model/uRegionCodes.h"
 #include "graphics/uJpegWriter.h"
-#include "scene/uKyProject.h"
-#include "scene/uSceneWriter.h"
+#include "scene/model/uKyProject.h"
+#include "scene/file/uSceneWriter.h"
 
 namespace {
 

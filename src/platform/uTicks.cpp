@@ -1,5 +1,6 @@
 #include "uTicks.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -10,6 +11,17 @@ uint32_t GetTickCount32() {
   clock_gettime(CLOCK_MONOTONIC, &ts);
   const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
   return static_cast<uint32_t>(ms);
+}
+
+int64_t LocalTimeOfDayMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  std::tm local{};
+  const time_t secs = ts.tv_sec;
+  localtime_r(&secs, &local);
+  const int64_t seconds = int64_t{local.tm_hour} * 3600 + local.tm_min * 60 + local.tm_sec;
+  // A leap second (tm_sec 60) is held at the day's last millisecond rather than wrapping.
+  return std::min<int64_t>(seconds * 1000 + ts.tv_nsec / 1000000, kMsPerDay - 1);
 }
 
 void SleepMs(uint32_t ms) {

@@ -11,9 +11,9 @@
 #include "saver/effects/PSEffect.h"
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
-#include "scene/uAnimEngine.h"
-#include "scene/uClock.h"
-#include "scene/uKyProject.h"
+#include "scene/engine/uAnimEngine.h"
+#include "scene/engine/uClock.h"
+#include "scene/model/uKyProject.h"
 
 namespace ky {
 

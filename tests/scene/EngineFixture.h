@@ -5,9 +5,9 @@
 
 #include "graphics/uBitmap32.h"
 #include "platform/uTicks.h"
-#include "scene/uAnimEngine.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
+#include "scene/engine/uAnimEngine.h"
+#include "scene/model/uRegionCodes.h"
+#include "scene/model/uKyProject.h"
 
 namespace kytest {
 

@@ -13,7 +13,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "graphics/uJpegWriter.h"
-#include "scene/uSceneRecords.h"
+#include "scene/file/uSceneRecords.h"
 
 namespace kytest {
 

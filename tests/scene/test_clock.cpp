@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "platform/uTicks.h"
-#include "scene/uClock.h"
+#include "scene/engine/uClock.h"
 
 using namespace ky;
 
@@ -60,7 +62,7 @@ TEST(TClock, TimeOfDayFromTheTicks) {
                {23 * kHour + 59 * kMinute + 59 * kSecond + 999, 11, 59, 59},
                {kHour + 2 * kMinute + 3 * kSecond, 1, 2, 3}};
   for (const auto& c : cases) {
-    clock.SetDayOffset(c.msOfDay - 5000);
+    clock.SetDayOffset(c.msOfDay - ticks.TimeOfDayMs());
     int h, m, s;
     clock.TimeOfDay(h, m, s);
     EXPECT_EQ(h, c.h) << c.msOfDay;
@@ -68,7 +70,7 @@ TEST(TClock, TimeOfDayFromTheTicks) {
     EXPECT_EQ(s, c.s) << c.msOfDay;
   }
   // The ticks move the hands.
-  clock.SetDayOffset(-5000);
+  clock.SetDayOffset(-ticks.TimeOfDayMs());
   ticks.Advance(61 * kSecond);
   int h, m, s;
   clock.TimeOfDay(h, m, s);
@@ -76,10 +78,83 @@ TEST(TClock, TimeOfDayFromTheTicks) {
   EXPECT_EQ(s, 1);
 }
 
+namespace {
+// A live tick source as a suspended machine sees it: the monotonic ticks stand still while the
+// wall clock moves on.
+class TWallClockTicks final : public TTickSource {
+ public:
+  uint32_t Now() const override { return 1000; }
+  int64_t TimeOfDayMs() const override { return Day; }
+  int64_t Day = 0;
+};
+}  // namespace
+
+TEST(TClock, EveryFrameReadsTheTimeOfDayOfItsTickSource) {
+  // 8:00:00, then a sleep of 1 h 30 min 15.9 s without a tick, then a step of the wall clock
+  // back across midnight (a daylight-saving change or a set clock): each read shows the time
+  // the source gives, to the second.
+  TWallClockTicks ticks;
+  TClock clock(ticks);
+  const struct {
+    int64_t day;
+    int h, m, s;
+  } cases[] = {{8 * kHour, 8, 0, 0},
+               {9 * kHour + 30 * kMinute + 15 * kSecond + 900, 9, 30, 15},
+               {23 * kHour + 59 * kMinute + 59 * kSecond + 999, 11, 59, 59},
+               {kHour + 999, 1, 0, 0}};
+  for (const auto& c : cases) {
+    ticks.Day = c.day;
+    int h, m, s;
+    clock.TimeOfDay(h, m, s);
+    EXPECT_EQ(h, c.h) << c.day;
+    EXPECT_EQ(m, c.m) << c.day;
+    EXPECT_EQ(s, c.s) << c.day;
+  }
+}
+
+TEST(TClock, AVirtualClockStartsAtAFixedTimeAndMovesWithItsTicks) {
+  // 10:08:30 at tick 0 whatever the machine's time, so renders on the virtual clock repeat.
+  const struct {
+    uint32_t tick;
+    int h, m, s;
+  } cases[] = {{0, 10, 8, 30}, {999, 10, 8, 30}, {1000, 10, 8, 31}, {90 * 1000, 10, 10, 0},
+               {2 * 3600 * 1000, 12, 8, 30}, {14 * 3600 * 1000, 12, 8, 30}};
+  for (const auto& c : cases) {
+    TManualTicks ticks(c.tick);
+    TClock clock(ticks);
+    int h, m, s;
+    clock.TimeOfDay(h, m, s);
+    EXPECT_EQ(h, c.h) << c.tick;
+    EXPECT_EQ(m, c.m) << c.tick;
+    EXPECT_EQ(s, c.s) << c.tick;
+  }
+}
+
+TEST(TClock, TheLiveTimeOfDayIsTheLocalWallClock) {
+  // Read between two readings of the C library's local time: it lies between them (unless
+  // midnight passes in between, when the reading is simply taken again).
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    auto localSeconds = [] {
+      const std::time_t now = std::time(nullptr);
+      std::tm local{};
+      localtime_r(&now, &local);
+      return int64_t{local.tm_hour} * 3600 + local.tm_min * 60 + local.tm_sec;
+    };
+    const int64_t before = localSeconds();
+    const int64_t ms = TSystemTicks().TimeOfDayMs();
+    const int64_t after = localSeconds();
+    if (after < before) continue;
+    EXPECT_GE(ms, before * 1000);
+    EXPECT_LT(ms, (after + 1) * 1000);
+    return;
+  }
+  FAIL() << "midnight passed three times";
+}
+
 TEST(TClock, RenderAtNoonDrawsTheHandsStraightUp) {
   TManualTicks ticks(0);
   TClock clock(ticks);
-  clock.SetDayOffset(12 * kHour);
+  clock.SetDayOffset(12 * kHour - ticks.TimeOfDayMs());
   clock.SetSize(128, 128);
   TBitmap32 frame(300, 200);
   frame.Clear(0xFF000000);

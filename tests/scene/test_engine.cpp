@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "EngineFixture.h"
-#include "scene/uClock.h"
-#include "scene/uSceneObject.h"
+#include "platform/uCpuFeatures.h"
+#include "scene/engine/uClock.h"
+#include "scene/model/uSceneObject.h"
 
 using namespace ky;
 using kytest::Id;
@@ -358,9 +359,21 @@ TEST(TAnimEngine, DrawsVisibleObjectsScaledAndFlipped) {
   EXPECT_EQ(out.Pixel(3, 2), Id(3, 2));
 }
 
-TEST(TAnimEngine, FastKernelMatchesThePlainRule) {
+namespace {
+// Every fast kernel level the processor runs, whatever KYSAVER_DISABLE says: each is compared
+// with the reference kernel.
+std::vector<TKernelLevel> FastKernelLevels() {
+  std::vector<TKernelLevel> levels;
+  for (TKernelLevel level : RunnableKernelLevels())
+    if (level != TKernelLevel::Reference) levels.push_back(level);
+  return levels;
+}
+class TAnimEngineKernels : public ::testing::TestWithParam<TKernelLevel> {};
+}  // namespace
+
+TEST_P(TAnimEngineKernels, FastKernelMatchesThePlainRule) {
   // Seeded random scenes: regions in blocks and stripes, every kind of wave set. The fast kernel,
-  // with and without the wide vector forms, must give the same frames as the per-pixel rule,
+  // at the level under test, must give the same frames as the per-pixel rule,
   // frame after frame.
   for (uint32_t seed = 1; seed <= 24; ++seed) {
     TRandom rnd(seed);
@@ -388,8 +401,9 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRule) {
       w.Reflection = rnd.Random(4) == 0;
       fast.Wave(i) = plain.Wave(i) = w;
     }
-    plain.Engine.SetReferenceKernel(true);
-    fast.Engine.SetWideVectors(seed % 2 == 0);
+    plain.Engine.SetKernelLevel(TKernelLevel::Reference);
+    fast.Engine.SetKernelLevel(GetParam());
+    ASSERT_EQ(fast.Engine.KernelLevel(), GetParam());
     fast.Start();
     plain.Start();
     for (int f = 0; f < 12; ++f) {
@@ -406,7 +420,7 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRule) {
   }
 }
 
-TEST(TAnimEngine, FastKernelMatchesThePlainRuleOnWideRegions) {
+TEST_P(TAnimEngineKernels, FastKernelMatchesThePlainRuleOnWideRegions) {
   // Long runs of one region over many rows, as real scenes have: whole rows are copied at once
   // and column waves take their table path there. Phases are driven far from 0 in both
   // directions, frequencies sometimes too high for the table; every frame must be the plain
@@ -442,8 +456,9 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRuleOnWideRegions) {
       w.Reflection = rnd.Random(4) == 0;
       fast.Wave(i) = plain.Wave(i) = w;
     }
-    plain.Engine.SetReferenceKernel(true);
-    fast.Engine.SetWideVectors(seed % 2 == 0);
+    plain.Engine.SetKernelLevel(TKernelLevel::Reference);
+    fast.Engine.SetKernelLevel(GetParam());
+    ASSERT_EQ(fast.Engine.KernelLevel(), GetParam());
     fast.Start();
     plain.Start();
     for (int f = 0; f < 8; ++f) {
@@ -465,7 +480,7 @@ TEST(TAnimEngine, FastKernelMatchesThePlainRuleOnWideRegions) {
   }
 }
 
-TEST(TAnimEngine, FastSceneSetUpMatchesThePlainRule) {
+TEST_P(TAnimEngineKernels, FastSceneSetUpMatchesThePlainRule) {
   // Seeded random masks of runs in every kind of colour: the six region colours with any alpha
   // byte, colours one step away from them, white, black and noise. The region map, the rows of
   // each region, the reflection and the frames must be those of the per-pixel rules.
@@ -507,7 +522,9 @@ TEST(TAnimEngine, FastSceneSetUpMatchesThePlainRule) {
       w.Reflection = rnd.Random(2) == 0;
       fast.Wave(i) = plain.Wave(i) = w;
     }
-    plain.Engine.SetReferenceKernel(true);
+    plain.Engine.SetKernelLevel(TKernelLevel::Reference);
+    fast.Engine.SetKernelLevel(GetParam());
+    ASSERT_EQ(fast.Engine.KernelLevel(), GetParam());
     fast.Start();
     plain.Start();
     ASSERT_EQ(fast.Engine.HasReflection(), plain.Engine.HasReflection());
@@ -539,6 +556,12 @@ TEST(TAnimEngine, FastSceneSetUpMatchesThePlainRule) {
     sameFrames("after ResetFrame");
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Levels, TAnimEngineKernels, ::testing::ValuesIn(FastKernelLevels()),
+                         [](const ::testing::TestParamInfo<TKernelLevel>& info) {
+                           return std::string(KernelLevelName(info.param));
+                         });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(TAnimEngineKernels);
 
 TEST(TAnimEngine, ASceneThatChangedSizeWithoutPrepareIsNotDrawn) {
   TEngineScene s;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "SceneFixture.h"
-#include "scene/uCommaText.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
+#include "scene/model/uCommaText.h"
+#include "scene/file/uFileIO.h"
+#include "scene/model/uKyProject.h"
 
 using namespace ky;
 using kytest::BaseBytes;

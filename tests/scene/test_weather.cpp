@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "EngineFixture.h"
-#include "scene/uRain.h"
-#include "scene/uSnow.h"
-#include "scene/uWeatherCommon.h"
+#include "scene/weather/uRain.h"
+#include "scene/weather/uSnow.h"
+#include "scene/weather/uWeatherCommon.h"
 
 using namespace ky;
 

@@ -5,10 +5,11 @@
 #include "SceneFixture.h"
 #include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
-#include "scene/uSceneInspect.h"
-#include "scene/uSceneWriter.h"
+#include "scene/file/uFileIO.h"
+#include "scene/model/uRegionCodes.h"
+#include "scene/model/uKyProject.h"
+#include "scene/file/uSceneInspect.h"
+#include "scene/file/uSceneWriter.h"
 
 using namespace ky;
 using kytest::TTempFile;

@@ -2,9 +2,9 @@
 
 #include "graphics/uPictureReaders.h"
 #include "package/uCreatorProject.h"
-#include "scene/uAnimEngine.h"
+#include "scene/engine/uAnimEngine.h"
 #include "graphics/uJpegWriter.h"
-#include "scene/uSceneWriter.h"
+#include "scene/file/uSceneWriter.h"
 #include "saver/FKyScrSvr.h"
 #include "saver/uOffscreenHost.h"
 #include "testutil.h"

@@ -3,8 +3,8 @@
 
 #include "graphics/uPictureReaders.h"
 #include "platform/uTicks.h"
-#include "scene/uAnimEngine.h"
-#include "scene/uKyProject.h"
+#include "scene/engine/uAnimEngine.h"
+#include "scene/model/uKyProject.h"
 #include "testutil.h"
 
 using kytest::RunCommand;

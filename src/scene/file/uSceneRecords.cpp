@@ -1,4 +1,4 @@
-#include "scene/uSceneRecords.h"
+#include "scene/file/uSceneRecords.h"
 
 #include <algorithm>
 #include <cstring>

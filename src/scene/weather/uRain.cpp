@@ -1,10 +1,10 @@
-#include "scene/uRain.h"
+#include "scene/weather/uRain.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/uNumbers.h"
-#include "scene/uWeatherCommon.h"
+#include "scene/weather/uWeatherCommon.h"
 
 namespace ky {
 
@@ -75,6 +75,17 @@ void TRain::Draw() {
     FTarget.BlendLine(x0, y0, xm, ym, MakeColor32(g, g, g, UpperAlpha(L, FOpacity)), false);
     FTarget.BlendLine(xm, ym, x1, y1, MakeColor32(g, g, g, LowerAlpha(L, FOpacity)), false);
   }
+}
+
+void TRain::Start(const TWeatherParam& weather) {
+  SetCount(weather.Count);
+  Init();
+}
+
+void TRain::Step(uint32_t dt, int speedPercent, const TWeatherParam& weather) {
+  // The record holds the angle from the other side: 90 still falls straight down.
+  SetInputs(dt, speedPercent, weather.SpeedIndex, 180.0 - weather.SizeOrAngle, weather.DropLength, weather.Opacity);
+  Move();
 }
 
 }  // namespace ky

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "graphics/uBitmap32.h"
-#include "scene/uSceneObject.h"
-#include "scene/uSceneRecords.h"
+#include "scene/model/uSceneObject.h"
+#include "scene/file/uSceneRecords.h"
 
 namespace ky {
 

@@ -1,7 +1,6 @@
-#include "scene/uClock.h"
+#include "scene/engine/uClock.h"
 
 #include <cmath>
-#include <ctime>
 
 #include "graphics/uPolygon32.h"
 #include "platform/uNumbers.h"
@@ -12,15 +11,7 @@ namespace {
 constexpr double kDeg = M_PI / 180;
 }  // namespace
 
-int64_t LocalDayOffset(const TTickSource& ticks) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const int64_t msOfDay = (int64_t{local.tm_hour} * 3600 + local.tm_min * 60 + local.tm_sec) * 1000;
-  return ((msOfDay - ticks.Now()) % kMsPerDay + kMsPerDay) % kMsPerDay;
-}
-
-TClock::TClock(const TTickSource& ticks) : FTicks(ticks), FDayOffset(LocalDayOffset(ticks)) { SetSize(100, 100); }
+TClock::TClock(const TTickSource& ticks) : FTicks(ticks) { SetSize(100, 100); }
 
 void TClock::SetSize(int width, int height) {
   FSurface.SetSize(width, height);
@@ -53,7 +44,7 @@ void TClock::CaptureBackground(const TBitmap32& target, int x, int y) {
 }
 
 void TClock::TimeOfDay(int& hour12, int& minute, int& second) const {
-  const int64_t ms = ((int64_t{FTicks.Now()} + FDayOffset) % kMsPerDay + kMsPerDay) % kMsPerDay;
+  const int64_t ms = ((FTicks.TimeOfDayMs() + FDayOffset) % kMsPerDay + kMsPerDay) % kMsPerDay;
   const int64_t secs = ms / 1000;
   const int h24 = static_cast<int>(secs / 3600);
   minute = static_cast<int>(secs / 60 % 60);

@@ -6,6 +6,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "platform/uRandom.h"
+#include "scene/weather/uWeather.h"
 
 namespace ky {
 
@@ -16,7 +17,7 @@ struct TSnowFlake {
   double Drift = 0;  // -1, 0 or +1: sideways speed in units of the frame's step
 };
 
-class TSnow {
+class TSnow final : public TWeather {
  public:
   // Both must outlive the snow.
   TSnow(TBitmap32& target, TRandom& random);
@@ -34,7 +35,11 @@ class TSnow {
     Draw();
   }
   void Move();
-  void Draw();
+  void Draw() override;
+
+  // TWeather: SetCount and Init; SetInputs from the record, then Move.
+  void Start(const TWeatherParam& weather) override;
+  void Step(uint32_t dt, int speedPercent, const TWeatherParam& weather) override;
 
   std::vector<TSnowFlake>& Flakes() { return FFlakes; }
   const std::vector<TSnowFlake>& Flakes() const { return FFlakes; }

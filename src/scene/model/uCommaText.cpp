@@ -1,4 +1,4 @@
-#include "scene/uCommaText.h"
+#include "scene/model/uCommaText.h"
 
 namespace ky {
 

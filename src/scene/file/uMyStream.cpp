@@ -1,4 +1,4 @@
-#include "scene/uMyStream.h"
+#include "scene/file/uMyStream.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "scene/uSceneWriter.h"
+#include "scene/file/uSceneWriter.h"
 
 #include <unistd.h>
 
@@ -13,7 +13,8 @@
 #include "platform/uIniFile.h"
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
-#include "scene/uFileIO.h"
+#include "scene/file/uFileIO.h"
+#include "scene/model/uRegionCodes.h"
 #include "graphics/uJpegWriter.h"
 
 namespace ky {

@@ -6,6 +6,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "platform/uRandom.h"
+#include "scene/weather/uWeather.h"
 
 namespace ky {
 
@@ -16,7 +17,7 @@ struct TRainDrop {
   int Length = 1;  // 1..4
 };
 
-class TRain {
+class TRain final : public TWeather {
  public:
   // Both must outlive the rain.
   TRain(TBitmap32& target, TRandom& random);
@@ -34,7 +35,11 @@ class TRain {
     Draw();
   }
   void Move();
-  void Draw();
+  void Draw() override;
+
+  // TWeather: SetCount and Init; SetInputs from the record, then Move.
+  void Start(const TWeatherParam& weather) override;
+  void Step(uint32_t dt, int speedPercent, const TWeatherParam& weather) override;
 
   std::vector<TRainDrop>& Drops() { return FDrops; }
   const std::vector<TRainDrop>& Drops() const { return FDrops; }

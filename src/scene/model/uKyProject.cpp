@@ -1,4 +1,4 @@
-#include "scene/uKyProject.h"
+#include "scene/model/uKyProject.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,8 +9,9 @@
 #include "platform/uIniFile.h"
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
-#include "scene/uCommaText.h"
-#include "scene/uFileIO.h"
+#include "scene/model/uCommaText.h"
+#include "scene/file/uFileIO.h"
+#include "scene/model/uRegionCodes.h"
 
 namespace ky {
 

@@ -1,10 +1,10 @@
-#include "scene/uSnow.h"
+#include "scene/weather/uSnow.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/uNumbers.h"
-#include "scene/uWeatherCommon.h"
+#include "scene/weather/uWeatherCommon.h"
 
 namespace ky {
 
@@ -103,6 +103,16 @@ void TSnow::DrawFlake(int x, int y, int s) {
                                           {1, 0},  {1, 1},  {1, 2},  {2, 0}, {2, 1}};
     for (const auto& d : kBlock) FTarget.BlendPixel(x + d[0], y + d[1], cA);
   }
+}
+
+void TSnow::Start(const TWeatherParam& weather) {
+  SetCount(weather.Count);
+  Init();
+}
+
+void TSnow::Step(uint32_t dt, int speedPercent, const TWeatherParam& weather) {
+  SetInputs(dt, speedPercent, weather.SpeedIndex, weather.Opacity, weather.SizeOrAngle);
+  Move();
 }
 
 }  // namespace ky

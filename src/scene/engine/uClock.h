@@ -1,8 +1,9 @@
 #pragma once
 // TClock: an analog clock drawn into one corner of each frame, over a copy of what it covers.
 //
-// The time of day comes from the tick source plus an offset, so a show on a virtual clock draws
-// reproducible hands: time of day (ms) = (ticks + DayOffset) mod one day.
+// The time of day is read from the tick source every frame (the local wall clock in a live show,
+// a fixed start plus the ticks on a virtual clock), shifted by DayOffset:
+// time of day (ms) = (ticks' time of day + DayOffset) mod one day.
 #include <array>
 #include <cstdint>
 
@@ -12,14 +13,9 @@
 
 namespace ky {
 
-constexpr int64_t kMsPerDay = 86400000;
-
-// The offset that makes ticks show the local wall-clock time now.
-int64_t LocalDayOffset(const TTickSource& ticks);
-
 class TClock {
  public:
-  // The offset starts as LocalDayOffset(ticks).
+  // The offset starts at 0: the tick source's own time of day.
   explicit TClock(const TTickSource& ticks);
 
   // Sizes the surface and computes the tick marks.

@@ -1,11 +1,12 @@
-#include "scene/uSceneInspect.h"
+#include "scene/file/uSceneInspect.h"
 
 #include <cstdio>
 #include <fstream>
 
 #include "platform/uText.h"
-#include "scene/uFileIO.h"
-#include "scene/uKyProject.h"
+#include "scene/file/uFileIO.h"
+#include "scene/model/uRegionCodes.h"
+#include "scene/model/uKyProject.h"
 
 namespace ky {
 

@@ -35,8 +35,13 @@ struct TWaveParam {
   bool operator==(const TWaveParam& o) const;
 };
 
+// The weather kinds of TWeatherParam::Kind; any other value is no weather.
+constexpr int32_t kWeatherNone = 0;
+constexpr int32_t kWeatherSnow = 1;
+constexpr int32_t kWeatherRain = 2;
+
 struct TWeatherParam {
-  int32_t Kind = 0;  // 0 none, 1 snow, 2 rain
+  int32_t Kind = kWeatherNone;
   int32_t Count = 0;
   int32_t SpeedIndex = 0;
   int32_t SizeOrAngle = 0;
