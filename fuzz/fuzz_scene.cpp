@@ -12,7 +12,7 @@
 #include "scene/file/uFileIO.h"
 #include "scene/model/uKyProject.h"
 #include "scene/file/uMyStream.h"
-#include "scene/file/uSceneInspect.h"
+#include "scene/model/uSceneInspect.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "package/uPackage.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 #include "graphics/uJpegWriter.h"
 #include "scene/file/uSceneWriter.h"
 

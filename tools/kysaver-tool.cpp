@@ -11,7 +11,7 @@
 #include "uSaverBuilder.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
-#include "scene/file/uSceneInspect.h"
+#include "scene/model/uSceneInspect.h"
 #include "scene/file/uSceneWriter.h"
 #include "graphics/uBitmap32.h"
 #include "graphics/uGraphicUtil.h"

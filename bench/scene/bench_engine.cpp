@@ -10,7 +10,7 @@
 #include "platform/uTicks.h"
 #include "scene/engine/uAnimEngine.h"
 #include "scene/engine/uClock.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 #include "scene/model/uKyProject.h"
 
 namespace {

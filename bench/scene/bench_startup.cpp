@@ -14,7 +14,7 @@
 
 #include "platform/uTicks.h"
 #include "scene/engine/uAnimEngine.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 #include "graphics/uJpegWriter.h"
 #include "scene/model/uKyProject.h"
 #include "scene/file/uSceneWriter.h"

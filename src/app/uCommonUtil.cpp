@@ -22,8 +22,8 @@ namespace {
 
 constexpr const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// The low 8 bits of each UTF-16 code unit of a UTF-8 name, as the system takes them from its
-// wide-character names; bytes that are not UTF-8 stay as they are.
+// The low 8 bits of each UTF-16 code unit of a UTF-8 name, as savers made on Windows take them
+// from wide-character names, so the root name is the same there and here; bytes that are not UTF-8 stay as they are.
 std::string LowBytesOfCodeUnits(std::string_view name) {
   if (!IsValidUtf8(name)) return std::string(name);
   std::string out;

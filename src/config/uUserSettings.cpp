@@ -103,12 +103,12 @@ void ApplyUserSettings(TKyCProject& project, const std::string& settingsFile) {
   const int count = static_cast<int>(flags.size());
   if (imageMode == 3) {
     if (index < 0 || index >= count) index = 0;
-    for (int i = 0; i < count; ++i) flags[static_cast<size_t>(i)] = i == index ? "TRUE" : "FALSE";
+    for (int i = 0; i < count; ++i) flags[static_cast<size_t>(i)] = i == index ? kPictureShown : kPictureHidden;
   }
   if (imageMode == 2) {
     for (const std::string& key : unchecked) {
       const auto n = ParseInteger(key);
-      if (n && *n >= 0 && *n < count) flags[static_cast<size_t>(*n)] = "FALSE";
+      if (n && *n >= 0 && *n < count) flags[static_cast<size_t>(*n)] = kPictureHidden;
     }
   }
   s.ShowImageMode = imageMode;

@@ -7,6 +7,7 @@
 #include "platform/uIniFile.h"
 #include "platform/uText.h"
 #include "uPackage.h"
+#include "uTransitionEffects.h"
 
 namespace ky {
 
@@ -54,7 +55,7 @@ void TKyCFileList::LoadFromText(std::string_view text) {
   }
   // The flags are read back through the INI rules, as the profile functions would.
   const TIniFile ini = TIniFile::FromText(text);
-  for (const auto& name : Names) Flags.emplace_back(ini.ReadBool("FileList", name, false) ? "TRUE" : "FALSE");
+  for (const auto& name : Names) Flags.emplace_back(ini.ReadBool("FileList", name, false) ? kPictureShown : kPictureHidden);
 }
 
 void TUISetting::LoadFromFile(const std::string& path) {
@@ -68,7 +69,7 @@ void TUISetting::LoadFromText(std::string_view text) {
 
 std::string TKyCSetting::AllTransitionEffects() {
   std::string s;
-  for (int k = 1; k <= 169; ++k) {
+  for (int k = 1; k <= kTransitionEffectCount; ++k) {
     if (k > 1) s += ',';
     s += std::to_string(k);
   }

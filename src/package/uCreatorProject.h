@@ -75,7 +75,7 @@ class TKyCSetting {
   void LoadFromFile(const std::string& path);  // a missing file leaves every default
   void LoadFromText(std::string_view text);
 
-  // "1,2,...,169": every transition effect.
+  // "1,2,...,kTransitionEffectCount": every transition effect.
   static std::string AllTransitionEffects();
 };
 

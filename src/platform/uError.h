@@ -1,6 +1,6 @@
 #pragma once
 // The one error type of the program: a reading or set-up error carrying the message the user
-// sees. Loaders catch it where the system says they return false.
+// sees. Loaders that report failure by returning false catch it.
 #include <stdexcept>
 #include <string>
 

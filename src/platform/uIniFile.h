@@ -1,5 +1,5 @@
 #pragma once
-// An INI text with the semantics of the system's profile functions: section and key names
+// An INI text with the semantics of Windows profile functions: section and key names
 // compare without regard to case, keys stay in file order, the first "=" of a line splits key
 // and value, the first of duplicate keys wins and any integer other than 0 reads as true.
 #include <cstdint>

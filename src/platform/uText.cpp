@@ -58,7 +58,7 @@ bool IsValidUtf8(std::string_view s) {
 
 namespace {
 // Windows-1252 0x80..0x9F; the five undefined positions map to the C1 control of the same value,
-// as the system's own conversion does.
+// as Windows's own conversion does, so every byte has a character.
 constexpr uint16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,

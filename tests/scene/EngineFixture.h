@@ -6,7 +6,7 @@
 #include "graphics/uBitmap32.h"
 #include "platform/uTicks.h"
 #include "scene/engine/uAnimEngine.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 #include "scene/model/uKyProject.h"
 
 namespace kytest {

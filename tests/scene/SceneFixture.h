@@ -13,7 +13,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "graphics/uJpegWriter.h"
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace kytest {
 

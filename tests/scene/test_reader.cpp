@@ -4,7 +4,7 @@
 #include "graphics/uPictureReaders.h"
 #include "platform/uRandom.h"
 #include "scene/file/uFileIO.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 
 using namespace ky;
 using kytest::BaseBytes;

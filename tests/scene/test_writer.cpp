@@ -6,9 +6,9 @@
 #include "graphics/uBmpWriter.h"
 #include "graphics/uGraphicUtil.h"
 #include "scene/file/uFileIO.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 #include "scene/model/uKyProject.h"
-#include "scene/file/uSceneInspect.h"
+#include "scene/model/uSceneInspect.h"
 #include "scene/file/uSceneWriter.h"
 
 using namespace ky;

@@ -11,12 +11,11 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "package/uTransitionEffects.h"
 #include "platform/uRandom.h"
 #include "saver/effects/uRegion.h"
 
 namespace ky {
-
-constexpr int kTransitionEffectCount = 169;
 
 // What one effect call sees, with the drawing primitives bound to its two frames.
 struct TEffectCanvas {

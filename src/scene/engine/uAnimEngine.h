@@ -16,7 +16,7 @@
 #include "platform/uTicks.h"
 #include "scene/engine/uWaterKernels.h"
 #include "scene/engine/uWaveMaths.h"
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace ky {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace ky {
 

@@ -11,7 +11,7 @@
 #include "graphics/uBitmap32.h"
 #include "platform/uCpuFeatures.h"
 #include "scene/engine/uRegionMap.h"
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace ky {
 

@@ -4,7 +4,7 @@
 
 #include "scene/engine/uWaterKernels.h"
 #include "scene/engine/uWaveMaths.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 
 namespace ky::water_reference {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "graphics/uPictureReaders.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 
 namespace ky {
 

@@ -19,7 +19,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "scene/file/uMyStream.h"
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace ky {
 

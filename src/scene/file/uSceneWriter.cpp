@@ -14,7 +14,7 @@
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
 #include "scene/file/uFileIO.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 #include "graphics/uJpegWriter.h"
 
 namespace ky {

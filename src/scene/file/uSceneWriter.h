@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace ky {
 

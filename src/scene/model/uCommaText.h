@@ -1,7 +1,7 @@
 #pragma once
 // Comma text: items separated by commas; an item holding a blank, a control character, a comma
 // or a double quote stands between double quotes with inner quotes doubled. Unquoted items also
-// end at a blank, as the system's string lists read them.
+// end at a blank, as Delphi string lists read them, so saved lists read back unchanged.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -11,7 +11,7 @@
 #include "platform/uText.h"
 #include "scene/model/uCommaText.h"
 #include "scene/file/uFileIO.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 
 namespace ky {
 

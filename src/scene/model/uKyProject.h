@@ -8,7 +8,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "scene/model/uSceneObject.h"
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace ky {
 

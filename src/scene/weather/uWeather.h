@@ -5,7 +5,7 @@
 
 #include "graphics/uBitmap32.h"
 #include "platform/uRandom.h"
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 namespace ky {
 

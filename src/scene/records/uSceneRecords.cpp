@@ -1,4 +1,4 @@
-#include "scene/file/uSceneRecords.h"
+#include "scene/records/uSceneRecords.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 
 #include <cstdint>
 

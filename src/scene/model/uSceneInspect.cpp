@@ -1,11 +1,11 @@
-#include "scene/file/uSceneInspect.h"
+#include "scene/model/uSceneInspect.h"
 
 #include <cstdio>
 #include <fstream>
 
 #include "platform/uText.h"
 #include "scene/file/uFileIO.h"
-#include "scene/model/uRegionCodes.h"
+#include "scene/records/uRegionCodes.h"
 #include "scene/model/uKyProject.h"
 
 namespace ky {
