@@ -239,6 +239,11 @@ void TBitmap32::Draw(int x, int y, const TBitmap32& source) {
 }
 
 void TBitmap32::Draw(const TRect& dest, const TRect& sourceRect, const TBitmap32& source) {
+  Draw(dest, sourceRect, source, kernels::Kernels());
+}
+
+void TBitmap32::Draw(const TRect& dest, const TRect& sourceRect, const TBitmap32& source,
+                     const kernels::TKernelTable& resizeKernels) {
   if (Empty() || source.Empty()) return;
   TRect d = dest, s = sourceRect;
   if (!ClampSourceRect(d, s, source)) return;
@@ -277,7 +282,7 @@ void TBitmap32::Draw(const TRect& dest, const TRect& sourceRect, const TBitmap32
     }
     return;
   }
-  StretchDraw(*this, d, c, *src, s, ctx, source.StretchFilter());
+  StretchDraw(*this, d, c, *src, s, ctx, source.StretchFilter(), resizeKernels);
 }
 
 void TBitmap32::DrawFromDC(const TRect& dest, const TRect& sourceRect, const TBitmap32& source) {
@@ -293,7 +298,7 @@ void TBitmap32::DrawFromDC(const TRect& dest, const TRect& sourceRect, const TBi
     src = &copy;
   }
   TCombineContext ctx;  // opaque
-  StretchDraw(*this, d, c, *src, s, ctx, sfNearest);
+  StretchDraw(*this, d, c, *src, s, ctx, sfNearest, kernels::Kernels());
 }
 
 void TBitmap32::FlipHorizontal() {

@@ -26,6 +26,10 @@
 
 namespace ky {
 
+namespace kernels {
+struct TKernelTable;
+}
+
 using TColor32 = uint32_t;
 
 // Builds a colour from four 8-bit values, each taken modulo 256.
@@ -133,6 +137,10 @@ class TBitmap32 {
   // Equal sizes: block copy; otherwise the source rectangle is resampled with the source's
   // StretchFilter.
   void Draw(const TRect& dest, const TRect& sourceRect, const TBitmap32& source);
+  // The same with the resize kernels of the given table (graphics/uKernels.h) rather than
+  // those in use, so each kernel level can be checked on one machine.
+  void Draw(const TRect& dest, const TRect& sourceRect, const TBitmap32& source,
+            const kernels::TKernelTable& resizeKernels);
   // Copies (stretching by nearest pixel when the sizes differ) sourceRect of source into dest,
   // all four bytes, ignoring draw modes; clipped to this surface's clip rectangle and to the
   // source. What a GDI stretch copy from another device context does.

@@ -30,7 +30,9 @@ void NearestOpaque(const TBitmap32& source, TBitmap32& dest) {
 
 }  // namespace
 
-void ResizeBilinear(const TBitmap32& source, TBitmap32& dest) {
+void ResizeBilinear(const TBitmap32& source, TBitmap32& dest) { ResizeBilinear(source, dest, kernels::Kernels()); }
+
+void ResizeBilinear(const TBitmap32& source, TBitmap32& dest, const kernels::TKernelTable& k) {
   const int W = source.Width(), H = source.Height(), W2 = dest.Width(), H2 = dest.Height();
   if (source.Empty() || dest.Empty()) return;
   if (W == W2 && H == H2) {
@@ -50,7 +52,6 @@ void ResizeBilinear(const TBitmap32& source, TBitmap32& dest) {
     x0[j] = static_cast<int32_t>(p >> 15);
     fx[j] = static_cast<int32_t>(p & 32767);
   }
-  const kernels::TKernelTable& k = kernels::Kernels();
   for (int i = 0; i < H2; ++i) {
     const int64_t p = i * ystep;
     const int y0 = static_cast<int>(p >> 15);
@@ -84,10 +85,12 @@ TColor32 MixColour(TColor32 colour1, TColor32 colour2, int percent) {
                      mix(BlueComponent(colour1), BlueComponent(colour2)), 255);
 }
 
-void StretchLanczos(TBitmap32& source, TBitmap32& dest) {
+void StretchLanczos(TBitmap32& source, TBitmap32& dest) { StretchLanczos(source, dest, kernels::Kernels()); }
+
+void StretchLanczos(TBitmap32& source, TBitmap32& dest, const kernels::TKernelTable& k) {
   source.SetStretchFilter(sfLanczos);
   dest.SetStretchFilter(sfLanczos);
-  dest.Draw(dest.BoundsRect(), source.BoundsRect(), source);
+  dest.Draw(dest.BoundsRect(), source.BoundsRect(), source, k);
 }
 
 void SetBitmapSize(TBitmap32& bitmap, int width, int height, TPixelFormat) { bitmap.SetSize(width, height); }

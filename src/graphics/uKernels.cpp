@@ -1,8 +1,12 @@
-// The reference kernels: one pixel and one channel at a time, written for clarity. The fast
-// kernels (uKernelsFast.cpp) must give the same bytes.
+// The reference kernels: one pixel and one channel at a time, written for clarity; and the
+// table of each level. The fast kernels (uKernelsSse41.cpp, uKernelsAvx2.cpp) must give the
+// same bytes.
 #include "graphics/uKernels.h"
 
 #include <algorithm>
+
+#include "graphics/uKernelsAvx2.h"
+#include "graphics/uKernelsSse41.h"
 
 namespace ky::kernels {
 
@@ -99,6 +103,26 @@ const TKernelTable& ReferenceKernels() {
                                   RefHorizontalPass};
   return table;
 }
+
+// The fast kernels are built where the x86-64-v2 baseline (SSE4.1) is; elsewhere every level
+// has the reference kernels.
+#if defined(__x86_64__) && defined(__SSE4_1__)
+const TKernelTable& Sse41Kernels() {
+  static const TKernelTable table{sse41::BlendFade,   sse41::BlendSpan,    sse41::BlendRow,
+                                  sse41::BilinearRow, sse41::VerticalPass, sse41::HorizontalPass};
+  return table;
+}
+
+// BlendSpan and BlendRow have no AVX2 version: the SSE4.1 ones serve.
+const TKernelTable& Avx2Kernels() {
+  static const TKernelTable table{avx2::BlendFade,   sse41::BlendSpan,    sse41::BlendRow,
+                                  avx2::BilinearRow, avx2::VerticalPass, avx2::HorizontalPass};
+  return table;
+}
+#else
+const TKernelTable& Sse41Kernels() { return ReferenceKernels(); }
+const TKernelTable& Avx2Kernels() { return ReferenceKernels(); }
+#endif
 
 const TKernelTable& KernelsFor(TKernelLevel level) {
   switch (level) {

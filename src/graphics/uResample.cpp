@@ -5,8 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/uKernels.h"
-
 namespace ky {
 
 namespace {
@@ -82,8 +80,7 @@ TAxisWeights BuildWeights(TStretchFilter filter, int dest0, int destN, int clip0
 }
 
 void KernelResample(TBitmap32& target, const TRect& d, const TRect& c, const TBitmap32& source, const TRect& s,
-                    const TCombineContext& ctx, TStretchFilter filter) {
-  const kernels::TKernelTable& k = kernels::Kernels();
+                    const TCombineContext& ctx, TStretchFilter filter, const kernels::TKernelTable& k) {
   const TAxisWeights wx = BuildWeights(filter, d.Left, d.Width(), c.Left, c.Right, s.Left, s.Width(), 4);
   const TAxisWeights wy = BuildWeights(filter, d.Top, d.Height(), c.Top, c.Bottom, s.Top, s.Height(), 1);
   // Source columns the visible part needs.
@@ -255,7 +252,7 @@ double FilterKernel(TStretchFilter filter, double x) {
 }
 
 void StretchDraw(TBitmap32& target, const TRect& d, const TRect& c, const TBitmap32& source, const TRect& s,
-                 const TCombineContext& ctx, TStretchFilter filter) {
+                 const TCombineContext& ctx, TStretchFilter filter, const kernels::TKernelTable& k) {
   // PixelAlpha is asked only by sfDraft and by sfLinear enlargement; the others use MasterAlpha.
   TCombineContext master = ctx;
   master.Alpha = nullptr;
@@ -274,13 +271,13 @@ void StretchDraw(TBitmap32& target, const TRect& d, const TRect& c, const TBitma
         BilinearResample(target, d, c, source, s, ctx);
         return;
       }
-      KernelResample(target, d, c, source, s, master, filter);
+      KernelResample(target, d, c, source, s, master, filter, k);
       return;
     case sfCosine:
     case sfSpline:
     case sfLanczos:
     case sfMitchell:
-      KernelResample(target, d, c, source, s, master, filter);
+      KernelResample(target, d, c, source, s, master, filter, k);
       return;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 #include <cstdlib>
 #include <string>
@@ -9,8 +10,10 @@
 #include "gfxTestUtil.h"
 #include "graphics/uBitmap32.h"
 #include "graphics/uGraphicUtil.h"
+#include "graphics/uKernels.h"
 
 using namespace ky;
+using ky::kernels::KernelsFor;
 
 namespace {
 
@@ -66,9 +69,33 @@ double LanczosExact(const TBitmap32& s, int W2, int H2, int X, int Y, int shift)
   return std::clamp(acc, 0.0, 255.0);
 }
 
+// Every byte value, alpha included, with runs of the extremes 0 and 255 that make sharp
+// kernels ring past the ends of the range.
+TBitmap32 RandomPicture(int w, int h, uint32_t seed) {
+  std::mt19937 rng(seed);
+  TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t v = rng();
+      b.SetPixel(x, y, v % 5 == 0 ? ((v & 8) ? 0xFFFFFFFFu : 0u) : rng());
+    }
+  return b;
+}
+
+// The resize tests run on the kernels of every level the processor runs, whatever
+// KYSAVER_DISABLE says, so the narrower levels are checked on a machine with wider ones too.
+std::string LevelName(const testing::TestParamInfo<TKernelLevel>& i) { return KernelLevelName(i.param); }
+
 }  // namespace
 
-TEST(ResizeBilinear, TwoByTwoToFourByFourMatchesTheHandComputation) {
+class ResizeBilinearTest : public testing::TestWithParam<TKernelLevel> {};
+class StretchLanczosTest : public testing::TestWithParam<TKernelLevel> {};
+class StretchFilters : public testing::TestWithParam<TKernelLevel> {};
+INSTANTIATE_TEST_SUITE_P(Runnable, ResizeBilinearTest, testing::ValuesIn(RunnableKernelLevels()), LevelName);
+INSTANTIATE_TEST_SUITE_P(Runnable, StretchLanczosTest, testing::ValuesIn(RunnableKernelLevels()), LevelName);
+INSTANTIATE_TEST_SUITE_P(Runnable, StretchFilters, testing::ValuesIn(RunnableKernelLevels()), LevelName);
+
+TEST_P(ResizeBilinearTest, TwoByTwoToFourByFourMatchesTheHandComputation) {
   // Red channel 0, 200 / 100, 40. xstep = ystep = 32768 / 4 = 8192, so column j and row i
   // weigh the right and lower neighbours by j / 4 and i / 4, and every value is
   // floor((a (4 - j)(4 - i) + b j (4 - i) + c (4 - j) i + d j i) / 16).
@@ -77,20 +104,20 @@ TEST(ResizeBilinear, TwoByTwoToFourByFourMatchesTheHandComputation) {
   src.SetPixel(1, 0, MakeColor32(200, 1, 0, 0));
   src.SetPixel(0, 1, MakeColor32(100, 1, 0, 0));
   src.SetPixel(1, 1, MakeColor32(40, 1, 0, 0));
-  ResizeBilinear(src, dst);
+  ResizeBilinear(src, dst, KernelsFor(GetParam()));
   const int expected[4][4] = {{0, 50, 100, 150}, {25, 58, 92, 126}, {50, 67, 85, 102}, {75, 76, 77, 78}};
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j)
       EXPECT_EQ(dst.Pixel(j, i), MakeColor32(expected[i][j], 1, 0, 255)) << j << "," << i;
 }
 
-TEST(ResizeBilinear, EdgeShapes) {
+TEST_P(ResizeBilinearTest, EdgeShapes) {
   // One row high: the second sample row has weight 0 and must not be read past the end.
   TBitmap32 row(3, 1), out(5, 2);
   row.SetPixel(0, 0, MakeColor32(0, 0, 0));
   row.SetPixel(1, 0, MakeColor32(100, 0, 0));
   row.SetPixel(2, 0, MakeColor32(200, 0, 0));
-  ResizeBilinear(row, out);
+  ResizeBilinear(row, out, KernelsFor(GetParam()));
   // xstep = 2 * 32768 / 5 = 13107: positions 0, 0.4, 0.8, 1.2, 1.6 -> 0, 40, 79, 119, 159.
   const int expected[5] = {0, 39, 79, 119, 159};
   for (int y = 0; y < 2; ++y)
@@ -99,22 +126,22 @@ TEST(ResizeBilinear, EdgeShapes) {
   TBitmap32 col(1, 2), wide(3, 4);
   col.SetPixel(0, 0, MakeColor32(10, 0, 0, 0));
   col.SetPixel(0, 1, MakeColor32(20, 0, 0, 0));
-  ResizeBilinear(col, wide);
+  ResizeBilinear(col, wide, KernelsFor(GetParam()));
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 3; ++x) EXPECT_EQ(wide.Pixel(x, y), MakeColor32(y < 2 ? 10 : 20, 0, 0, 255));
   // Equal sizes: a copy, made opaque.
   TBitmap32 same(2, 2);
-  ResizeBilinear(col, same);  // different size, fine
+  ResizeBilinear(col, same, KernelsFor(GetParam()));  // different size, fine
   TBitmap32 copy(1, 2);
-  ResizeBilinear(col, copy);
+  ResizeBilinear(col, copy, KernelsFor(GetParam()));
   EXPECT_EQ(copy.Pixel(0, 1), MakeColor32(20, 0, 0, 255));
 }
 
-TEST(ResizeBilinear, AgreesWithTheAlgorithmWrittenOut) {
+TEST_P(ResizeBilinearTest, AgreesWithTheAlgorithmWrittenOut) {
   // A direct transcription of the 15-bit steps on a picture of uneven size.
   const TBitmap32 src = kytest::TestPicture(37, 23);
   TBitmap32 dst(91, 17);
-  ResizeBilinear(src, dst);
+  ResizeBilinear(src, dst, KernelsFor(GetParam()));
   const int W = 37, H = 23, W2 = 91, H2 = 17;
   const int xstep = ((W - 1) * 32768) / W2, ystep = ((H - 1) * 32768) / H2;
   for (int i = 0; i < H2; ++i)
@@ -131,7 +158,7 @@ TEST(ResizeBilinear, AgreesWithTheAlgorithmWrittenOut) {
     }
 }
 
-TEST(ResizeBilinear, LargeAndShrinkingResizesAgreeWithTheAlgorithmWrittenOut) {
+TEST_P(ResizeBilinearTest, LargeAndShrinkingResizesAgreeWithTheAlgorithmWrittenOut) {
   // The same transcription over sizes that run the wide kernels' every width and tail: the
   // start-up enlargement of a scene, shrinks, odd widths and random pixels with every byte value.
   const struct {
@@ -148,7 +175,7 @@ TEST(ResizeBilinear, LargeAndShrinkingResizesAgreeWithTheAlgorithmWrittenOut) {
         src.SetPixel(x, y, v);
       }
     TBitmap32 dst(c.W2, c.H2);
-    ResizeBilinear(src, dst);
+    ResizeBilinear(src, dst, KernelsFor(GetParam()));
     const int64_t xstep = (int64_t{c.W - 1} * 32768) / c.W2, ystep = (int64_t{c.H - 1} * 32768) / c.H2;
     for (int i = 0; i < c.H2; ++i)
       for (int j = 0; j < c.W2; ++j) {
@@ -169,7 +196,7 @@ TEST(ResizeBilinear, LargeAndShrinkingResizesAgreeWithTheAlgorithmWrittenOut) {
   }
 }
 
-TEST(StretchLanczos, AgreesWithImageMagick) {
+TEST_P(StretchLanczosTest, AgreesWithImageMagick) {
   if (!kytest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick is not installed";
   kytest::TTempDir dir;
   TBitmap32 src = kytest::TestPicture(64, 48, 3);
@@ -186,7 +213,7 @@ TEST(StretchLanczos, AgreesWithImageMagick) {
     TBitmap32 reference;
     ASSERT_TRUE(kytest::ReadPpm(out, reference));
     TBitmap32 dst(s.W, s.H);
-    StretchLanczos(src, dst);
+    StretchLanczos(src, dst, KernelsFor(GetParam()));
     EXPECT_EQ(src.StretchFilter(), sfLanczos);
     EXPECT_EQ(dst.StretchFilter(), sfLanczos);
     // ImageMagick keeps 16 bits between its two passes, we keep 8: a level or two at edges.
@@ -205,14 +232,62 @@ TEST(StretchLanczos, AgreesWithImageMagick) {
   }
 }
 
-TEST(StretchFilters, KernelFiltersKeepAFlatPictureFlat) {
+TEST_P(StretchLanczosTest, AgreesWithTheExactComputation) {
+  // Spans long enough for the widest vector steps, with odd tails, shrinking and enlarging.
+  const TBitmap32 src = kytest::TestPicture(203, 91, 5);
+  const struct {
+    int W, H;
+  } sizes[] = {{61, 37}, {333, 101}, {203, 45}, {17, 200}};
+  for (const auto& s : sizes) {
+    TBitmap32 source;
+    source.Assign(src);
+    TBitmap32 dst(s.W, s.H);
+    StretchLanczos(source, dst, KernelsFor(GetParam()));
+    double worst = 0;
+    for (int y = 0; y < s.H; ++y)
+      for (int x = 0; x < s.W; ++x)
+        for (int shift = 0; shift < 24; shift += 8)
+          worst = std::max(worst, std::fabs(((dst.Pixel(x, y) >> shift) & 0xFF) - LanczosExact(src, s.W, s.H, x, y, shift)));
+    EXPECT_LE(worst, 1.0) << s.W << "x" << s.H;
+  }
+}
+
+TEST_P(StretchFilters, KernelFiltersGiveTheBytesOfTheReferenceKernels) {
+  if (GetParam() == TKernelLevel::Reference) GTEST_SKIP() << "the reference kernels are what the others are held to";
+  const struct {
+    int W, H, W2, H2;
+  } cases[] = {{97, 61, 31, 23}, {40, 30, 257, 71}, {300, 7, 299, 9}, {5, 90, 3, 41}, {64, 64, 1, 1}};
+  const TDrawMode modes[] = {dmOpaque, dmBlend};
+  uint32_t seed = 7;
+  for (const TStretchFilter f : {sfLinear, sfCosine, sfSpline, sfLanczos, sfMitchell})
+    for (const auto& c : cases)
+      for (const TDrawMode mode : modes) {
+        TBitmap32 src = RandomPicture(c.W, c.H, ++seed);
+        src.SetStretchFilter(f);
+        src.SetDrawMode(mode);
+        src.SetMasterAlpha(200);
+        const TBitmap32 background = RandomPicture(c.W2, c.H2, ++seed);
+        TBitmap32 expected, actual;
+        expected.Assign(background);
+        actual.Assign(background);
+        expected.Draw(expected.BoundsRect(), src.BoundsRect(), src, kernels::ReferenceKernels());
+        actual.Draw(actual.BoundsRect(), src.BoundsRect(), src, KernelsFor(GetParam()));
+        for (int y = 0; y < c.H2; ++y)
+          for (int x = 0; x < c.W2; ++x)
+            ASSERT_EQ(actual.Pixel(x, y), expected.Pixel(x, y))
+                << "filter " << f << " mode " << mode << " " << c.W << "x" << c.H << " -> " << c.W2 << "x" << c.H2
+                << " at " << x << "," << y;
+      }
+}
+
+TEST_P(StretchFilters, KernelFiltersKeepAFlatPictureFlat) {
   TBitmap32 flat(31, 17);
   flat.Clear(MakeColor32(13, 200, 255, 77));
   for (const TStretchFilter f : {sfLinear, sfCosine, sfSpline, sfLanczos, sfMitchell, sfDraft, sfNearest}) {
     flat.SetStretchFilter(f);
     for (const auto& size : {std::pair{7, 5}, std::pair{100, 3}, std::pair{31, 40}}) {
       TBitmap32 dst(size.first, size.second);
-      dst.Draw(dst.BoundsRect(), flat.BoundsRect(), flat);
+      dst.Draw(dst.BoundsRect(), flat.BoundsRect(), flat, KernelsFor(GetParam()));
       for (int y = 0; y < dst.Height(); ++y)
         for (int x = 0; x < dst.Width(); ++x)
           ASSERT_EQ(dst.Pixel(x, y), MakeColor32(13, 200, 255, 77)) << "filter " << f << " at " << x << "," << y;
@@ -220,22 +295,22 @@ TEST(StretchFilters, KernelFiltersKeepAFlatPictureFlat) {
   }
 }
 
-TEST(StretchFilters, ClippedKernelDrawIsThePartOfTheWholeDraw) {
+TEST_P(StretchFilters, ClippedKernelDrawIsThePartOfTheWholeDraw) {
   const TBitmap32 src = kytest::TestPicture(50, 40, 9);
   TBitmap32 srcL;
   srcL.Assign(src);
   srcL.SetStretchFilter(sfLanczos);
   TBitmap32 whole(70, 30);
-  whole.Draw(whole.BoundsRect(), srcL.BoundsRect(), srcL);
+  whole.Draw(whole.BoundsRect(), srcL.BoundsRect(), srcL, KernelsFor(GetParam()));
   // The same destination rectangle, but placed so that only a part is on the surface.
   TBitmap32 part(40, 20);
-  part.Draw(TRect{-20, -5, 50, 25}, srcL.BoundsRect(), srcL);
+  part.Draw(TRect{-20, -5, 50, 25}, srcL.BoundsRect(), srcL, KernelsFor(GetParam()));
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 30; ++x) ASSERT_EQ(part.Pixel(x, y), whole.Pixel(x + 20, y + 5)) << x << "," << y;
   // Blended drawing goes through the same resampler: at master alpha 255 it equals the
   // opaque result for an opaque source.
   srcL.SetDrawMode(dmBlend);
   TBitmap32 blended(70, 30);
-  blended.Draw(blended.BoundsRect(), srcL.BoundsRect(), srcL);
+  blended.Draw(blended.BoundsRect(), srcL.BoundsRect(), srcL, KernelsFor(GetParam()));
   EXPECT_EQ(Compare(blended, whole).Max, 0);
 }
