@@ -91,7 +91,7 @@ const char* const kUsageText =
 namespace {
 
 // The screensaver daemon's own switches, in its single- and double-dash forms. They are looked
-// for before the system's switches, which they would otherwise be cut down to.
+// for before the two-character switches, which they would otherwise be cut down to.
 bool ParseDaemonArguments(const std::vector<std::string>& args, TCommandLine& c) {
   bool hack = false;
   std::string window;

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "config/uUserSettings.h"
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
 #include "platform/uSignals.h"
 #include "platform/uX11.h"
+#include "saver/FKyScrSvr.h"
 #include "saver/window/uForeignShow.h"
 #include "saver/window/uShowWindow.h"
 
@@ -41,8 +41,7 @@ void TQtModeWindows::RunShow(TKyCProject& project, const std::string& settingsFi
     ShowMessage(false, "This screensaver does not contain any image.");
     return;
   }
-  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
-  ApplyUserSettings(project, settingsFile);
+  TKyfmScrSvr::PrepareProject(project, settingsFile, /*skipMerge=*/false);
   if (TerminationRequested()) return;
   const TSystemTicks ticks;
   TShowWindow window(project, ticks, /*ignoreInput=*/false);
@@ -55,8 +54,7 @@ void TQtModeWindows::RunConfigure(TKyCProject&) {
 }
 
 void TQtModeWindows::RunHack(TKyCProject& project, const std::string& settingsFile, const std::string& window) {
-  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
-  ApplyUserSettings(project, settingsFile);
+  TKyfmScrSvr::PrepareProject(project, settingsFile, /*skipMerge=*/false);
   const TSystemTicks ticks;
   if (!window.empty()) {
     if (!DisplayAvailable()) throw TKyError("no display to show the saver on");

@@ -27,6 +27,8 @@ class TShowWindow final : public QWidget, public TShowHost {
 
   // Shows the window full screen and runs the show until it ends.
   void RunModal();
+  // What the show is at.
+  const TKyfmScrSvr& Show() const { return FShow; }
 
   int ScreenWidth() const override { return FScreenW; }
   int ScreenHeight() const override { return FScreenH; }
