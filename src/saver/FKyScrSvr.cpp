@@ -344,7 +344,12 @@ void TKyfmScrSvr::FormMouseMove(int x, int y) {
 
 void TKyfmScrSvr::FormMouseDown() { FCloseRequested = true; }
 
-void TKyfmScrSvr::FormKeyPress(char32_t) { FCloseRequested = true; }
+// Every key that produces a character ends the show, control characters such as Escape,
+// Backspace and Enter included. Delete arrives as U+007F on X11 but produces no character.
+void TKyfmScrSvr::FormKeyPress(char32_t ch) {
+  if (ch == U'\x7f') return;
+  FCloseRequested = true;
+}
 
 void TKyfmScrSvr::FormKeyDown(TShowKey key) {
   if (key != TShowKey::F1) return;

@@ -42,6 +42,7 @@ class TKyfmScrSvr {
   // Input; each may request closing.
   void FormMouseMove(int x, int y);
   void FormMouseDown();
+  // ch: the character the key produced.
   void FormKeyPress(char32_t ch);
   void FormKeyDown(TShowKey key);
   // Decides whether the window may close; always true here (no screensaver password).

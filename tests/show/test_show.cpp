@@ -321,3 +321,19 @@ TEST(Show, F1TwiceStartsTheWaterAgainFromThePlainPicture) {
   EXPECT_TRUE(same(f.show->Engine()->GetOutput())) << "the second press resets the water";
   EXPECT_FALSE(f.show->CloseRequested());
 }
+
+TEST(Show, KeysThatProduceACharacterEndItDeleteDoesNot) {
+  // The character a key produces, as the window reports it; Delete reports U+007F on X11 but
+  // produces no character.
+  const struct { const char* key; char32_t ch; bool ends; } cases[] = {
+      {"a", U'a', true},          {"Z", U'Z', true},         {"7", U'7', true},     {"space", U' ', true},
+      {"Enter", U'\r', true},     {"Escape", U'\x1b', true}, {"Backspace", U'\b', true},
+      {"Tab", U'\t', true},       {"e acute", U'\u00e9', true}, {"Delete", U'\x7f', false},
+  };
+  for (const auto& c : cases) {
+    TShowFixture f;
+    f.Start({f.Picture("a.bmp", kRed)});
+    f.show->FormKeyPress(c.ch);
+    EXPECT_EQ(f.show->CloseRequested(), c.ends) << c.key;
+  }
+}
