@@ -45,6 +45,9 @@ class TKyfmScrSvr {
   // ch: the character the key produced.
   void FormKeyPress(char32_t ch);
   void FormKeyDown(TShowKey key);
+  // Asks the show to end (a termination signal, the window manager); a transition stops at its
+  // next frame. The caller tears the show down once the current step has returned.
+  void RequestClose() { FCloseRequested = true; }
   // Decides whether the window may close; always true here (no screensaver password).
   bool FormCloseQuery();
   bool CloseRequested() const { return FCloseRequested; }

@@ -24,7 +24,14 @@ bool HeadlessPlatform() {
 
 }  // namespace
 
-TQtModeWindows::TQtModeWindows(int& argc, char** argv) : FArgc(argc), FArgv(argv) {}
+TQtModeWindows::TQtModeWindows(int& argc, char** argv, TErrorBox errorBox)
+    : FArgc(argc), FArgv(argv), FErrorBox(std::move(errorBox)) {
+  // Qt's offscreen and minimal platforms reach nobody: stderr has the message already.
+  if (!FErrorBox)
+    FErrorBox = [](const std::string& message) {
+      if (CanShowMessageBoxes()) ShowMessage(true, message);
+    };
+}
 TQtModeWindows::~TQtModeWindows() = default;
 
 void TQtModeWindows::EnsureApplication() {
@@ -75,7 +82,7 @@ void TQtModeWindows::DrawPreview(const std::string& handle, const std::string& p
 
 void TQtModeWindows::ShowFatalError(const std::string& message) {
   // The message is on stderr already; a box only where a display can show it.
-  if (FApp && CanShowMessageBoxes()) ShowMessage(true, message);
+  if (FApp) FErrorBox(message);
 }
 
 }  // namespace ky
