@@ -157,3 +157,27 @@ TEST_F(ShowWindowTest, EndingInsideATransitionClosesCleanly) {
       }
     }
 }
+
+// A player without a package cannot run any mode: the message goes to stderr and to the error
+// box, which here records it (offscreen, no user could click one).
+TEST_F(ShowWindowTest, FatalErrorsReachTheBoxInEveryMode) {
+  const std::vector<std::vector<std::string>> modes = {{"/S"}, {"/C"}, {}, {"-root"}, {"/P", "0x1"}};
+  for (const auto& args : modes) {
+    const std::string what = args.empty() ? "(none)" : args[0];
+    const int status = InChild(dir, [&] {
+      return RunPlayer(kPlayer, args, [&](const std::string& message) {
+        kytest::WriteFile(dir / "box", message);
+      });
+    }, dir / "stderr");
+    EXPECT_EQ(status, 1) << what;
+    const std::string err = kytest::ReadFile(dir / "stderr");
+    EXPECT_EQ(err.rfind("kysaver: ", 0), 0u) << what << ": " << err;
+    EXPECT_NE(err.find("no saver package"), std::string::npos) << what << ": " << err;
+    const std::string box = kytest::ReadFile(dir / "box");
+    EXPECT_NE(box.find("no saver package"), std::string::npos) << what << ": the box said \"" << box << "\"";
+    EXPECT_EQ(err, "kysaver: " + box + "\n") << what;
+    std::remove((dir / "box").c_str());
+    // The preview keeps its folder for the next start to remove, also after an error.
+    if (what != "/P") EXPECT_EQ(Left(), "") << what;
+  }
+}

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
@@ -80,9 +81,16 @@ void TQtModeWindows::DrawPreview(const std::string& handle, const std::string& p
   DrawPreviewPicture(id, picture);
 }
 
+// The message is on stderr already. A user who started the saver from the desktop never sees
+// stderr, so wherever a display is there the box shows it too, whether or not a window had been
+// made before the error.
 void TQtModeWindows::ShowFatalError(const std::string& message) {
-  // The message is on stderr already; a box only where a display can show it.
-  if (FApp) FErrorBox(message);
+  try {
+    EnsureApplication();
+  } catch (const std::exception&) {
+    return;  // no display: stderr is all there is
+  }
+  FErrorBox(message);
 }
 
 }  // namespace ky

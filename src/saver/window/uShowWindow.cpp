@@ -69,9 +69,16 @@ void ShowMessage(bool error, const std::string& text) {
     std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
     return;
   }
-  const QString t = QString::fromUtf8(UnixLineBreaks(text).c_str());
-  if (error) QMessageBox::critical(nullptr, " ", t);
-  else QMessageBox::information(nullptr, " ", t);
+  // A termination signal ends the mode, and with it a box nobody has answered.
+  if (TerminationRequested()) return;
+  QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, " ",
+                  QString::fromUtf8(UnixLineBreaks(text).c_str()), QMessageBox::Ok);
+  std::unique_ptr<QSocketNotifier> termination;
+  if (TerminationFd() >= 0) {
+    termination = std::make_unique<QSocketNotifier>(TerminationFd(), QSocketNotifier::Read);
+    QObject::connect(termination.get(), &QSocketNotifier::activated, &box, &QDialog::reject);
+  }
+  box.exec();
 }
 
 TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent)
