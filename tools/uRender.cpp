@@ -92,8 +92,7 @@ void RenderSaver(const TRenderRequest& r) {
   TKyCProject project;
   ExtractPackage(project, saver, work);
   if (project.FileList().Names.empty()) throw TKyError(r.Saver + ": This screensaver does not contain any image.");
-  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
-  if (r.UserSettings) ApplyUserSettings(project, UserSettingsFileName(saver));
+  TKyfmScrSvr::PrepareProject(project, UserSettingsFileName(saver), /*skipMerge=*/!r.UserSettings);
   for (const auto& [key, value] : r.Settings) ApplySetting(project.Setting(), key, value);
 
   TManualTicks clock(r.StartTick);

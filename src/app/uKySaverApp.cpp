@@ -60,14 +60,19 @@ void RunConfigure(TSession& s) {
   WithExtractedProject(s, [&s] { s.Windows.RunConfigure(s.Project); });
 }
 
-// The extracted files stay: the next start of any mode removes them.
-void RunPreview(TSession& s) {
+// Returns true when the preview was drawn: its extracted files then stay, and the next start of
+// any mode removes them. Without a preview picture there is nothing to draw and nothing is kept.
+bool RunPreview(TSession& s) {
   if (s.PreviewPicture.empty()) {
     ExtractProject(s);
     s.PreviewPicture = s.Project.Setting().PreviewFile;
   }
-  if (s.PreviewPicture.empty()) return;
+  if (s.PreviewPicture.empty()) {
+    RemoveExtractedFiles(s.WorkFolder());
+    return false;
+  }
   s.Windows.DrawPreview(s.Command.Handle, s.PreviewPicture);
+  return true;
 }
 
 // There is no screensaver password on Linux: the mode does nothing and ends.
@@ -91,7 +96,7 @@ const char* const kUsageText =
 namespace {
 
 // The screensaver daemon's own switches, in its single- and double-dash forms. They are looked
-// for before the system's switches, which they would otherwise be cut down to.
+// for before the two-character switches, which they would otherwise be cut down to.
 bool ParseDaemonArguments(const std::vector<std::string>& args, TCommandLine& c) {
   bool hack = false;
   std::string window;
@@ -150,7 +155,9 @@ int RunMain(const std::vector<std::string>& args, const std::string& exePath, TM
       case TMode::Password: ChangePassword(s); return 0;
       case TMode::Show: RunSaver(s); break;
       case TMode::Configure: RunConfigure(s); break;
-      case TMode::Preview: RunPreview(s); return 0;
+      case TMode::Preview:
+        if (RunPreview(s)) return 0;
+        break;
       case TMode::Hack:
         WithExtractedProject(s, [&s] {
           s.Windows.RunHack(s.Project, UserSettingsFileName(LongFileName(s.ExePath)), s.Command.HackWindow);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "config/uUserSettings.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "package/uCreatorProject.h"
@@ -44,18 +45,13 @@ void CopyAt(TBitmap32& target, int x, int y, const TBitmap32& source) {
 
 }  // namespace
 
-TRandom& ShowRandom() {
-  static TRandom random;
-  return random;
-}
-
-int& MouseSkipCounter() {
-  static int counter = 5;
-  return counter;
+void TKyfmScrSvr::PrepareProject(TKyCProject& project, const std::string& settingsFile, bool skipMerge) {
+  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
+  if (!skipMerge) ApplyUserSettings(project, settingsFile);
 }
 
 TKyfmScrSvr::TKyfmScrSvr(TKyCProject& project, TShowHost& host, const TTickSource& ticks)
-    : FProject(project), FHost(host), FTicks(ticks), FEffect(&DrawTransitionEffect) {
+    : FProject(project), FHost(host), FTicks(ticks) {
   // Both are overwritten when the show starts.
   FSpeed = 100;
   FProportional = true;
@@ -71,7 +67,7 @@ void TKyfmScrSvr::FormShow() {
   FNewFrame.SetSize(800, 600);
   FMixFrame.SetSize(800, 600);
   FF1Toggle = false;
-  ShowRandom().SetSeed(FTicks.Now());
+  FRandom.SetSeed(FTicks.Now());
   FLastX = FLastY = -1;
 
   FPictures.clear();
@@ -131,7 +127,7 @@ void TKyfmScrSvr::NextPictureIndex() {
       return;
     }
     int i;
-    do i = ShowRandom().Random(n);
+    do i = FRandom.Random(n);
     while (i == FPictureIndex);
     FPictureIndex = i;
   } else {
@@ -270,6 +266,11 @@ void TKyfmScrSvr::DrawGraphic(const TBitmap32& bitmap) { DrawFrame(0, 0, bitmap)
 void TKyfmScrSvr::FillCanvasBlack() { FCanvas.Clear(MakeColor32(0, 0, 0)); }
 
 void TKyfmScrSvr::RunTransition(uint32_t time) {
+  FInTransition = true;
+  struct TMark {
+    bool& on;
+    ~TMark() { on = false; }
+  } mark{FInTransition};
   const TColor32 black = MakeColor32(0, 0, 0);
   FHost.ProcessMessages();
   int ox = 0, oy = 0;
@@ -305,7 +306,7 @@ void TKyfmScrSvr::RunTransition(uint32_t time) {
     FEngine->Step();
     CopyAt(FNewFrame, ox, oy, FEngine->GetOutput());
   }
-  FCurrentEffect = FEffectList[static_cast<size_t>(ShowRandom().Random(static_cast<int>(FEffectList.size())))];
+  FCurrentEffect = FEffectList[static_cast<size_t>(FRandom.Random(static_cast<int>(FEffectList.size())))];
   ++FTransitionsRun;
   TransitionStep(0);
   // As many further frames as fit into the time if each takes as long as the first.
@@ -325,14 +326,13 @@ void TKyfmScrSvr::RunTransition(uint32_t time) {
 
 void TKyfmScrSvr::TransitionStep(int percent) {
   CopyAt(FMixFrame, 0, 0, FOldFrame);
-  FEffect(FCurrentEffect, FMixFrame, FNewFrame, percent, ShowRandom());
+  DrawTransitionEffect(FCurrentEffect, FMixFrame, FNewFrame, percent, FRandom);
   DrawGraphic(FMixFrame);
 }
 
 void TKyfmScrSvr::FormMouseMove(int x, int y) {
-  int& skip = MouseSkipCounter();
-  if (skip > 0) {
-    --skip;
+  if (FMouseSkip > 0) {
+    --FMouseSkip;
     return;
   }
   if (FLastX == -1) FLastX = x;
@@ -344,7 +344,12 @@ void TKyfmScrSvr::FormMouseMove(int x, int y) {
 
 void TKyfmScrSvr::FormMouseDown() { FCloseRequested = true; }
 
-void TKyfmScrSvr::FormKeyPress(char32_t) { FCloseRequested = true; }
+// Every key that produces a character ends the show, control characters such as Escape,
+// Backspace and Enter included. Delete arrives as U+007F on X11 but produces no character.
+void TKyfmScrSvr::FormKeyPress(char32_t ch) {
+  if (ch == U'\x7f') return;
+  FCloseRequested = true;
+}
 
 void TKyfmScrSvr::FormKeyDown(TShowKey key) {
   if (key != TShowKey::F1) return;
@@ -353,7 +358,7 @@ void TKyfmScrSvr::FormKeyDown(TShowKey key) {
 }
 
 bool TKyfmScrSvr::FormCloseQuery() {
-  MouseSkipCounter() = 5;
+  FMouseSkip = 5;
   // There is no screensaver password to ask for: closing is always allowed.
   return true;
 }

@@ -18,18 +18,8 @@ class TKyCProject;
 class TProject;
 class TAnimEngine;
 
-// The show's random generator (picture order, transitions).
-TRandom& ShowRandom();
-
-// Mouse-move events still to be ignored; 5 when the process starts, 5 again after every close
-// check, so the movement right after a refused close does not end the show at once.
-int& MouseSkipCounter();
-
 // Keys the show tells apart; every other key that produces no character is kOther.
 enum class TShowKey { F1, Other };
-
-// Draws one in-between frame: on entry dest holds the old frame, src the new one.
-using TTransitionEffect = void (*)(int effect, TBitmap32& dest, const TBitmap32& src, int percent, TRandom& random);
 
 class TKyfmScrSvr {
  public:
@@ -38,8 +28,9 @@ class TKyfmScrSvr {
   TKyfmScrSvr(const TKyfmScrSvr&) = delete;
   TKyfmScrSvr& operator=(const TKyfmScrSvr&) = delete;
 
-  // The effect procedure used by transitions (the table of numbered effects unless replaced).
-  void SetTransitionEffect(TTransitionEffect effect) { FEffect = effect; }
+  // Readies a project for a show: every picture is switched on, then, unless skipMerge is set,
+  // the user's settings file is merged in (it may switch some off again).
+  static void PrepareProject(TKyCProject& project, const std::string& settingsFile, bool skipMerge);
 
   void FormShow();
   // One step of the show; returns the milliseconds until the next step should start.
@@ -51,8 +42,12 @@ class TKyfmScrSvr {
   // Input; each may request closing.
   void FormMouseMove(int x, int y);
   void FormMouseDown();
+  // ch: the character the key produced.
   void FormKeyPress(char32_t ch);
   void FormKeyDown(TShowKey key);
+  // Asks the show to end (a termination signal, the window manager); a transition stops at its
+  // next frame. The caller tears the show down once the current step has returned.
+  void RequestClose() { FCloseRequested = true; }
   // Decides whether the window may close; always true here (no screensaver password).
   bool FormCloseQuery();
   bool CloseRequested() const { return FCloseRequested; }
@@ -69,7 +64,11 @@ class TKyfmScrSvr {
   const TBitmap32& BackSurface() const { return FBack; }
   TAnimEngine* Engine() { return FEngine.get(); }
   int TransitionsRun() const { return FTransitionsRun; }
+  // true from the start of a transition to its end (input and paint events run inside it).
+  bool InTransition() const { return FInTransition; }
   int CurrentEffect() const { return FCurrentEffect; }
+  // Mouse-move events still to be ignored.
+  int MouseSkipCount() const { return FMouseSkip; }
 
   // Exposed for the sequencing rules' own tests.
   void NextPictureIndex();
@@ -87,7 +86,7 @@ class TKyfmScrSvr {
   TKyCProject& FProject;
   TShowHost& FHost;
   const TTickSource& FTicks;
-  TTransitionEffect FEffect = nullptr;
+  TRandom FRandom;  // picture order and transitions
 
   std::unique_ptr<TAnimEngine> FEngine;
   std::unique_ptr<TProject> FScene;
@@ -122,10 +121,14 @@ class TKyfmScrSvr {
   uint32_t FFrameTick = 0;
   uint32_t FWait = 0;
   int FLastX = -1, FLastY = -1;
+  // Mouse-move events still to be ignored: 5 at the start, 5 again after every close check, so
+  // the movement right after a refused close does not end the show at once.
+  int FMouseSkip = 5;
   bool FF1Toggle = false;
   bool FCloseRequested = false;
   bool FRunning = false;
   int FTransitionsRun = 0;
+  bool FInTransition = false;
   int FCurrentEffect = 1;
 };
 

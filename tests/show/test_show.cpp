@@ -26,9 +26,7 @@ struct TShowFixture {
   std::unique_ptr<TKyfmScrSvr> show;
 
   explicit TShowFixture(int w = 32, int h = 24, uint32_t start = 0, uint32_t frameMs = 33)
-      : clock(start), host(w, h, clock, [this](const TBitmap32& f) { frames.emplace_back().Assign(f); }, frameMs) {
-    MouseSkipCounter() = 5;
-  }
+      : clock(start), host(w, h, clock, [this](const TBitmap32& f) { frames.emplace_back().Assign(f); }, frameMs) {}
   std::string Picture(const char* name, uint32_t colour, int w = 8, int h = 6) {
     kytest::WriteBmp24(dir / name, w, h, [colour](int, int) { return colour; });
     return dir / name;
@@ -271,9 +269,21 @@ TEST(Show, InputThatEndsTheShow) {
   g.Start({g.Picture("a.bmp", kRed)});
   g.show->FormMouseDown();
   EXPECT_TRUE(g.show->CloseRequested());
-  MouseSkipCounter() = 0;
+  for (int i = 0; i < 5; ++i) g.show->FormMouseMove(0, 0);
+  EXPECT_EQ(g.show->MouseSkipCount(), 0);
   EXPECT_TRUE(g.show->FormCloseQuery());
-  EXPECT_EQ(MouseSkipCounter(), 5);
+  EXPECT_EQ(g.show->MouseSkipCount(), 5);
+  // After the check the next five moves are ignored again, however far they go.
+  TShowFixture h;
+  h.Start({h.Picture("a.bmp", kRed)});
+  for (int i = 0; i < 6; ++i) h.show->FormMouseMove(0, 0);
+  EXPECT_TRUE(h.show->FormCloseQuery());
+  for (int i = 0; i < 5; ++i) h.show->FormMouseMove(100 * i, 100 * i);
+  EXPECT_FALSE(h.show->CloseRequested());
+  h.show->FormMouseMove(0, 0);
+  EXPECT_FALSE(h.show->CloseRequested());
+  h.show->FormMouseMove(0, 3);
+  EXPECT_TRUE(h.show->CloseRequested());
 }
 
 TEST(Show, F1TwiceStartsTheWaterAgainFromThePlainPicture) {
@@ -310,4 +320,20 @@ TEST(Show, F1TwiceStartsTheWaterAgainFromThePlainPicture) {
   f.show->FormKeyDown(TShowKey::F1);
   EXPECT_TRUE(same(f.show->Engine()->GetOutput())) << "the second press resets the water";
   EXPECT_FALSE(f.show->CloseRequested());
+}
+
+TEST(Show, KeysThatProduceACharacterEndItDeleteDoesNot) {
+  // The character a key produces, as the window reports it; Delete reports U+007F on X11 but
+  // produces no character.
+  const struct { const char* key; char32_t ch; bool ends; } cases[] = {
+      {"a", U'a', true},          {"Z", U'Z', true},         {"7", U'7', true},     {"space", U' ', true},
+      {"Enter", U'\r', true},     {"Escape", U'\x1b', true}, {"Backspace", U'\b', true},
+      {"Tab", U'\t', true},       {"e acute", U'\u00e9', true}, {"Delete", U'\x7f', false},
+  };
+  for (const auto& c : cases) {
+    TShowFixture f;
+    f.Start({f.Picture("a.bmp", kRed)});
+    f.show->FormKeyPress(c.ch);
+    EXPECT_EQ(f.show->CloseRequested(), c.ends) << c.key;
+  }
 }

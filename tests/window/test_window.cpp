@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/Xatom.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -12,6 +13,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 #include <thread>
 
 #include "graphics/uBitmap32.h"
@@ -76,7 +79,8 @@ TXvfb& Server() {
 // A child process with its own environment.
 class TProcess {
  public:
-  TProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env, bool quiet = false) {
+  TProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env, bool quiet = false,
+           const std::string& stderrFile = "") {
     FPid = fork();
     if (FPid == 0) {
       if (quiet) {
@@ -84,6 +88,7 @@ class TProcess {
         dup2(devnull, 1);
         dup2(devnull, 2);
       }
+      if (!stderrFile.empty()) dup2(open(stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
       for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
       std::vector<char*> a;
       for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
@@ -111,6 +116,7 @@ class TProcess {
     return -1;
   }
   void Signal(int s) const { kill(FPid, s); }
+  pid_t Pid() const { return FPid; }
 
  private:
   pid_t FPid = -1;
@@ -137,6 +143,59 @@ std::vector<uint32_t> Grab(Window w, int& width, int& height) {
   }
   XCloseDisplay(d);
   return px;
+}
+
+// Waits until done() holds, at most timeoutMs; returns whether it does.
+template <typename F>
+bool WaitFor(int timeoutMs, F done) {
+  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    Pause(20);
+  }
+}
+
+// The top-level windows of a process, as its _NET_WM_PID says.
+std::vector<Window> WindowsOf(pid_t pid) {
+  std::vector<Window> found;
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  if (!d) return found;
+  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", True);
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  if (pidAtom != 0 && XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
+    for (unsigned i = 0; i < n; ++i) {
+      Atom type;
+      int format;
+      unsigned long items, after;
+      unsigned char* data = nullptr;
+      XWindowAttributes a{};
+      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
+          XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+        found.push_back(children[i]);
+      if (data) XFree(data);
+    }
+    if (children) XFree(children);
+  }
+  XCloseDisplay(d);
+  return found;
+}
+
+// What a window manager sends when the user closes a window (Alt+F4, the title bar's button).
+void AskToClose(Window w) {
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  if (!d) return;
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = w;
+  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, w, False, NoEventMask, &e);
+  XSync(d, False);
+  XCloseDisplay(d);
 }
 
 uint32_t ScreenPixel(int x, int y) {
@@ -175,8 +234,8 @@ class WindowTest : public ::testing::Test {
   }
   int Xdotool(const std::string& args) const { return RunCommand("DISPLAY=" + Server().Display() + " xdotool " + args); }
   // Starts the show and waits until its first picture is on the screen.
-  std::unique_ptr<TProcess> StartShow() {
-    auto p = std::make_unique<TProcess>(std::vector<std::string>{dir / "Garden.scr", "/S"}, Env());
+  std::unique_ptr<TProcess> StartShow(const std::string& saver = "Garden.scr") {
+    auto p = std::make_unique<TProcess>(std::vector<std::string>{dir / saver, "/S"}, Env());
     for (int i = 0; i < 100 && ScreenPixel(kScreenW / 2, kScreenH / 2) != 0xFF0000; ++i) Pause(50);
     return p;
   }
@@ -287,9 +346,13 @@ TEST_F(WindowTest, PreviewStaysInItsWindowAndDaemonModeAnimatesOne) {
   EXPECT_GT((c >> 8) & 0xFF, 200u) << std::hex << c;
   EXPECT_LT(c & 0xFF, 60u) << std::hex << c;
 
-  {  // a window that does not exist is a clear error, not a wait
-    std::string msg;
-    EXPECT_EQ(RunCommand("DISPLAY=" + Server().Display() + " TMPDIR='" + dir / "tmp" + "' '" + dir / "Garden.scr" + "' /p 0x7ffffff1", &msg), 1);
+  {  // a window that does not exist is a clear error, not a wait; its box is answered here
+    TProcess bad({dir / "Garden.scr", "/p", "0x7ffffff1"}, Env(), false, dir / "stderr");
+    std::vector<Window> boxes;
+    EXPECT_TRUE(WaitFor(20000, [&] { return !(boxes = WindowsOf(bad.Pid())).empty(); })) << "no error box";
+    for (const Window b : boxes) AskToClose(b);
+    EXPECT_EQ(bad.Wait(10000), 1);
+    const std::string msg = kytest::ReadFile(dir / "stderr");
     EXPECT_EQ(msg, "kysaver: window 0x7ffffff1 does not exist\n");
   }
   kytest::WriteFile(dir / "saver.ini", "[Default]\n[Pictures]\nlake.kyp\n");
@@ -314,6 +377,80 @@ TEST_F(WindowTest, PreviewStaysInItsWindowAndDaemonModeAnimatesOne) {
   const std::string left = Left();
   EXPECT_EQ(left.find("TGFrZQ"), std::string::npos) << left;
   EXPECT_NE(left.find("./R2FyZGVu/"), std::string::npos) << left;
+}
+
+// A termination signal or the window manager's close in the middle of a transition: the show
+// ends normally once the transition has handed control back, and removes its files.
+TEST_F(WindowTest, EndingInsideATransitionClosesCleanly) {
+  std::string out;
+  for (const char* second : {"lake.kyp", "blue.jpg"}) {
+    // red.bmp for a second, then a cross-fade of a minute into the second picture.
+    kytest::WriteFile(dir / "fade.ini", std::string("[Default]\nShowImageMode=1\nDuration=1\nTransition=1\n"
+                                                    "TransitionTime=60000\nTransitionEffects=1\n[Pictures]\nred.bmp\n") + second + "\n");
+    ASSERT_EQ(RunCommand(kTool + " build '" + dir / "fade.ini" + "' -o '" + dir / "Fade.scr" + "'", &out), 0) << out;
+    for (const int ending : {SIGTERM, SIGINT, SIGHUP, 0}) {
+      const std::string what = std::string(ending ? strsignal(ending) : "window close") + " into " + second;
+      auto show = StartShow("Fade.scr");
+      ASSERT_TRUE(WaitFor(20000, [] { return ScreenPixel(kScreenW / 2, kScreenH / 2) == 0xFF0000; })) << what << ": the first picture";
+      EXPECT_TRUE(WaitFor(10000, [] { return ScreenPixel(kScreenW / 2, kScreenH / 2) != 0xFF0000; }))
+          << what << ": the transition did not start";
+      if (ending) {
+        show->Signal(ending);
+      } else {
+        const std::vector<Window> windows = WindowsOf(show->Pid());
+        ASSERT_EQ(windows.size(), 1u) << what;
+        AskToClose(windows[0]);
+      }
+      EXPECT_EQ(show->Wait(10000), 0) << what;
+      EXPECT_EQ(Left(), "") << what;
+    }
+  }
+}
+
+// Keys that produce a character end the show; Delete, whose X11 text is U+007F, does not.
+TEST_F(WindowTest, DeleteKeepsTheShowCharacterKeysEndIt) {
+  const struct { const char* key; bool ends; } cases[] = {
+      {"Delete", false}, {"KP_Delete", false}, {"BackSpace", true}, {"Escape", true}, {"Return", true}, {"a", true}};
+  for (const auto& c : cases) {
+    auto show = StartShow();
+    ASSERT_EQ(ScreenPixel(kScreenW / 2, kScreenH / 2), 0xFF0000u) << c.key;
+    Xdotool(std::string("key ") + c.key);
+    if (c.ends) {
+      EXPECT_EQ(show->Wait(3000), 0) << c.key;
+    } else {
+      // Nothing to wait for: the same show must still take a key that does end it.
+      EXPECT_EQ(show->Wait(300), -1) << c.key << " ended the show";
+      Xdotool("key a");
+      EXPECT_EQ(show->Wait(3000), 0) << c.key;
+    }
+  }
+  EXPECT_EQ(Left(), "");
+}
+
+// A player without a package, started from the desktop: the error is shown in a box, and
+// still goes to stderr with status 1.
+TEST_F(WindowTest, FatalErrorShowsABox) {
+  std::string out;
+  ASSERT_EQ(RunCommand(std::string("cp '") + KY_BINARY_DIR + "/bin/kysaver' '" + dir / "Plain.scr" + "'", &out), 0) << out;
+  for (const char* mode : {"/S", "/C"}) {
+    TProcess player({dir / "Plain.scr", mode}, Env(), false, dir / "stderr");
+    std::vector<Window> boxes;
+    EXPECT_TRUE(WaitFor(20000, [&] { return !(boxes = WindowsOf(player.Pid())).empty(); }))
+        << mode << ": no box; stderr: " << kytest::ReadFile(dir / "stderr");
+    EXPECT_EQ(player.Wait(0), -1) << mode << ": the player did not wait for the box";
+    for (const Window w : boxes) AskToClose(w);
+    EXPECT_EQ(player.Wait(10000), 1) << mode;
+    const std::string err = kytest::ReadFile(dir / "stderr");
+    EXPECT_EQ(err.rfind("kysaver: ", 0), 0u) << mode << ": " << err;
+    EXPECT_NE(err.find("no saver package"), std::string::npos) << mode << ": " << err;
+  }
+  {  // nobody answers: a termination signal closes the box and the player ends
+    TProcess player({dir / "Plain.scr", "/S"}, Env());
+    EXPECT_TRUE(WaitFor(20000, [&] { return !WindowsOf(player.Pid()).empty(); })) << "no box";
+    player.Signal(SIGTERM);
+    EXPECT_EQ(player.Wait(10000), 1);
+  }
+  EXPECT_EQ(Left(), "");
 }
 
 // The real XScreenSaver daemon, with the saver on its programs line. The daemon refuses to run

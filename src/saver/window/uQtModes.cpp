@@ -3,12 +3,13 @@
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
-#include "config/uUserSettings.h"
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
 #include "platform/uSignals.h"
 #include "platform/uX11.h"
+#include "saver/FKyScrSvr.h"
 #include "saver/window/uForeignShow.h"
 #include "saver/window/uShowWindow.h"
 
@@ -24,7 +25,14 @@ bool HeadlessPlatform() {
 
 }  // namespace
 
-TQtModeWindows::TQtModeWindows(int& argc, char** argv) : FArgc(argc), FArgv(argv) {}
+TQtModeWindows::TQtModeWindows(int& argc, char** argv, TErrorBox errorBox)
+    : FArgc(argc), FArgv(argv), FErrorBox(std::move(errorBox)) {
+  // Qt's offscreen and minimal platforms reach nobody: stderr has the message already.
+  if (!FErrorBox)
+    FErrorBox = [](const std::string& message) {
+      if (CanShowMessageBoxes()) ShowMessage(true, message);
+    };
+}
 TQtModeWindows::~TQtModeWindows() = default;
 
 void TQtModeWindows::EnsureApplication() {
@@ -41,8 +49,7 @@ void TQtModeWindows::RunShow(TKyCProject& project, const std::string& settingsFi
     ShowMessage(false, "This screensaver does not contain any image.");
     return;
   }
-  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
-  ApplyUserSettings(project, settingsFile);
+  TKyfmScrSvr::PrepareProject(project, settingsFile, /*skipMerge=*/false);
   if (TerminationRequested()) return;
   const TSystemTicks ticks;
   TShowWindow window(project, ticks, /*ignoreInput=*/false);
@@ -55,8 +62,7 @@ void TQtModeWindows::RunConfigure(TKyCProject&) {
 }
 
 void TQtModeWindows::RunHack(TKyCProject& project, const std::string& settingsFile, const std::string& window) {
-  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
-  ApplyUserSettings(project, settingsFile);
+  TKyfmScrSvr::PrepareProject(project, settingsFile, /*skipMerge=*/false);
   const TSystemTicks ticks;
   if (!window.empty()) {
     if (!DisplayAvailable()) throw TKyError("no display to show the saver on");
@@ -75,9 +81,16 @@ void TQtModeWindows::DrawPreview(const std::string& handle, const std::string& p
   DrawPreviewPicture(id, picture);
 }
 
+// The message is on stderr already. A user who started the saver from the desktop never sees
+// stderr, so wherever a display is there the box shows it too, whether or not a window had been
+// made before the error.
 void TQtModeWindows::ShowFatalError(const std::string& message) {
-  // The message is on stderr already; a box only where a display can show it.
-  if (FApp && CanShowMessageBoxes()) ShowMessage(true, message);
+  try {
+    EnsureApplication();
+  } catch (const std::exception&) {
+    return;  // no display: stderr is all there is
+  }
+  FErrorBox(message);
 }
 
 }  // namespace ky

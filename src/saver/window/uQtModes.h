@@ -1,7 +1,9 @@
 #pragma once
 // The program's windows for the modes: the show (full screen, or in a daemon's window), the
 // preview, and the box for an error that ends the process.
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/uKySaverApp.h"
 
@@ -11,7 +13,11 @@ namespace ky {
 
 class TQtModeWindows final : public TModeWindows {
  public:
-  TQtModeWindows(int& argc, char** argv);
+  // Shows the text of an error that ends the process.
+  using TErrorBox = std::function<void(const std::string& message)>;
+
+  // errorBox: the box for fatal errors; by default a message box wherever one can reach a user.
+  TQtModeWindows(int& argc, char** argv, TErrorBox errorBox = {});
   ~TQtModeWindows() override;
 
   void RunShow(TKyCProject& project, const std::string& settingsFile) override;
@@ -26,6 +32,7 @@ class TQtModeWindows final : public TModeWindows {
   void EnsureApplication();
   int& FArgc;
   char** FArgv;
+  TErrorBox FErrorBox;
   std::unique_ptr<QApplication> FApp;
 };
 

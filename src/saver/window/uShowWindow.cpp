@@ -69,9 +69,16 @@ void ShowMessage(bool error, const std::string& text) {
     std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
     return;
   }
-  const QString t = QString::fromUtf8(UnixLineBreaks(text).c_str());
-  if (error) QMessageBox::critical(nullptr, " ", t);
-  else QMessageBox::information(nullptr, " ", t);
+  // A termination signal ends the mode, and with it a box nobody has answered.
+  if (TerminationRequested()) return;
+  QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, " ",
+                  QString::fromUtf8(UnixLineBreaks(text).c_str()), QMessageBox::Ok);
+  std::unique_ptr<QSocketNotifier> termination;
+  if (TerminationFd() >= 0) {
+    termination = std::make_unique<QSocketNotifier>(TerminationFd(), QSocketNotifier::Read);
+    QObject::connect(termination.get(), &QSocketNotifier::activated, &box, &QDialog::reject);
+  }
+  box.exec();
 }
 
 TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent)
@@ -94,7 +101,7 @@ TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ig
   QObject::connect(&FTimer, &QTimer::timeout, [this] { Step(); });
   if (TerminationFd() >= 0) {
     FTermination = std::make_unique<QSocketNotifier>(TerminationFd(), QSocketNotifier::Read);
-    QObject::connect(FTermination.get(), &QSocketNotifier::activated, [this] { EndShow(); });
+    QObject::connect(FTermination.get(), &QSocketNotifier::activated, [this] { RequestEnd(); });
   }
 }
 
@@ -156,13 +163,14 @@ void TShowWindow::keyPressEvent(QKeyEvent* e) {
   CheckClose();
 }
 
+// The window manager's close: the window goes when the show is torn down.
 void TShowWindow::closeEvent(QCloseEvent* e) {
-  EndShow();
-  e->accept();
+  RequestEnd();
+  e->ignore();
 }
 
 void TShowWindow::Step() {
-  if (FEnded) return;
+  if (FEndRequested) return;
   const auto t0 = std::chrono::steady_clock::now();
   const uint32_t wait = FShow.FrameStep();
   const auto t1 = std::chrono::steady_clock::now();
@@ -172,16 +180,22 @@ void TShowWindow::Step() {
     if (FFirstFrameWallMs == 0) FFirstFrameWallMs = WallMs();
   }
   CheckClose();
-  if (!FEnded) FTimer.start(static_cast<int>(wait));
+  if (!FEndRequested) FTimer.start(static_cast<int>(wait));
 }
 
-// Input only asks to close; the close takes effect here, once the current step is done.
+// Input only asks to close; the close takes effect once the current step is done.
 void TShowWindow::CheckClose() {
-  if (FEnded) return;
-  if (TerminationRequested() || (FShow.CloseRequested() && FShow.FormCloseQuery())) {
-    if (FLoop) FLoop->quit();
-    else EndShow();
-  }
+  if (FEndRequested) return;
+  if (TerminationRequested() || (FShow.CloseRequested() && FShow.FormCloseQuery())) RequestEnd();
+}
+
+void TShowWindow::RequestEnd() {
+  if (FEndRequested) return;
+  FEndRequested = true;
+  FTimer.stop();
+  FShow.RequestClose();
+  // Inside a step the loop ends when the step has returned.
+  if (FLoop) FLoop->quit();
 }
 
 void TShowWindow::WriteStats() const {
@@ -231,7 +245,7 @@ void TShowWindow::RunModal() {
   // The first frame goes out at once; the timer paces the ones after it.
   if (FShow.Running() && !TerminationRequested()) Step();
   // Without pictures the window stays black until the user ends it; closing is always allowed.
-  if (!FEnded && !TerminationRequested()) {
+  if (!FEndRequested && !TerminationRequested()) {
     QEventLoop loop;
     FLoop = &loop;
     loop.exec();

@@ -27,6 +27,8 @@ class TShowWindow final : public QWidget, public TShowHost {
 
   // Shows the window full screen and runs the show until it ends.
   void RunModal();
+  // What the show is at.
+  const TKyfmScrSvr& Show() const { return FShow; }
 
   int ScreenWidth() const override { return FScreenW; }
   int ScreenHeight() const override { return FScreenH; }
@@ -48,6 +50,9 @@ class TShowWindow final : public QWidget, public TShowHost {
  private:
   void Step();
   void CheckClose();
+  // Every ending only asks: the transition lets events run, and the show it is drawing must
+  // outlive it. The teardown runs once control is back in the frame loop.
+  void RequestEnd();
   void EndShow();
 
   TKyfmScrSvr FShow;
@@ -57,6 +62,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   QTimer FTimer;
   QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
   std::unique_ptr<QSocketNotifier> FTermination;
+  bool FEndRequested = false;
   bool FEnded = false;
   QEventLoop* FLoop = nullptr;
   // Frame timing for measurements, written at the end when KYSAVER_STATS names a file.
