@@ -413,7 +413,7 @@ TEST_F(WindowTest, DeleteKeepsTheShowCharacterKeysEndIt) {
       {"Delete", false}, {"KP_Delete", false}, {"BackSpace", true}, {"Escape", true}, {"Return", true}, {"a", true}};
   for (const auto& c : cases) {
     auto show = StartShow();
-    ASSERT_EQ(ScreenPixel(kScreenW / 2, kScreenH / 2), 0xFF0000u) << c.key;
+    ASSERT_TRUE(WaitFor(20000, [] { return ScreenPixel(kScreenW / 2, kScreenH / 2) == 0xFF0000u; })) << c.key;
     Xdotool(std::string("key ") + c.key);
     if (c.ends) {
       EXPECT_EQ(show->Wait(3000), 0) << c.key;

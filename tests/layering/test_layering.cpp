@@ -1,0 +1,145 @@
+// Keeps the arrows between the folders of src/ one-way. Every library exports all of src/ as its
+// include path, so nothing in the build itself stops a back-arrow: this test reads every
+// #include line and fails on an edge that the table below does not allow.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TFolderRule {
+  std::set<std::string> MayInclude;  // other folders this one may include from
+  bool WindowSystem = false;         // may include Qt, SDL and X11 headers
+};
+
+// A folder's row also covers its subfolders that have no row of their own.
+const std::map<std::string, TFolderRule>& Rules() {
+  static const std::map<std::string, TFolderRule> rules = {
+      {"platform", {{}, true}},
+      {"graphics", {{"platform"}}},
+      // The transition count is a fact of the saver format that the effect table also keeps.
+      {"package", {{"platform"}}},
+      {"scene/records", {{"platform", "graphics"}}},
+      {"scene/file", {{"platform", "graphics", "scene/records"}}},
+      {"scene/model", {{"platform", "graphics", "scene/records", "scene/file"}}},
+      {"scene/weather", {{"platform", "graphics", "scene/records"}}},
+      {"scene/engine", {{"platform", "graphics", "scene/records", "scene/model", "scene/weather"}}},
+      {"saver/effects", {{"platform", "graphics", "package"}}},
+      {"saver", {{"platform", "graphics", "package", "config", "scene/records", "scene/model", "scene/engine", "saver/effects"}}},
+      {"config", {{"platform", "package"}}},
+      {"app", {{"platform", "package", "config"}}},
+      {"saver/window",
+       {{"platform", "graphics", "package", "scene/records", "scene/model", "scene/engine", "saver", "saver/effects",
+         "config", "app"},
+        true}},
+      {"main", {{"platform", "app", "saver/window"}, true}},
+  };
+  return rules;
+}
+
+// The folder whose row covers a path below src/ ("" when none does).
+std::string RowOf(const std::string& folder) {
+  std::string best;
+  for (const auto& [name, rule] : Rules()) {
+    const bool covers = folder == name || folder.compare(0, name.size() + 1, name + "/") == 0;
+    if (covers && name.size() > best.size()) best = name;
+  }
+  return best;
+}
+
+bool IsWindowSystemHeader(const std::string& header) {
+  static const std::regex pattern(R"(^(Q[A-Za-z]|Qt|SDL|X11/|GL/|libav))");
+  return std::regex_search(header, pattern);
+}
+
+struct TEdge {
+  std::string Where;  // file:line
+  std::string Line;
+  std::string Why;
+};
+
+std::vector<TEdge> ForbiddenEdges(const fs::path& srcRoot) {
+  static const std::regex quoted(R"(^\s*#\s*include\s+"([^"]+)\")");
+  static const std::regex angled(R"(^\s*#\s*include\s+<([^>]+)>)");
+  std::vector<TEdge> found;
+  for (const auto& entry : fs::recursive_directory_iterator(srcRoot)) {
+    const fs::path& p = entry.path();
+    if (!entry.is_regular_file() || (p.extension() != ".h" && p.extension() != ".cpp")) continue;
+    const std::string folder = p.parent_path().lexically_relative(srcRoot).generic_string();
+    const std::string where = p.lexically_relative(srcRoot.parent_path()).generic_string();
+    const std::string row = RowOf(folder);
+    if (row.empty()) {
+      found.push_back({where, "", "folder src/" + folder + " has no row in the table of allowed edges"});
+      continue;
+    }
+    const TFolderRule& rule = Rules().at(row);
+    std::ifstream in(p);
+    std::string line;
+    for (int n = 1; std::getline(in, line); ++n) {
+      std::smatch m;
+      const std::string at = where + ":" + std::to_string(n);
+      if (std::regex_search(line, m, quoted)) {
+        const std::string header = m[1];
+        if (header.find('/') == std::string::npos) continue;  // beside the including file
+        const std::string target = RowOf(fs::path(header).parent_path().generic_string());
+        if (target.empty()) {
+          found.push_back({at, line, "includes from a folder that has no row"});
+        } else if (target != row && !rule.MayInclude.count(target)) {
+          found.push_back({at, line, row + " may not include from " + target});
+        }
+      } else if (std::regex_search(line, m, angled) && !rule.WindowSystem && IsWindowSystemHeader(m[1])) {
+        found.push_back({at, line, row + " may not include window-system or sound headers"});
+      }
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+TEST(Layering, EveryIncludeFollowsAnAllowedEdge) {
+  const fs::path srcRoot = fs::path(KY_SOURCE_DIR) / "src";
+  ASSERT_TRUE(fs::is_directory(srcRoot)) << srcRoot;
+  const std::vector<TEdge> edges = ForbiddenEdges(srcRoot);
+  for (const TEdge& e : edges) ADD_FAILURE() << e.Where << ": " << e.Why << "\n    " << e.Line;
+  EXPECT_TRUE(edges.empty());
+}
+
+TEST(Layering, TheTableItselfHasNoCycle) {
+  // Depth-first walk over the allowed edges; a folder met again on the current path is a cycle.
+  std::map<std::string, int> state;  // 0 new, 1 on the path, 2 done
+  std::vector<std::string> path;
+  std::function<bool(const std::string&)> visit = [&](const std::string& name) {
+    if (state[name] == 1) return false;
+    if (state[name] == 2) return true;
+    state[name] = 1;
+    path.push_back(name);
+    for (const std::string& next : Rules().at(name).MayInclude) {
+      if (!Rules().count(next)) {
+        ADD_FAILURE() << name << " names " << next << ", which has no row";
+        continue;
+      }
+      if (!visit(next)) return false;
+    }
+    path.pop_back();
+    state[name] = 2;
+    return true;
+  };
+  for (const auto& [name, rule] : Rules()) {
+    if (visit(name)) continue;
+    std::string trail;
+    for (const std::string& s : path) trail += s + " -> ";
+    ADD_FAILURE() << "cycle through " << trail;
+    break;
+  }
+}
