@@ -149,9 +149,10 @@ void TKyfmScrSvr::LoadPicture() {
   const std::string ext = UpperExtension(FNextPicture);
   const int sw = FHost.ScreenWidth(), sh = FHost.ScreenHeight();
   if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
-    FPlainPicture = true;
     TBitmap32 picture;
     LoadPictureFromFile(FNextPicture, picture);
+    // Only a picture that could be read replaces what is shown.
+    FPlainPicture = true;
     const int pw = picture.Width(), ph = picture.Height();
     FPictureWidth = pw;
     FPictureHeight = ph;
@@ -187,26 +188,45 @@ void TKyfmScrSvr::LoadPicture() {
   auto scene = std::make_unique<TProject>();
   if (!scene->Load(FNextPicture)) return;
   scene->SetSpeed(FSpeed);
-  FPlainPicture = false;
-  FScene = std::move(scene);
-  FPictureWidth = FScene->Picture().Width();
-  FPictureHeight = FScene->Picture().Height();
+  // The new scene is fitted and the engine prepared for it while the old one still lives: the
+  // engine reads the old scene until the new one is ready, and a failure leaves it on the old.
+  int pictureW = sw, pictureH = sh;
   if (FUseDirectX) {
-    FPictureWidth = sw;
-    FPictureHeight = sh;
     int w = FPictureSurface.Width(), h = FPictureSurface.Height();
     WorkingSize(w, h);
-    FScene->FitToSize(FProportional, w, h);
-  } else if (FStretch) {
-    FScene->FitToSize(FProportional, sw, sh);
-    FPictureWidth = FScene->Picture().Width();
-    FPictureHeight = FScene->Picture().Height();
+    scene->FitToSize(FProportional, w, h);
+  } else {
+    if (FStretch) scene->FitToSize(FProportional, sw, sh);
+    pictureW = scene->Picture().Width();
+    pictureH = scene->Picture().Height();
   }
-  FEngine->SetProject(*FScene);
-  FEngine->SetWeather(false);
-  FEngine->Prepare();
-  if (FScene->Weather().Kind > 0) FEngine->SetWeather(true);
+  try {
+    FEngine->SetProject(*scene);
+    FEngine->SetWeather(false);
+    FEngine->Prepare();
+    if (scene->Weather().Kind > 0) FEngine->SetWeather(true);
+  } catch (...) {
+    RestoreEngine();
+    throw;
+  }
+  FScene = std::move(scene);
+  FPlainPicture = false;
+  FPictureWidth = pictureW;
+  FPictureHeight = pictureH;
   FLoadedPicture = FNextPicture;
+}
+
+void TKyfmScrSvr::RestoreEngine() {
+  FEngine->SetProject(*FScene);
+  if (FPlainPicture || FLoadedPicture.empty()) return;
+  try {
+    FEngine->SetWeather(false);
+    FEngine->Prepare();
+    if (FScene->Weather().Kind > 0) FEngine->SetWeather(true);
+  } catch (...) {
+    // Half prepared, the engine must not run: nothing is loaded until the next change.
+    FLoadedPicture.clear();
+  }
 }
 
 uint32_t TKyfmScrSvr::FrameStep() {

@@ -82,6 +82,8 @@ class TKyfmScrSvr {
   void DrawGraphic(const TBitmap32& bitmap);
   void FillCanvasBlack();
   void WorkingSize(int& w, int& h) const;
+  // Points the engine at the scene it showed before a new one failed to be prepared.
+  void RestoreEngine();
 
   TKyCProject& FProject;
   TShowHost& FHost;

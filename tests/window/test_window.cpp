@@ -43,8 +43,10 @@ class TXvfb {
       dup2(devnull, 2);
       const std::string fd = std::to_string(fds[1]);
       const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
-      // -ac: the screensaver daemon's test runs as another user.
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-ac", nullptr);
+      // -ac: the screensaver daemon's test runs as another user. -noreset: the server would
+      // otherwise reset whenever its last client leaves, refusing a player that connects then.
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-ac", "-noreset",
+             nullptr);
       _exit(127);
     }
     close(fds[1]);
