@@ -178,6 +178,8 @@ TEST_F(ShowWindowTest, FatalErrorsReachTheBoxInEveryMode) {
     EXPECT_EQ(err, "kysaver: " + box + "\n") << what;
     std::remove((dir / "box").c_str());
     // The preview keeps its folder for the next start to remove, also after an error.
-    if (what != "/P") EXPECT_EQ(Left(), "") << what;
+    if (what != "/P") {
+      EXPECT_EQ(Left(), "") << what;
+    }
   }
 }

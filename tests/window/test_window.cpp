@@ -464,13 +464,17 @@ TEST_F(WindowTest, XScreenSaverDaemonRunsAndEndsTheSaver) {
   chmod((dir / "Garden.scr").c_str(), 0755);
   for (const char* sub : {"home", "daemon-tmp"}) {
     mkdir((dir / sub).c_str(), 0700);
-    if (root) ASSERT_EQ(chown((dir / sub).c_str(), 65534, 65534), 0);
+    if (root) {
+      ASSERT_EQ(chown((dir / sub).c_str(), 65534, 65534), 0);
+    }
   }
   const std::string conf = dir / "home/.xscreensaver";
   kytest::WriteFile(conf, "timeout: 0:30:00\ncycle: 0:00:00\nlock: False\nmode: one\nselected: 0\nsplash: False\n"
                           "fade: False\nunfade: False\ndpmsEnabled: False\nprograms: \"KySaver\" " + dir / "Garden.scr" +
                           " -root \\n\n");
-  if (root) ASSERT_EQ(chown(conf.c_str(), 65534, 65534), 0);
+  if (root) {
+    ASSERT_EQ(chown(conf.c_str(), 65534, 65534), 0);
+  }
   const std::vector<std::string> env = {"DISPLAY=" + Server().Display(), "HOME=" + dir / "home",
                                         "TMPDIR=" + dir / "daemon-tmp", "XDG_RUNTIME_DIR=" + dir / "daemon-tmp"};
   std::vector<std::string> daemon = {"/usr/bin/xscreensaver", "--no-splash"};

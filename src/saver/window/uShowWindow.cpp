@@ -118,12 +118,25 @@ bool TShowWindow::InitFullScreen() {
 }
 
 void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
+  NotePresent();
   FFrame = Wrap(canvas);
   repaint();
 }
 
 void TShowWindow::PresentBack(const TBitmap32& back) {
+  NotePresent();
   if (FGl) static_cast<TGlPresenter*>(FGl)->SetFrame(Wrap(back));
+}
+
+// The longest time between two pictures put on the screen is what a viewer sees as a stall,
+// whether it came from a frame step, a transition frame or the loading of the next picture.
+void TShowWindow::NotePresent() {
+  const auto now = std::chrono::steady_clock::now();
+  if (FPresentedFrames > 0)
+    FLongestFrameMicros =
+        std::max<int64_t>(FLongestFrameMicros, std::chrono::duration_cast<std::chrono::microseconds>(now - FLastPresent).count());
+  FLastPresent = now;
+  ++FPresentedFrames;
 }
 
 void TShowWindow::ProcessMessages() { QCoreApplication::processEvents(); }
@@ -215,7 +228,9 @@ void TShowWindow::WriteStats() const {
       << "first_step_us " << FStepMicros.front() << "\n"
       << "step_us_p50 " << percentile(FStepMicros, 0.50) << "\n"
       << "step_us_p95 " << percentile(FStepMicros, 0.95) << "\n"
-      << "step_us_p99 " << percentile(FStepMicros, 0.99) << "\n";
+      << "step_us_p99 " << percentile(FStepMicros, 0.99) << "\n"
+      << "presented_frames " << FPresentedFrames << "\n"
+      << "frame_us_max " << FLongestFrameMicros << "\n";
   if (!intervals.empty())
     out << "interval_us_p50 " << percentile(intervals, 0.50) << "\n"
         << "interval_us_p95 " << percentile(intervals, 0.95) << "\n"

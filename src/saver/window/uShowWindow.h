@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -68,6 +69,9 @@ class TShowWindow final : public QWidget, public TShowHost {
   // Frame timing for measurements, written at the end when KYSAVER_STATS names a file.
   std::vector<int64_t> FStepMicros, FStartMicros;
   int64_t FFirstFrameWallMs = 0, FWindowShownWallMs = 0, FSetUpWallMs = 0;
+  std::chrono::steady_clock::time_point FLastPresent;
+  int64_t FPresentedFrames = 0, FLongestFrameMicros = 0;
+  void NotePresent();
   void WriteStats() const;
 };
 
