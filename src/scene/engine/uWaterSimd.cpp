@@ -26,7 +26,7 @@ __attribute__((always_inline)) inline void MaskedCopy2Body(TColor32* __restrict 
                                                            const int16_t* __restrict regionA,
                                                            const int16_t* __restrict regionB, int k, int n) {
   const auto kk = static_cast<int16_t>(k);
-  for (int i = 0; i < n; ++i) dst[i] = (regionA[i] == kk) & (regionB[i] == kk) ? src[i] : dst[i];
+  for (int i = 0; i < n; ++i) dst[i] = ((regionA[i] == kk) & (regionB[i] == kk)) ? src[i] : dst[i];
 }
 
 void MaskedCopy(TColor32* dst, const TColor32* src, const int16_t* region, int k, int n) {
