@@ -128,13 +128,18 @@ void TShowWindow::PresentBack(const TBitmap32& back) {
   if (FGl) static_cast<TGlPresenter*>(FGl)->SetFrame(Wrap(back));
 }
 
-// The longest time between two pictures put on the screen is what a viewer sees as a stall,
-// whether it came from a frame step, a transition frame or the loading of the next picture.
+// The longest time between two pictures put on the screen is what a viewer sees as a stall.
+// The gap that ends with a transition's first frame also holds the loading of the next picture,
+// so it is kept apart from the gaps of the running show and of the transition frames.
 void TShowWindow::NotePresent() {
   const auto now = std::chrono::steady_clock::now();
-  if (FPresentedFrames > 0)
-    FLongestFrameMicros =
-        std::max<int64_t>(FLongestFrameMicros, std::chrono::duration_cast<std::chrono::microseconds>(now - FLastPresent).count());
+  const bool inTransition = FShow.InTransition();
+  if (FPresentedFrames > 0) {
+    const int64_t gap = std::chrono::duration_cast<std::chrono::microseconds>(now - FLastPresent).count();
+    int64_t& longest = inTransition && !FLastPresentInTransition ? FLongestChangeMicros : FLongestFrameMicros;
+    longest = std::max(longest, gap);
+  }
+  FLastPresentInTransition = inTransition;
   FLastPresent = now;
   ++FPresentedFrames;
 }
@@ -230,7 +235,8 @@ void TShowWindow::WriteStats() const {
       << "step_us_p95 " << percentile(FStepMicros, 0.95) << "\n"
       << "step_us_p99 " << percentile(FStepMicros, 0.99) << "\n"
       << "presented_frames " << FPresentedFrames << "\n"
-      << "frame_us_max " << FLongestFrameMicros << "\n";
+      << "frame_us_max " << FLongestFrameMicros << "\n"
+      << "change_us_max " << FLongestChangeMicros << "\n";
   if (!intervals.empty())
     out << "interval_us_p50 " << percentile(intervals, 0.50) << "\n"
         << "interval_us_p95 " << percentile(intervals, 0.95) << "\n"

@@ -70,7 +70,8 @@ class TShowWindow final : public QWidget, public TShowHost {
   std::vector<int64_t> FStepMicros, FStartMicros;
   int64_t FFirstFrameWallMs = 0, FWindowShownWallMs = 0, FSetUpWallMs = 0;
   std::chrono::steady_clock::time_point FLastPresent;
-  int64_t FPresentedFrames = 0, FLongestFrameMicros = 0;
+  int64_t FPresentedFrames = 0, FLongestFrameMicros = 0, FLongestChangeMicros = 0;
+  bool FLastPresentInTransition = false;
   void NotePresent();
   void WriteStats() const;
 };
