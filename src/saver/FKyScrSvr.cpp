@@ -46,7 +46,7 @@ void CopyAt(TBitmap32& target, int x, int y, const TBitmap32& source) {
 }  // namespace
 
 void TKyfmScrSvr::PrepareProject(TKyCProject& project, const std::string& settingsFile, bool skipMerge) {
-  for (std::string& flag : project.FileList().Flags) flag = "TRUE";
+  for (std::string& flag : project.FileList().Flags) flag = kPictureShown;
   if (!skipMerge) ApplyUserSettings(project, settingsFile);
 }
 
@@ -73,7 +73,7 @@ void TKyfmScrSvr::FormShow() {
   FPictures.clear();
   const TKyCFileList& list = FProject.FileList();
   for (size_t i = 0; i < list.Names.size() && i < list.Flags.size(); ++i)
-    if (list.Flags[i] == "TRUE") FPictures.push_back(list.Names[i]);
+    if (list.Flags[i] == kPictureShown) FPictures.push_back(list.Names[i]);
 
   FUseDirectX = s.DirectX && FHost.InitFullScreen();
   FCanvas.SetSize(FHost.ScreenWidth(), FHost.ScreenHeight());
