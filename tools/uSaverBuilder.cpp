@@ -90,7 +90,14 @@ struct TMedia {
   std::string Bytes;
 };
 
+TKyError TooManyMediaFiles(const TManifest& m, size_t count) {
+  return TKyError(m.Path + ": the saver would hold " + std::to_string(count) + " media files, more than the " +
+                  std::to_string(kMaxMediaFiles) + " a saver may hold");
+}
+
 void AddMedia(const TManifest& m, const std::string& entry, std::vector<TMedia>& media, std::set<std::string>& names) {
+  // The player refuses a saver of more media files than it may hold, so the tool never writes one.
+  if (media.size() >= kMaxMediaFiles) throw TooManyMediaFiles(m, media.size() + 1);
   const std::string path = Resolve(m, entry);
   const std::string name = FileNamePart(entry);
   if (SafeMediaName(name).empty()) throw TKyError(m.Path + ": \"" + entry + "\" is not a usable file name");
@@ -136,6 +143,8 @@ void WriteExecutable(const std::string& path, const std::string& a, const std::s
 std::string BuildSaverPackage(const std::string& manifestPath) {
   const TManifest m = ReadManifest(manifestPath);
   if (m.Pictures.empty()) throw TKyError(m.Path + ": [Pictures] lists no picture");
+  // Said before any file is read, so a long list fails at once.
+  if (m.Pictures.size() + m.Music.size() > kMaxMediaFiles) throw TooManyMediaFiles(m, m.Pictures.size() + m.Music.size());
 
   std::vector<TMedia> media;
   std::set<std::string> names;

@@ -22,29 +22,6 @@ struct TReport {
   uint64_t WindowTextLength = 0;
 };
 
-// A name from the package as it may go to a terminal: control characters (C0, DEL and C1,
-// which open escape sequences) are shown as \xNN, so a package cannot move the cursor, change
-// the window title or clear the screen of whoever inspects it.
-std::string TerminalText(std::string_view raw) {
-  static const char kHex[] = "0123456789abcdef";
-  const std::string text = DisplayText(raw);  // always UTF-8
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto c = static_cast<unsigned int>(static_cast<unsigned char>(text[i]));
-    const bool c1 = c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
-    if (c1) c = static_cast<unsigned char>(text[++i]);
-    if (c < 0x20 || c == 0x7F || c1) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 std::string SectionText(const std::string& path, const TSectionSpan& s, const char* what) {
   if (s.Length > kMaxTextSection) throw TKyError(path + ": the " + std::string(what) + " is too large");
   return ReadFileRange(path, s.Offset, s.Length);

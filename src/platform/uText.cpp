@@ -89,11 +89,43 @@ std::string DisplayText(std::string_view s) {
   return out;
 }
 
+uint32_t ControlCharacterAt(std::string_view t, size_t i, size_t& length) {
+  length = 0;
+  if (i >= t.size()) return 0;
+  auto at = [&](size_t k) { return i + k < t.size() ? static_cast<unsigned char>(t[i + k]) : 0u; };
+  const unsigned c = at(0), c1 = at(1), c2 = at(2);
+  uint32_t control = 0;
+  if (c < 0x20 || c == 0x7F) {
+    length = 1, control = c;
+  } else if (c == 0xC2 && c1 >= 0x80 && c1 <= 0x9F) {
+    length = 2, control = c1;  // C1
+  } else if (c == 0xD8 && c1 == 0x9C) {
+    length = 2, control = 0x061C;  // Arabic letter mark
+  } else if (c == 0xE2 && ((c1 == 0x80 && (c2 == 0x8E || c2 == 0x8F || (c2 >= 0xAA && c2 <= 0xAE))) ||
+                           (c1 == 0x81 && c2 >= 0xA6 && c2 <= 0xA9))) {
+    // Marks, embeddings, overrides and isolates: U+200E-200F, U+202A-202E, U+2066-2069.
+    length = 3, control = 0x2000 | ((c1 & 0x3F) << 6) | (c2 & 0x3F);
+  }
+  return control;
+}
+
+namespace {
+const char kHex[] = "0123456789abcdef";
+
+std::string Hex(uint32_t v, int digits) {
+  std::string out;
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHex[(v >> shift) & 15];
+  return out;
+}
+}  // namespace
+
 std::string JsonString(std::string_view raw) {
   const std::string text = DisplayText(raw);
   std::string out = "\"";
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
+  for (size_t i = 0; i < text.size();) {
+    const char ch = text[i];
+    size_t length = 0;
+    const uint32_t control = ControlCharacterAt(text, i, length);
     switch (ch) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -101,17 +133,33 @@ std::string JsonString(std::string_view raw) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (c < 0x20 || c == 0x7F) {
-          static const char kHex[] = "0123456789abcdef";
-          out += "\\u00";
-          out += kHex[c >> 4];
-          out += kHex[c & 15];
-        } else {
-          out += ch;
+        if (length > 0) {
+          out += "\\u" + Hex(control, 4);
+          i += length;
+          continue;
         }
+        out += ch;
     }
+    ++i;
   }
   return out + "\"";
+}
+
+std::string TerminalText(std::string_view raw) {
+  const std::string text = DisplayText(raw);  // always UTF-8
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    size_t length = 0;
+    const uint32_t control = ControlCharacterAt(text, i, length);
+    if (length == 0) {
+      out += text[i++];
+      continue;
+    }
+    out += control <= 0xFF ? "\\x" + Hex(control, 2) : "\\u{" + Hex(control, 4) + "}";
+    i += length;
+  }
+  return out;
 }
 
 std::string UnixLineBreaks(std::string text) {

@@ -45,3 +45,25 @@ TEST(JsonString, EscapesAndDecodesForDisplay) {
   EXPECT_EQ(JsonString("tab\tline\r\n\x7F"), "\"tab\\tline\\r\\n\\u007f\"");
   EXPECT_EQ(JsonString(""), "\"\"");
 }
+
+TEST(ControlCharacters, EscapedInJsonAndForTheTerminal) {
+  // C1 codes open terminal escape sequences and bidirectional overrides make a name read as
+  // another; each is shown as its code, the printable text around it as it is.
+  const struct {
+    const char* raw;
+    const char* json;
+    const char* terminal;
+  } cases[] = {
+      {"a\x1b[2Jb", "\"a\\u001b[2Jb\"", "a\\x1b[2Jb"},
+      {"\xC2\x9B" "31m", "\"\\u009b31m\"", "\\x9b31m"},                             // CSI as UTF-8 C1
+      {"\x9B", "\"\xE2\x80\xBA\"", "\xE2\x80\xBA"},  // not UTF-8: read as 1252, U+203A, printable
+      {"photo\xE2\x80\xAEgpj.exe", "\"photo\\u202egpj.exe\"", "photo\\u{202e}gpj.exe"},  // right-to-left override
+      {"\xE2\x81\xA6x\xE2\x81\xA9", "\"\\u2066x\\u2069\"", "\\u{2066}x\\u{2069}"},
+      {"\xE2\x80\x8F\xD8\x9C", "\"\\u200f\\u061c\"", "\\u{200f}\\u{061c}"},
+      {"\xE2\x80\x94 \xC3\xA9", "\"\xE2\x80\x94 \xC3\xA9\"", "\xE2\x80\x94 \xC3\xA9"},  // em dash, e-acute stay
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(JsonString(c.raw), c.json) << c.raw;
+    EXPECT_EQ(TerminalText(c.raw), c.terminal) << c.raw;
+  }
+}

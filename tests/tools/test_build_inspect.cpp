@@ -125,12 +125,16 @@ TEST_F(SaverTest, BuildErrorsNameTheFaultyPart) {
       {"[Default]\nDuration=long\n[Pictures]\na.jpg\n", "Duration = \"long\" is not a number"},
       {"[Pictures]\na.jpg\nsub/a.jpg\n", "two files share the name \"a.jpg\""},
       {"[General]\nProductName=x\n", "lists no picture"},
+      {nullptr, "the saver would hold 10001 media files, more than the 10000 a saver may hold"},
   };
+  std::string tooMany = "[Pictures]\n";
+  for (int i = 0; i <= 10000; ++i) tooMany += std::to_string(i) + ".jpg\n";
   kytest::WriteFile(dir / "missing-ui.ini", "");
   for (const auto& c : cases) {
-    kytest::WriteFile(dir / "bad.ini", c.manifest);
+    const std::string manifest = c.manifest ? c.manifest : tooMany;
+    kytest::WriteFile(dir / "bad.ini", manifest);
     std::string out;
-    EXPECT_EQ(RunCommand(kTool + " build '" + dir / "bad.ini" + "' -o '" + dir / "Bad.scr" + "'", &out), 1) << c.manifest;
+    EXPECT_EQ(RunCommand(kTool + " build '" + dir / "bad.ini" + "' -o '" + dir / "Bad.scr" + "'", &out), 1) << c.message;
     EXPECT_NE(out.find(c.message), std::string::npos) << out;
     EXPECT_FALSE(kytest::Exists(dir / "Bad.scr"));
   }
