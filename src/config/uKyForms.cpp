@@ -1,0 +1,146 @@
+#include "uKyForms.h"
+
+#include "config/uTextDecode.h"
+#include "platform/uError.h"
+#include "platform/uText.h"
+
+namespace ky {
+
+namespace {
+
+bool StartsWithUpper(std::string_view line, std::string_view upperPrefix) {
+  return line.size() >= upperPrefix.size() && UpperCaseAscii(line.substr(0, upperPrefix.size())) == upperPrefix;
+}
+
+// Event lines name handlers of the authoring side's design form, which the player's window does
+// not have; "OnX" with a lower-case third letter ("Only") is an ordinary property.
+bool IsEventLine(std::string_view t) {
+  return t.size() >= 2 && t[0] == 'O' && t[1] == 'n' && !(t.size() > 2 && t[2] >= 'a' && t[2] <= 'z');
+}
+
+// Walks the lines of a description with its counts; every failure names the file line.
+class TFrameReader {
+ public:
+  TFrameReader(const std::vector<std::string>& lines, const std::string& fileName)
+      : FLines(lines), FFileName(fileName) {}
+
+  // The count on the next line.
+  int32_t Count(const char* what) {
+    const size_t at = FNext;
+    if (at >= FLines.size()) Fail(at, std::string(what) + " expected, found the end of the file");
+    ++FNext;
+    const auto n = ParseInteger(Trim(FLines[at]));
+    if (!n) Fail(at, std::string(what) + " expected, found \"" + FLines[at] + "\"");
+    if (*n < 0) Fail(at, std::string(what) + " is negative");
+    return *n;
+  }
+
+  // The index of the first of the next n lines, which must all be there.
+  size_t Take(int32_t n, const char* what) {
+    const size_t first = FNext;
+    if (static_cast<size_t>(n) > FLines.size() - first)
+      Fail(first - 1, std::string(what) + " counts " + std::to_string(n) + " lines but only " +
+                          std::to_string(FLines.size() - first) + " follow");
+    FNext += static_cast<size_t>(n);
+    return first;
+  }
+
+  // The trailing block is skipped unread; it may run past the end of the last window.
+  void Skip(int32_t n) { FNext += static_cast<size_t>(n); }
+
+  const std::vector<std::string>& Lines() const { return FLines; }
+
+ private:
+  [[noreturn]] void Fail(size_t index, const std::string& what) const {
+    throw TKyError(FFileName + ":" + std::to_string(index + 1) + ": " + what);
+  }
+  const std::vector<std::string>& FLines;
+  const std::string& FFileName;
+  size_t FNext = 0;
+};
+
+}  // namespace
+
+std::string WindowNameOf(std::string_view firstLine) {
+  if (firstLine.size() <= 7) return "";
+  const std::string_view rest = firstLine.substr(7);
+  return std::string(rest.substr(0, rest.find(':')));
+}
+
+std::string TKyForm::BuildFormText() const {
+  std::vector<std::string> lines = Lines;
+  if (lines.empty()) return "";
+  lines[0] = "object " + WindowNameOf(lines[0]) + ": TfmKyConfigWindow";
+  bool visibleSeen = false;
+  for (size_t i = 0; i < lines.size();) {
+    const std::string_view t = Trim(lines[i]);
+    bool drop = false;
+    if (IsEventLine(t)) {
+      drop = true;
+    } else if (StartsWithUpper(t, "BORDERICONS") || StartsWithUpper(t, "BORDERSTYLE") ||
+               StartsWithUpper(t, "FORMSTYLE")) {
+      drop = true;
+    } else if (StartsWithUpper(t, "VISIBLE")) {
+      // Only the first one, the window's own; the controls' lines stay.
+      drop = !visibleSeen;
+      visibleSeen = true;
+    }
+    if (drop) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    else ++i;
+  }
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i) text += "\r\n";
+    text += lines[i];
+  }
+  return text;
+}
+
+void TKyForms::LoadFromFile(const std::string& path, const TFormLoadReport& report) {
+  FForms.clear();
+  LoadFromText(ReadTextFile(path), path, report);
+}
+
+void TKyForms::LoadFromText(std::string_view text, const std::string& fileName, const TFormLoadReport& report) {
+  FForms.clear();
+  const std::vector<std::string> lines = SplitLines(text);
+  TFrameReader frame(lines, fileName);
+  std::vector<TKyForm> forms;
+  const int32_t windows = frame.Count("the number of windows");
+  for (int32_t w = 0; w < windows; ++w) {
+    const int32_t n = frame.Count("the number of lines of a window text");
+    const size_t textAt = frame.Take(n, "the window text");
+    const int32_t m = frame.Count("the number of lines of an action block");
+    const size_t blockAt = frame.Take(m, "the action block");
+    std::string block;
+    for (int32_t j = 0; j < m; ++j) {
+      if (j) block += "\r\n";
+      const std::string& line = lines[blockAt + static_cast<size_t>(j)];
+      block += line.empty() ? std::string(" ") : line;
+    }
+    try {
+      if (n == 0) throw TKyError("the window text is empty");
+      TKyForm form;
+      form.Actions.LoadFromText(block);
+      form.Lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(textAt),
+                        lines.begin() + static_cast<std::ptrdiff_t>(textAt + static_cast<size_t>(n)));
+      form.Name = WindowNameOf(form.Lines[0]);
+      form.FirstLine = static_cast<int>(textAt + 1);
+      forms.push_back(std::move(form));
+    } catch (const TKyError& e) {
+      if (report)
+        report("test", fileName + ":" + std::to_string(textAt + 1) + ": window " + std::to_string(w + 1) +
+                           " left out: " + e.what());
+    }
+    frame.Skip(frame.Count("the number of lines of a trailing block"));
+  }
+  FForms = std::move(forms);
+}
+
+const TKyForm* TKyForms::FindForm(std::string_view name) const {
+  for (const TKyForm& f : FForms)
+    if (SameTextAscii(f.Name, name)) return &f;
+  return nullptr;
+}
+
+}  // namespace ky

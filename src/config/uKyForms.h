@@ -1,0 +1,56 @@
+#pragma once
+// The stored descriptions of the configuration windows: one file of several windows, each a
+// window text (the property-text format) and an action table, framed by line counts.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/uAction.h"
+
+namespace ky {
+
+class TKyForm {
+ public:
+  std::string Name;                // from the first line: after "object ", up to the first ":"
+  std::vector<std::string> Lines;  // the window text as stored (decoded to UTF-8)
+  TActionList Actions;
+  int FirstLine = 0;               // the file line (1-based) of the window text's first line
+
+  // The text the configuration window is created from: the first line names the class
+  // TfmKyConfigWindow; event lines, border and form style lines and the first "Visible" line are
+  // dropped; lines joined by CR LF. The stored text is left as it is.
+  std::string BuildFormText() const;
+};
+
+// The window name of a window text's first line: the text after its first 7 characters
+// ("object ") up to the first ":" (the rest of the line when there is none).
+std::string WindowNameOf(std::string_view firstLine);
+
+// Told about a window that is left out while loading: message is the text the user sees
+// ("test"), detail says which window and what is wrong with it.
+using TFormLoadReport = std::function<void(const std::string& message, const std::string& detail)>;
+
+class TKyForms {
+ public:
+  // Replaces the list with the file's windows. A window whose text or action block cannot be
+  // read is left out and reported; loading goes on with the next one. A file that cannot be
+  // read, or whose frame of counts is broken (a count missing, not a number, negative or
+  // beyond the end of the file), throws TKyError "FILE:LINE: what is wrong" and leaves the list
+  // empty.
+  void LoadFromFile(const std::string& path, const TFormLoadReport& report = {});
+  // The same for a text already in memory (UTF-8); fileName is used in messages.
+  void LoadFromText(std::string_view text, const std::string& fileName, const TFormLoadReport& report = {});
+
+  // The first window of that name, compared without regard to case; nullptr when none.
+  const TKyForm* FindForm(std::string_view name) const;
+
+  void Clear() { FForms.clear(); }
+  size_t Count() const { return FForms.size(); }
+  const TKyForm& Form(size_t i) const { return FForms.at(i); }
+
+ private:
+  std::vector<TKyForm> FForms;  // in file order
+};
+
+}  // namespace ky
