@@ -67,6 +67,15 @@ bool IsPictureDataProperty(std::string_view propertyName) {
 
 TFormPictureData SplitFormPicture(const std::vector<uint8_t>& data) {
   if (data.empty()) FailPicture(kWhat, "empty, the picture kind is missing");
+  // A bitmap property (a button's "Glyph") holds the bitmap's own data: no kind name, the count,
+  // then a BMP file, or a count of 0.
+  if (data.size() >= 4 && Le32(data.data()) == data.size() - 4 &&
+      (data.size() == 4 || (data.size() >= 6 && data[4] == 'B' && data[5] == 'M'))) {
+    TFormPictureData r;
+    r.ClassName = "TBitmap";
+    r.File.assign(data.begin() + 4, data.end());
+    return r;
+  }
   const size_t nameLength = data[0];
   if (nameLength == 0) FailPicture(kWhat, "the picture kind's name is empty");
   if (nameLength > data.size() - 1) FailPicture(kWhat, "the picture kind's name runs past the end");

@@ -22,7 +22,8 @@ struct TFormPictureData {
 bool IsPictureDataProperty(std::string_view propertyName);
 
 // The kind and file of picture data. A PNG of Delphi's PNG kinds may follow the kind name
-// without a count. Throws EPictureError "picture data: what is wrong" when the name or the
+// without a count. The data of a bitmap property (a button's "Glyph.Data": the count and a BMP
+// file, without a kind name) is read as "TBitmap". Throws EPictureError "picture data: what is wrong" when the name or the
 // count runs past the end.
 TFormPictureData SplitFormPicture(const std::vector<uint8_t>& data);
 

@@ -100,6 +100,13 @@ TEST(FormPicture, BitmapJpegAndPngKinds) {
   EXPECT_EQ(a.Pixel(0, 0), MakeColor32(255, 0, 0, 0x80));
   EXPECT_EQ(a.Pixel(1, 0), MakeColor32(0, 255, 0, 0xFF));
 
+  // A button's glyph: a bitmap's own data, the count and the BMP file without a kind name.
+  std::vector<uint8_t> glyph = EncodeFormPicture("TBitmap", bmp);
+  glyph.erase(glyph.begin(), glyph.begin() + 8);
+  ExpectSample(DecodeFormPicture(glyph), "glyph");
+  EXPECT_EQ(SplitFormPicture(glyph).ClassName, "TBitmap");
+  EXPECT_TRUE(DecodeFormPicture({0, 0, 0, 0}).Empty());
+
   // A count of 0 is an empty picture, whatever the kind.
   EXPECT_TRUE(DecodeFormPicture(EncodeFormPicture("TBitmap", {})).Empty());
   EXPECT_TRUE(DecodeFormPicture(EncodeFormPicture("TJPEGImage", {})).Empty());
@@ -111,7 +118,7 @@ TEST(FormPicture, BrokenDataIsNamed) {
     const char* Error;
   } cases[] = {
       {{}, "picture data: empty, the picture kind is missing"},
-      {{0, 0, 0, 0, 0}, "picture data: the picture kind's name is empty"},
+      {{0, 0, 0, 0, 0, 0}, "picture data: the picture kind's name is empty"},
       {{7, 'T', 'B', 'i', 't'}, "picture data: the picture kind's name runs past the end"},
       {{3, 'T', '-', 'x', 0, 0, 0, 0}, "picture data: the picture kind's name is not a class name"},
       {{7, 'T', 'B', 'i', 't', 'm', 'a', 'p', 1, 0}, "picture data: the byte count of \"TBitmap\" is missing"},
