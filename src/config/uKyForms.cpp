@@ -1,5 +1,6 @@
 #include "uKyForms.h"
 
+#include "config/uFormPrinter.h"
 #include "config/uTextDecode.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
@@ -135,6 +136,42 @@ void TKyForms::LoadFromText(std::string_view text, const std::string& fileName, 
     frame.Skip(frame.Count("the number of lines of a trailing block"));
   }
   FForms = std::move(forms);
+}
+
+namespace {
+
+// One line of an action block: never empty, never broken.
+std::string BlockLine(const std::string& s) {
+  std::string line = s;
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  return line.empty() ? " " : line;
+}
+
+}  // namespace
+
+std::string FormatDescriptionFile(const std::vector<TFormSource>& windows) {
+  std::vector<std::string> lines;
+  lines.push_back(std::to_string(windows.size()));
+  for (const TFormSource& w : windows) {
+    const std::vector<std::string> text = PrintFormLines(w.Tree);
+    lines.push_back(std::to_string(text.size()));
+    lines.insert(lines.end(), text.begin(), text.end());
+    lines.push_back(std::to_string(1 + 5 * w.Actions.size()));
+    lines.push_back(std::to_string(w.Actions.size()));
+    for (const auto& [control, action] : w.Actions) {
+      lines.push_back(BlockLine(control));
+      lines.push_back(std::to_string(action.Kind));
+      lines.push_back(BlockLine(action.Param1));
+      lines.push_back(BlockLine(action.Param2));
+      lines.push_back(BlockLine(action.Param3));
+    }
+    lines.push_back("1");
+    lines.push_back("Dummy");
+  }
+  std::string out;
+  for (const std::string& l : lines) out += l + "\r\n";
+  return out;
 }
 
 const TKyForm* TKyForms::FindForm(std::string_view name) const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/uAction.h"
+#include "config/uFormTree.h"
 
 namespace ky {
 
@@ -52,5 +53,18 @@ class TKyForms {
  private:
   std::vector<TKyForm> FForms;  // in file order
 };
+
+// One window to be written into a description file: its object tree and its actions by control
+// name, in order.
+struct TFormSource {
+  TFormObject Tree;
+  std::vector<std::pair<std::string, TAction>> Actions;
+};
+
+// The description file of the windows, as the authoring side writes it: the counts, each
+// window text (printed from its tree), its action block (empty parameters as a single blank, so
+// no line of the block is empty; a parameter's line breaks become blanks) and the trailing block
+// "Dummy"; lines end with CR LF.
+std::string FormatDescriptionFile(const std::vector<TFormSource>& windows);
 
 }  // namespace ky

@@ -212,3 +212,32 @@ TEST(ActionList, LoadFromTextAndKindNames) {
                                                {7, ""},                  {255, ""}};
   for (const auto& [code, name] : names) EXPECT_EQ(ActionKindName(static_cast<uint8_t>(code)), name);
 }
+
+TEST(KyForms, FormatDescriptionFileWritesWhatLoadFromFileReads) {
+  TFormSource main;
+  main.Tree.Name = "MainWindow";
+  main.Tree.ClassName = "TfmForm";
+  TFormObject label;
+  label.Name = "Label1";
+  label.ClassName = "TLabel";
+  main.Tree.Children.push_back(label);
+  TAction show;
+  show.Kind = akShowWindow;
+  show.Param1 = "ThumbnailWindow";
+  main.Actions.emplace_back("Label1", show);
+  TFormSource thumbs;
+  thumbs.Tree.Name = "ThumbnailWindow";
+  thumbs.Tree.ClassName = "TfmForm";
+  EXPECT_EQ(FormatDescriptionFile({main, thumbs}),
+            "2\r\n"
+            "4\r\nobject MainWindow: TfmForm\r\n  object Label1: TLabel\r\n  end\r\nend\r\n"
+            "6\r\n1\r\nLabel1\r\n1\r\nThumbnailWindow\r\n \r\n \r\n"
+            "1\r\nDummy\r\n"
+            "2\r\nobject ThumbnailWindow: TfmForm\r\nend\r\n"
+            "1\r\n0\r\n"
+            "1\r\nDummy\r\n");
+  TKyForms forms;
+  forms.LoadFromText(FormatDescriptionFile({main, thumbs}), "f");
+  ASSERT_EQ(forms.Count(), 2u);
+  EXPECT_EQ(forms.FindForm("MainWindow")->Actions.FindAction("Label1")->Param1, "ThumbnailWindow");
+}
