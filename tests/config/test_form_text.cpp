@@ -1,9 +1,13 @@
 // The property-text format: the grammar's corners, its errors, and parse -> print -> parse.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+
 #include "config/uFormParser.h"
 #include "config/uFormPrinter.h"
 #include "form_tree_compare.h"
+#include "testutil.h"
 
 using namespace ky;
 using kytest::ExpectSameTree;
@@ -186,6 +190,32 @@ TEST(FormText, NestingIsBounded) {
   // Lists and collections count as levels too; a flood of "(" ends in an error, not a crash.
   EXPECT_THROW(ParseFormText("object A: T\n  P = " + std::string(100000, '(') + "\nend", "d"), EFormSyntax);
   EXPECT_THROW(ParseFormText("object A: T\n  P = " + std::string(100000, '<'), "d"), EFormSyntax);
+}
+
+// Under a locale with a decimal comma a C-library reader would take "1.5" for 1; the format's
+// numbers do not depend on the locale. The locale is made by the test in a folder of its own.
+TEST(FormText, FloatsReadAndPrintTheSameUnderACommaLocale) {
+  kytest::TTempDir dir;
+  if (kytest::RunCommand("localedef -i de_DE -f UTF-8 '" + dir / "de_DE.utf8" + "'") != 0)
+    GTEST_SKIP() << "localedef cannot make de_DE here";
+  setenv("LOCPATH", dir.Path().c_str(), 1);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
+    unsetenv("LOCPATH");
+    GTEST_SKIP() << "the de_DE locale cannot be set";
+  }
+  EXPECT_STREQ(std::localeconv()->decimal_point, ",");
+  EXPECT_EQ(ParseValue("1.5").Float, 1.5);
+  EXPECT_EQ(ParseValue("-2.5E-3").Float, -0.0025);
+  TFormObject o;
+  o.ClassName = "T";
+  TFormProperty p;
+  p.Name = "F";
+  p.Value.Kind = K::Float;
+  p.Value.Float = 2.25;
+  o.Properties.push_back(p);
+  EXPECT_EQ(PrintFormLines(o).at(1), "  F = 2.25");
+  std::setlocale(LC_ALL, "C");
+  unsetenv("LOCPATH");
 }
 
 TEST(FormText, EightBitTextIsDecoded) {
