@@ -127,6 +127,8 @@ TBitmap32 DecodeFormPicture(const std::vector<uint8_t>& data) {
 }
 
 std::vector<uint8_t> EncodeFormPicture(std::string_view className, const std::vector<uint8_t>& file) {
+  if (className.empty() || className.size() > 255) FailPicture(kWhat, "a picture kind's name must have 1 to 255 letters");
+  if (file.size() > UINT32_MAX) FailPicture(kWhat, "the picture file is too large");
   std::vector<uint8_t> data;
   data.push_back(static_cast<uint8_t>(className.size()));
   data.insert(data.end(), className.begin(), className.end());

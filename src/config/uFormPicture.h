@@ -33,7 +33,8 @@ TFormPictureData SplitFormPicture(const std::vector<uint8_t>& data);
 // EPictureError naming what is wrong: another kind, a broken layout, or the reader's own error.
 TBitmap32 DecodeFormPicture(const std::vector<uint8_t>& data);
 
-// Picture data of a file of the given kind, as the authoring side writes it.
+// Picture data of a file of the given kind, as the authoring side writes it. Throws
+// EPictureError for a kind name that is empty or longer than 255 letters.
 std::vector<uint8_t> EncodeFormPicture(std::string_view className, const std::vector<uint8_t>& file);
 
 }  // namespace ky

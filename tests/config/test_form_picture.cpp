@@ -136,6 +136,8 @@ TEST(FormPicture, BrokenDataIsNamed) {
       EXPECT_EQ(std::string(e.what()), c.Error);
     }
   }
+  EXPECT_THROW(EncodeFormPicture(std::string(256, 'T'), {}), EPictureError);
+  EXPECT_THROW(EncodeFormPicture("", {}), EPictureError);
   // A reader's own error names the kind.
   try {
     DecodeFormPicture(EncodeFormPicture("TJPEGImage", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2}));
