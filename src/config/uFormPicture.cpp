@@ -67,6 +67,9 @@ bool IsPictureDataProperty(std::string_view propertyName) {
 
 TFormPictureData SplitFormPicture(const std::vector<uint8_t>& data) {
   if (data.empty()) FailPicture(kWhat, "empty, the picture kind is missing");
+  // An icon property ("Icon.Data" of a form) holds the icon file itself.
+  if (data.size() >= 4 && data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0)
+    FailPicture(kWhat, "an icon file, which is not a picture that can be shown");
   // A bitmap property (a button's "Glyph") holds the bitmap's own data: no kind name, the count,
   // then a BMP file, or a count of 0.
   if (data.size() >= 4 && Le32(data.data()) == data.size() - 4 &&

@@ -125,6 +125,7 @@ TEST(FormPicture, BrokenDataIsNamed) {
       {{7, 'T', 'B', 'i', 't', 'm', 'a', 'p', 9, 0, 0, 0, 'B', 'M'}, "picture data: \"TBitmap\" counts 9 bytes but 2 follow"},
       {{7, 'T', 'B', 'i', 't', 'm', 'a', 'p', 0xFF, 0xFF, 0xFF, 0xFF}, "picture data: \"TBitmap\" counts 4294967295 bytes but 0 follow"},
       {EncodeFormPicture("TIcon", {1, 2, 3}), "picture data: picture kind \"TIcon\" cannot be read"},
+      {{0, 0, 1, 0, 1, 0, 16, 16}, "picture data: an icon file, which is not a picture that can be shown"},
       {EncodeFormPicture("TBitmap", {1, 2, 3}), "picture data: bitmap too short for a header"},
       {EncodeFormPicture("TBitmap", std::vector<uint8_t>(20, 0)), "picture data: a bitmap that is neither a BMP file nor a DIB"},
   };

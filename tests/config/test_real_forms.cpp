@@ -80,4 +80,16 @@ TEST(RealForms, WhatTheFilesHold) {
   EXPECT_EQ(Find(columns->Value.Items[2], "Title.Caption")->Value.Text, "Registered for");
   EXPECT_TRUE(Find(columns->Value.Items[0], "PickList.Strings")->Value.List.empty());
   EXPECT_EQ(Find(wcx.Children[0].Properties, "ColWidths")->Value.List.size(), 4u);
+
+  const TFormObject minmax = Read("jvcl-jvminmaxform.dfm");
+  ASSERT_EQ(minmax.Children.size(), 28u);  // a bevel, 12 labels, 4 speed buttons, 8 edits, 3 buttons
+  const TFormObject& button = minmax.Children[13];
+  EXPECT_EQ(button.Name, "MaxPosBtn");
+  EXPECT_EQ(Find(button.Properties, "Hint")->Value.Text, "Set from current\r\nform state|");
+  EXPECT_EQ(Find(button.Properties, "Caption")->Value.Text, "\xC2\xAC");  // #172, the not sign
+  // The icon: a 16 x 16 four-bit ICO of 6 + 16 + 40 + 64 + 128 + 64 bytes.
+  const std::vector<uint8_t>& icon = Find(minmax.Properties, "Icon.Data")->Value.Bytes;
+  ASSERT_EQ(icon.size(), 318u);
+  EXPECT_EQ(std::vector<uint8_t>(icon.begin(), icon.begin() + 4), (std::vector<uint8_t>{0, 0, 1, 0}));
+  EXPECT_EQ(icon.back(), 0);
 }
