@@ -29,6 +29,9 @@ std::vector<std::string> BlockLines(std::string_view text) {
   return lines;
 }
 
+// A line quoted in a message, cut short when it is long.
+std::string Shown(const std::string& line) { return line.size() <= 40 ? line : line.substr(0, 40) + "..."; }
+
 }  // namespace
 
 void TActionList::LoadFromText(std::string_view text) {
@@ -36,8 +39,8 @@ void TActionList::LoadFromText(std::string_view text) {
   if (text.empty()) return;
   const std::vector<std::string> lines = BlockLines(text);
   const auto count = ParseInteger(Trim(lines[0]));
-  if (!count) throw TKyError("action count \"" + lines[0] + "\" is not a number");
-  if (*count < 0) throw TKyError("action count " + lines[0] + " is negative");
+  if (!count) throw TKyError("action count \"" + Shown(lines[0]) + "\" is not a number");
+  if (*count < 0) throw TKyError("action count " + Shown(lines[0]) + " is negative");
   if (static_cast<uint64_t>(*count) * 5 > lines.size() - 1)
     throw TKyError("the action block counts " + std::to_string(*count) + " actions but holds lines for " +
                    std::to_string((lines.size() - 1) / 5));
@@ -46,7 +49,7 @@ void TActionList::LoadFromText(std::string_view text) {
   for (int32_t i = 0; i < *count; ++i) {
     const size_t at = 1 + 5 * static_cast<size_t>(i);
     const auto code = ParseInteger(Trim(lines[at + 1]));
-    if (!code) throw TKyError("action kind \"" + lines[at + 1] + "\" of \"" + lines[at] + "\" is not a number");
+    if (!code) throw TKyError("action kind \"" + Shown(lines[at + 1]) + "\" of \"" + Shown(lines[at]) + "\" is not a number");
     TAction a;
     a.Kind = (*code >= 0 && *code <= 255) ? static_cast<uint8_t>(*code) : kNoActionKind;
     a.Param1 = lines[at + 2];

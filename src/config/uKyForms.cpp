@@ -19,6 +19,9 @@ bool IsEventLine(std::string_view t) {
   return t.size() >= 2 && t[0] == 'O' && t[1] == 'n' && !(t.size() > 2 && t[2] >= 'a' && t[2] <= 'z');
 }
 
+// A line quoted in a message, cut short when it is long.
+std::string Shown(const std::string& line) { return line.size() <= 40 ? line : line.substr(0, 40) + "..."; }
+
 // Walks the lines of a description with its counts; every failure names the file line.
 class TFrameReader {
  public:
@@ -31,7 +34,7 @@ class TFrameReader {
     if (at >= FLines.size()) Fail(at, std::string(what) + " expected, found the end of the file");
     ++FNext;
     const auto n = ParseInteger(Trim(FLines[at]));
-    if (!n) Fail(at, std::string(what) + " expected, found \"" + FLines[at] + "\"");
+    if (!n) Fail(at, std::string(what) + " expected, found \"" + Shown(FLines[at]) + "\"");
     if (*n < 0) Fail(at, std::string(what) + " is negative");
     return *n;
   }
@@ -48,8 +51,6 @@ class TFrameReader {
 
   // The trailing block is skipped unread; it may run past the end of the last window.
   void Skip(int32_t n) { FNext += static_cast<size_t>(n); }
-
-  const std::vector<std::string>& Lines() const { return FLines; }
 
  private:
   [[noreturn]] void Fail(size_t index, const std::string& what) const {
@@ -69,12 +70,16 @@ std::string WindowNameOf(std::string_view firstLine) {
 }
 
 std::string TKyForm::BuildFormText() const {
-  std::vector<std::string> lines = Lines;
-  if (lines.empty()) return "";
-  lines[0] = "object " + WindowNameOf(lines[0]) + ": TfmKyConfigWindow";
+  if (Lines.empty()) return "";
+  // The lines are walked in order and each is kept or dropped; kept lines go to a new list, so a
+  // text of many dropped lines costs no more than one of few.
+  std::vector<std::string_view> kept;
+  kept.reserve(Lines.size());
+  const std::string first = "object " + WindowNameOf(Lines[0]) + ": TfmKyConfigWindow";
   bool visibleSeen = false;
-  for (size_t i = 0; i < lines.size();) {
-    const std::string_view t = Trim(lines[i]);
+  for (size_t i = 0; i < Lines.size(); ++i) {
+    const std::string_view line = i == 0 ? std::string_view(first) : std::string_view(Lines[i]);
+    const std::string_view t = Trim(line);
     bool drop = false;
     if (IsEventLine(t)) {
       drop = true;
@@ -86,13 +91,12 @@ std::string TKyForm::BuildFormText() const {
       drop = !visibleSeen;
       visibleSeen = true;
     }
-    if (drop) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-    else ++i;
+    if (!drop) kept.push_back(line);
   }
   std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
+  for (size_t i = 0; i < kept.size(); ++i) {
     if (i) text += "\r\n";
-    text += lines[i];
+    text += kept[i];
   }
   return text;
 }
