@@ -1,5 +1,6 @@
 #include "uKyForms.h"
 
+#include "config/uFormParser.h"
 #include "config/uFormPrinter.h"
 #include "config/uTextDecode.h"
 #include "platform/uError.h"
@@ -69,16 +70,14 @@ std::string WindowNameOf(std::string_view firstLine) {
   return std::string(rest.substr(0, rest.find(':')));
 }
 
-std::string TKyForm::BuildFormText() const {
-  if (Lines.empty()) return "";
+std::vector<std::pair<std::string_view, size_t>> TKyForm::PreparedLines(const std::string& firstLine) const {
   // The lines are walked in order and each is kept or dropped; kept lines go to a new list, so a
   // text of many dropped lines costs no more than one of few.
-  std::vector<std::string_view> kept;
+  std::vector<std::pair<std::string_view, size_t>> kept;
   kept.reserve(Lines.size());
-  const std::string first = "object " + WindowNameOf(Lines[0]) + ": TfmKyConfigWindow";
   bool visibleSeen = false;
   for (size_t i = 0; i < Lines.size(); ++i) {
-    const std::string_view line = i == 0 ? std::string_view(first) : std::string_view(Lines[i]);
+    const std::string_view line = i == 0 ? std::string_view(firstLine) : std::string_view(Lines[i]);
     const std::string_view t = Trim(line);
     bool drop = false;
     if (IsEventLine(t)) {
@@ -91,14 +90,71 @@ std::string TKyForm::BuildFormText() const {
       drop = !visibleSeen;
       visibleSeen = true;
     }
-    if (!drop) kept.push_back(line);
+    if (!drop) kept.emplace_back(line, i);
   }
+  return kept;
+}
+
+std::string TKyForm::BuildFormText() const {
+  if (Lines.empty()) return "";
+  const std::string first = "object " + WindowNameOf(Lines[0]) + ": TfmKyConfigWindow";
   std::string text;
-  for (size_t i = 0; i < kept.size(); ++i) {
-    if (i) text += "\r\n";
-    text += kept[i];
+  bool firstLine = true;
+  for (const auto& kept : PreparedLines(first)) {
+    if (!firstLine) text += "\r\n";
+    text += kept.first;
+    firstLine = false;
   }
   return text;
+}
+
+namespace {
+
+void RenumberLines(TFormObject& o, const std::vector<int>& fileLine);
+
+int FileLine(const std::vector<int>& fileLine, int line) {
+  if (fileLine.empty()) return line;
+  if (line < 1) return fileLine.front();
+  return static_cast<size_t>(line) <= fileLine.size() ? fileLine[static_cast<size_t>(line) - 1] : fileLine.back() + 1;
+}
+
+void RenumberValue(TFormValue& v, const std::vector<int>& fileLine) {
+  v.Line = FileLine(fileLine, v.Line);
+  for (TFormValue& e : v.List) RenumberValue(e, fileLine);
+  for (auto& item : v.Items)
+    for (TFormProperty& p : item) {
+      p.Line = FileLine(fileLine, p.Line);
+      RenumberValue(p.Value, fileLine);
+    }
+}
+
+void RenumberLines(TFormObject& o, const std::vector<int>& fileLine) {
+  o.Line = FileLine(fileLine, o.Line);
+  for (TFormProperty& p : o.Properties) {
+    p.Line = FileLine(fileLine, p.Line);
+    RenumberValue(p.Value, fileLine);
+  }
+  for (TFormObject& c : o.Children) RenumberLines(c, fileLine);
+}
+
+}  // namespace
+
+TFormObject TKyForm::BuildFormTree(const std::string& fileName) const {
+  const std::string first = Lines.empty() ? "" : "object " + WindowNameOf(Lines[0]) + ": TfmKyConfigWindow";
+  std::string text;
+  std::vector<int> fileLine;
+  for (const auto& [line, index] : PreparedLines(first)) {
+    if (!fileLine.empty()) text += "\n";
+    text += line;
+    fileLine.push_back(FirstLine + static_cast<int>(index));
+  }
+  try {
+    TFormObject tree = ParseFormText(text, fileName);
+    RenumberLines(tree, fileLine);
+    return tree;
+  } catch (const EFormSyntax& e) {
+    throw EFormSyntax(e.File, FileLine(fileLine, e.Line), e.Column, e.Message);
+  }
 }
 
 void TKyForms::LoadFromFile(const std::string& path, const TFormLoadReport& report) {

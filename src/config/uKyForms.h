@@ -16,12 +16,21 @@ class TKyForm {
   std::string Name;                // from the first line: after "object ", up to the first ":"
   std::vector<std::string> Lines;  // the window text as stored (decoded to UTF-8)
   TActionList Actions;
-  int FirstLine = 0;               // the file line (1-based) of the window text's first line
+  int FirstLine = 1;               // the file line (1-based) of the window text's first line
 
   // The text the configuration window is created from: the first line names the class
   // TfmKyConfigWindow; event lines, border and form style lines and the first "Visible" line are
   // dropped; lines joined by CR LF. The stored text is left as it is.
   std::string BuildFormText() const;
+
+  // BuildFormText parsed into a tree. Every line number in it, and the line of an EFormSyntax
+  // error, is the line of the description file that fileName names (the dropped lines do not
+  // shift them).
+  TFormObject BuildFormTree(const std::string& fileName) const;
+
+ private:
+  // The prepared lines and, for each, its index in Lines.
+  std::vector<std::pair<std::string_view, size_t>> PreparedLines(const std::string& firstLine) const;
 };
 
 // The window name of a window text's first line: the text after its first 7 characters

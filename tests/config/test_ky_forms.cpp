@@ -241,3 +241,31 @@ TEST(KyForms, FormatDescriptionFileWritesWhatLoadFromFileReads) {
   ASSERT_EQ(forms.Count(), 2u);
   EXPECT_EQ(forms.FindForm("MainWindow")->Actions.FindAction("Label1")->Param1, "ThumbnailWindow");
 }
+
+TEST(KyForms, BuildFormTreeNamesTheLinesOfTheFile) {
+  // The window text starts on file line 3; lines 5 and 6 are dropped from the prepared text.
+  const std::string text = Join({"1", "8", "object W: TfmForm", "  Caption = 'x'", "  Visible = True",
+                                 "  OnShow = FormShow", "  object L: TLabel", "    Left = 1", "  end", "end", "1",
+                                 "0", "1", "Dummy"});
+  TKyForms forms;
+  forms.LoadFromText(text, "f.kyu");
+  const TFormObject tree = forms.Form(0).BuildFormTree("f.kyu");
+  EXPECT_EQ(tree.ClassName, "TfmKyConfigWindow");
+  EXPECT_EQ(tree.Line, 3);
+  ASSERT_EQ(tree.Properties.size(), 1u);
+  EXPECT_EQ(tree.Properties[0].Line, 4);
+  ASSERT_EQ(tree.Children.size(), 1u);
+  EXPECT_EQ(tree.Children[0].Line, 7);
+  EXPECT_EQ(tree.Children[0].Properties.at(0).Line, 8);
+  EXPECT_EQ(tree.Children[0].Properties.at(0).Value.Line, 8);
+  // An error after a dropped line names the file's line too.
+  std::string broken = text;
+  broken.replace(broken.find("    Left = 1"), 12, "    Left = @");
+  forms.LoadFromText(broken, "f.kyu");
+  try {
+    forms.Form(0).BuildFormTree("f.kyu");
+    ADD_FAILURE();
+  } catch (const EFormSyntax& e) {
+    EXPECT_EQ(std::string(e.what()), "f.kyu:8:12: unexpected character \"@\"");
+  }
+}
