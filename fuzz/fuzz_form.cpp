@@ -55,6 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < forms.Count(); ++i) {
     const ky::TKyForm& form = forms.Form(i);
     CheckWindowText(form.BuildFormText());
+    try {
+      form.BuildFormTree("fuzz");
+    } catch (const ky::EFormSyntax&) {
+    }
     // The lookup is linear: the first actions are enough to check it.
     for (size_t a = 0; a < form.Actions.Count() && a < 64; ++a)
       if (form.Actions.FindAction(form.Actions.Item(a).first) == nullptr) __builtin_trap();
