@@ -1,6 +1,6 @@
 // Writes the starting corpora of the package, INI and scene fuzz targets, made with the
 // project's own writers so that every seed is a valid input the fuzzer can then damage.
-// Usage: make_seeds <folder>   (creates <folder>/package, <folder>/ini, <folder>/scene)
+// Usage: make_seeds <folder>   (creates <folder>/package, <folder>/ini, <folder>/scene, <folder>/form)
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "config/uFormPicture.h"
+#include "config/uFormPrinter.h"
+#include "config/uKyForms.h"
 #include "graphics/uBitmap32.h"
 #include "package/uPackage.h"
 #include "scene/records/uRegionCodes.h"
@@ -107,6 +110,51 @@ void SceneSeeds(const std::string& dir) {
   Write(dir + "tiny.kyp", ky::EncodeSceneFile(plain));
 }
 
+// A description file of two windows (a skin picture, labels bound to actions) and the window
+// text alone.
+void FormSeeds(const std::string& dir) {
+  auto property = [](const char* name, ky::TFormValueKind kind) {
+    ky::TFormProperty p;
+    p.Name = name;
+    p.Value.Kind = kind;
+    return p;
+  };
+  ky::TFormSource main;
+  main.Tree.Name = "MainWindow";
+  main.Tree.ClassName = "TfmForm";
+  ky::TFormProperty noFrame = property("NoFrame", ky::TFormValueKind::Ident);
+  noFrame.Value.Text = "True";
+  main.Tree.Properties.push_back(noFrame);
+  ky::TFormObject image;
+  image.Name = "Image1";
+  image.ClassName = "TImage";
+  ky::TFormProperty picture = property("Picture.Data", ky::TFormValueKind::Bytes);
+  ky::TBitmap32 dot(2, 2);
+  dot.Clear(0xFF336699);
+  picture.Value.Bytes = ky::EncodeFormPicture("TJPEGImage", ky::EncodeJpeg(dot, 50));
+  image.Properties.push_back(picture);
+  main.Tree.Children.push_back(image);
+  ky::TFormObject label;
+  label.Name = "Label1";
+  label.ClassName = "TLabel";
+  ky::TFormProperty caption = property("Caption", ky::TFormValueKind::String);
+  caption.Value.Text = "<CompanyName>\r\n'x'";
+  label.Properties.push_back(caption);
+  ky::TFormProperty style = property("Font.Style", ky::TFormValueKind::Set);
+  style.Value.Set = {"fsBold", "fsItalic"};
+  label.Properties.push_back(style);
+  main.Tree.Children.push_back(label);
+  ky::TAction open;
+  open.Kind = ky::akOpenUrl;
+  open.Param1 = "<Website>";
+  main.Actions.emplace_back("Label1", open);
+  ky::TFormSource thumbs;
+  thumbs.Tree.Name = "ThumbnailWindow";
+  thumbs.Tree.ClassName = "TfmForm";
+  Write(dir + "description.kyu", ky::FormatDescriptionFile({main, thumbs}));
+  Write(dir + "window.dfm", ky::PrintFormText(main.Tree));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,6 +167,7 @@ int main(int argc, char** argv) {
     IniSeeds(Folder(root, "ini"));
     PackageSeeds(Folder(root, "package"));
     SceneSeeds(Folder(root, "scene"));
+    FormSeeds(Folder(root, "form"));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_seeds: %s\n", e.what());
     return 1;

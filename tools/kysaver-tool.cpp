@@ -21,6 +21,7 @@
 #include "saver/effects/uEffectGallery.h"
 #include "uRender.h"
 #include "uSaverInspect.h"
+#include "uFormInspect.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ constexpr const char kUsage[] =
     "usage: kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
     "       kysaver-tool scene DESCRIPTION -o OUT.kyp\n"
     "       kysaver-tool inspect [--json] FILE\n"
+    "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
     "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
@@ -71,6 +73,23 @@ int Inspect(const std::vector<std::string>& args) {
   const std::string out = ky::LooksLikeSceneFile(file) ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
+}
+
+// A window description file or one window text, as the player reads it.
+int Ui(const std::vector<std::string>& args) {
+  bool json = false;
+  std::string file;
+  for (const std::string& a : args) {
+    if (a == "--json") json = true;
+    else if (!a.empty() && a[0] == '-') return Fail("ui: unknown option \"" + a + "\"\n" + kUsage);
+    else if (file.empty()) file = a;
+    else return Fail("ui: unexpected argument \"" + a + "\"\n" + kUsage);
+  }
+  if (file.empty()) return Fail(std::string("ui: a file is needed\n") + kUsage);
+  const ky::TFormReport report = ky::InspectWindowFile(file, json);
+  std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);
+  for (const std::string& p : report.Problems) std::fprintf(stderr, "kysaver-tool: ui: %s\n", p.c_str());
+  return report.Problems.empty() ? 0 : 1;
 }
 
 int Scene(const std::vector<std::string>& args) {
@@ -175,6 +194,7 @@ int main(int argc, char** argv) {
     if (args[0] == "inspect") return Inspect(rest);
     if (args[0] == "render") return Render(rest);
     if (args[0] == "scene") return Scene(rest);
+    if (args[0] == "ui") return Ui(rest);
     return Fail("unknown command \"" + args[0] + "\"\n" + kUsage);
   } catch (const std::exception& e) {
     return Fail(e.what());

@@ -14,6 +14,7 @@
 #include "platform/uError.h"
 #include "platform/uIniFile.h"
 #include "platform/uText.h"
+#include "uDefaultWindows.h"
 
 namespace ky {
 
@@ -168,8 +169,10 @@ std::string BuildSaverPackage(const std::string& manifestPath) {
 
   std::string windowText;
   const std::string ui(Trim(m.Ini.ReadString("UI", "File", "")));
+  // Without a description of its own the saver gets the default windows, drawn for its name.
   if (!ui.empty()) windowText = ReadWholeFile(Resolve(m, ui), kMaxTextFile);
-  const std::string uiText = "[UI]\r\nUIFile=" + (ui.empty() ? std::string() : FileNamePart(ui)) + "\r\n";
+  else windowText = DefaultDescriptionFile(std::string(Trim(m.Ini.ReadString("General", "ProductName", "Screensaver"))));
+  const std::string uiText = "[UI]\r\nUIFile=" + (ui.empty() ? std::string("KyGUI.kyu") : FileNamePart(ui)) + "\r\n";
 
   const std::string project = BuildPackage({fileList, SettingsText(m, musicFile, previewName), uiText});
   std::vector<std::string> nameLines, bundle;

@@ -4,7 +4,7 @@
 // The manifest is an INI text. [General], [Default], [Advance] and [Build] hold settings keys,
 // copied into the saver's settings; [Pictures] lists one picture file per line in show order;
 // [Music] lists music files (they go into "MusicFile"); [UI] "File" names the window
-// description. A [Advance] "PreviewFile" is a picture file that goes into the package. Paths are
+// description (without it the saver gets the default windows of uDefaultWindows.h). A [Advance] "PreviewFile" is a picture file that goes into the package. Paths are
 // relative to the manifest's folder.
 #include <string>
 

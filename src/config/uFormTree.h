@@ -49,6 +49,7 @@ struct TFormObject {
   std::string Name;       // empty for "object TTimer"
   std::string ClassName;  // as written
   int Line = 0;           // the object line (1-based)
+  int Position = -1;      // "[n]" after the class (the writer's order of inherited children); -1 none
   std::vector<TFormProperty> Properties;  // in text order
   std::vector<TFormObject> Children;      // in text order
 };

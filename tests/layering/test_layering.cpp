@@ -38,7 +38,7 @@ const std::map<std::string, TFolderRule>& Rules() {
       {"scene/engine", {{"platform", "graphics", "scene/records", "scene/model", "scene/weather"}}},
       {"saver/effects", {{"platform", "graphics", "package"}}},
       {"saver", {{"platform", "graphics", "package", "config", "scene/records", "scene/model", "scene/engine", "saver/effects"}}},
-      {"config", {{"platform", "package"}}},
+      {"config", {{"platform", "package", "graphics"}}},
       {"app", {{"platform", "package", "config"}}},
       {"saver/window",
        {{"platform", "graphics", "package", "scene/records", "scene/model", "scene/engine", "saver", "saver/effects",

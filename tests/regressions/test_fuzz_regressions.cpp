@@ -20,6 +20,7 @@ int KyReplay_png(const uint8_t* data, size_t size);
 int KyReplay_package(const uint8_t* data, size_t size);
 int KyReplay_ini(const uint8_t* data, size_t size);
 int KyReplay_scene(const uint8_t* data, size_t size);
+int KyReplay_form(const uint8_t* data, size_t size);
 }
 
 namespace {
@@ -36,6 +37,7 @@ struct TReplay {
 constexpr TReplay kReplays[] = {
     {"bmp", KyReplay_bmp},         {"gif", KyReplay_gif}, {"jpeg", KyReplay_jpeg}, {"png", KyReplay_png},
     {"package", KyReplay_package}, {"ini", KyReplay_ini}, {"scene", KyReplay_scene},
+    {"form", KyReplay_form},
 };
 
 const TReplay* FindReplay(const std::string& target) {
