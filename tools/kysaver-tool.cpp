@@ -22,12 +22,14 @@
 #include "uRender.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
+#include "uNewProject.h"
 #include "uSceneCommand.h"
 
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
+    "usage: kysaver-tool new FOLDER [--from PHOTO ...]   (a new saver project that builds at once)\n"
+    "       kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
     "       kysaver-tool scene DESCRIPTION -o OUT.kyp\n"
     "       kysaver-tool scene DESCRIPTION --sheet OUT.png [--seconds S] [--size WxH] [--tiles N] [--overlay]\n"
     "       kysaver-tool inspect [--json] FILE\n"
@@ -184,6 +186,7 @@ int main(int argc, char** argv) {
     if (args[0] == "inspect") return Inspect(rest);
     if (args[0] == "render") return Render(rest);
     if (args[0] == "scene") return ky::SceneCommand(rest);
+    if (args[0] == "new") return ky::NewCommand(rest);
     if (args[0] == "ui") return Ui(rest);
     return Fail("unknown command \"" + args[0] + "\"\n" + kUsage);
   } catch (const std::exception& e) {
