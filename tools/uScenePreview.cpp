@@ -1,14 +1,11 @@
 #include "uScenePreview.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/uCommonUtil.h"
 #include "platform/uError.h"
 #include "platform/uIniFile.h"
 #include "platform/uText.h"
@@ -18,101 +15,22 @@
 #include "scene/model/uKyProject.h"
 #include "scene/records/uRegionCodes.h"
 #include "uContactSheet.h"
+#include "uSceneSummary.h"
+#include "uTemporaryFile.h"
 
 namespace ky {
 
 namespace {
 
 constexpr uint32_t kFrameMs = 33;
-constexpr const char* kWaveColours[kRegionCodeCount] = {"", "blue", "magenta", "red", "yellow", "green", "cyan"};
-
-// The scene as the show would load it: written to a private temporary file, loaded, removed.
-class TTemporaryScene {
- public:
-  explicit TTemporaryScene(const TSceneDescription& scene) {
-    std::string tmpl = TempFolder() + "kysaver-tool-XXXXXX";
-    if (!mkdtemp(tmpl.data())) throw TKyError(TempFolder() + ": cannot make a temporary folder for the preview");
-    FFolder = tmpl;
-    FFile = FFolder + "/preview.kyp";
-    WriteSceneFile(scene, FFile);
-  }
-  ~TTemporaryScene() {
-    unlink(FFile.c_str());
-    rmdir(FFolder.c_str());
-  }
-  TTemporaryScene(const TTemporaryScene&) = delete;
-  TTemporaryScene& operator=(const TTemporaryScene&) = delete;
-  const std::string& File() const { return FFile; }
-
- private:
-  std::string FFolder, FFile;
-};
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-bool FileExists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string Describe(const TProject& p, const std::string& descriptionPath) {
-  std::string o;
-  std::array<int64_t, kRegionCodeCount> counts{};
-  const TBitmap32& m = p.Mask();
-  for (int y = 0; y < m.Height(); ++y)
-    for (int x = 0; x < m.Width(); ++x) ++counts[static_cast<size_t>(RegionCodeOf(m.ScanLine(y)[x]))];
-  bool anyWater = false;
-  for (int c = 1; c < kRegionCodeCount; ++c) {
-    if (counts[static_cast<size_t>(c)] == 0) continue;
-    anyWater = true;
-    const TWaveParam& w = p.WaveSet(c - 1);
-    o += "  wave set " + std::to_string(c) + " (" + kWaveColours[c] + "): " + std::to_string(counts[static_cast<size_t>(c)]) +
-         " pixels, amplitude " + std::to_string(w.Amplitude) + ", frequency " + std::to_string(w.Frequency) +
-         ", phase speed " + std::to_string(w.PhaseSpeed) + ", direction " + std::to_string(w.Direction) +
-         (w.Animated ? "" : ", still") + (w.Perspective ? ", perspective" : "") + (w.Reflection ? ", reflection" : "") +
-         (w.HorzShift ? ", sideways" : "") + (w.Jitter > 0 ? ", jitter " + std::to_string(w.Jitter) : "") + "\n";
-  }
-  if (!anyWater) o += "  no water: the mask marks every pixel as dry land\n";
-  const TWeatherParam& w = p.Weather();
-  if (w.Kind == kWeatherSnow || w.Kind == kWeatherRain)
-    o += std::string("  weather: ") + (w.Kind == kWeatherSnow ? "snow, " : "rain, ") + std::to_string(std::min(w.Count, 1000)) +
-         (w.Kind == kWeatherSnow ? " flakes" : " drops") + ", opacity " + std::to_string(w.Opacity) + "/10\n";
-  else
-    o += "  weather: none\n";
-  const int sounds = p.SoundCount();
-  if (sounds == 0) o += "  sounds: none\n";
-  for (int i = 0; i < sounds; ++i) {
-    const TSoundSlot& s = p.SoundSlots()[static_cast<size_t>(i)];
-    const std::string name = s.FileName();
-    const bool found = FileExists(name.size() && name[0] == '/' ? name : FolderOf(descriptionPath) + name);
-    o += "  sound " + std::to_string(i + 1) + ": " + TerminalText(name) + ", " +
-         SoundScheduleText(s.PlayMode, s.MinInterval, s.MaxInterval) +
-         (found ? "" : " (not found beside the description)") + "\n";
-  }
-  // Objects are listed from their text; the sections name them ([Obj0], [Obj1], ...).
-  const std::vector<std::string> sections = TIniFile::FromText(p.ObjectsText()).Sections();
-  if (!sections.empty()) {
-    o += "  objects: " + std::to_string(sections.size());
-    for (const std::string& s : sections) o += " [" + TerminalText(s) + "]";
-    o += "\n";
-  }
-  return o;
-}
 
 }  // namespace
-
-std::string SoundScheduleText(int playMode, int minInterval, int maxInterval) {
-  switch (playMode) {
-    case 0: return "loops for the whole scene";
-    case 1:
-      return "plays at random intervals of " + std::to_string(minInterval) + " to " + std::to_string(maxInterval) + " s";
-    case 2: return "plays every " + std::to_string(minInterval) + " s";
-    default: return "play mode " + std::to_string(playMode) + " is not one of 0, 1, 2";
-  }
-}
 
 void DrawRegionOverlay(TBitmap32& frame, const TBitmap32& mask) {
   if (mask.Width() != frame.Width() || mask.Height() != frame.Height()) throw TKyError("the mask does not match the frame");
@@ -137,9 +55,11 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   if (r.Tiles < 1 || r.Tiles > 100) throw TKyError("scene: --tiles must be 1 to 100");
   if (r.Width < 0 || r.Height < 0 || r.Width > 8192 || r.Height > 8192) throw TKyError("scene: --size must be at most 8192x8192");
 
-  TTemporaryScene file(scene);
+  // The scene as the show would load it: written out, loaded by the player's loader.
+  const std::vector<uint8_t> bytes = EncodeSceneFile(scene);
+  const TTemporaryFile file("preview.kyp", bytes.data(), bytes.size());
   TProject project;
-  if (!project.Load(file.File())) throw TKyError(descriptionPath + ": the scene does not load: " + project.LoadError());
+  if (!project.Load(file.Path())) throw TKyError(descriptionPath + ": the scene does not load: " + project.LoadError());
   if (r.Width > 0 && r.Height > 0) project.FitToSize(true, r.Width, r.Height);
 
   TManualTicks clock(0);
@@ -174,7 +94,7 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   return TerminalText(descriptionPath) + ": " + std::to_string(project.Picture().Width()) + " x " +
          std::to_string(project.Picture().Height()) + ", " + std::to_string(sheet.Count()) + " frames from 0 to " + when +
          " s on " + TerminalText(r.Sheet) + (r.Overlay ? " (water tinted in its region colours)" : "") + "\n" +
-         Describe(project, descriptionPath);
+         SceneSummary(project, FolderOf(descriptionPath), "  ");
 }
 
 }  // namespace ky

@@ -29,7 +29,4 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
 constexpr int kOverlayAlpha = 128;
 void DrawRegionOverlay(TBitmap32& frame, const TBitmap32& mask);
 
-// When a sound slot plays, in words ("loops for the whole scene", ...).
-std::string SoundScheduleText(int playMode, int minInterval, int maxInterval);
-
 }  // namespace ky
