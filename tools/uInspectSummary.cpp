@@ -59,8 +59,11 @@ std::string PictureLine(const std::string& path, const TSaverMedia& m) {
 }
 
 std::string ShowLine(const TKyCSetting& s, size_t pictures) {
-  std::string o = "  shows " + std::to_string(pictures) + (pictures == 1 ? " picture, " : " pictures, ") +
-                  std::to_string(s.Duration) + " s each, " + (s.Random ? "in random order" : "in list order");
+  static const char* const kOrders[] = {"in random order", "in list order", "the user's favourites in random order",
+                                        "the one picture the user picked"};
+  const char* order = s.ShowImageMode >= 0 && s.ShowImageMode <= 3 ? kOrders[s.ShowImageMode] : kOrders[1];
+  std::string o = "  shows " + std::to_string(pictures) + (pictures == 1 ? " picture, " : " pictures, ") + order;
+  o += s.Random ? ", " + std::to_string(s.Duration) + " s each" : ", the first one stays (Random = 0)";
   o += s.Transition ? ", transitions of " + std::to_string(s.TransitionTime) + " ms\n" : ", no transitions\n";
   return o;
 }

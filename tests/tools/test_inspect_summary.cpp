@@ -19,12 +19,12 @@ TEST(InspectSummary, NamesEachPictureWithKindAndSizeAndEachSceneWithItsWaterWeat
   std::string out;
   ASSERT_EQ(Tool("scene '" + dir / "bay.ini" + "' -o '" + dir / "bay.kyp" + "'", &out), 0) << out;
   WriteFile(dir / "tune.ogg", "ogg");
-  WriteFile(dir / "s.ini", "[General]\nProductName=Coast\n[Default]\nDuration=12\nRandom=0\n[Pictures]\nbay.kyp\nfield.jpg\ntower.bmp\n[Music]\ntune.ogg\n");
+  WriteFile(dir / "s.ini", "[General]\nProductName=Coast\n[Default]\nDuration=12\nShowImageMode=1\n[Pictures]\nbay.kyp\nfield.jpg\ntower.bmp\n[Music]\ntune.ogg\n");
   ASSERT_EQ(Tool("build '" + dir / "s.ini" + "' -o '" + dir / "Coast.scr" + "'", &out), 0) << out;
   ASSERT_EQ(Tool("inspect '" + dir / "Coast.scr" + "'", &out), 0) << out;
   for (const std::string& expected : std::vector<std::string>{
            dir / "Coast.scr" + ": the saver \"Coast\"\n",
-           "  shows 3 pictures, 12 s each, in list order, transitions of 2000 ms\n",
+           "  shows 3 pictures, in list order, 12 s each, transitions of 2000 ms\n",
            "  1. bay.kyp  scene 40 x 30, \"Bay\"\n"
            "       wave set 6 (cyan): 400 pixels, amplitude 3, frequency 9, phase speed 7, direction 4\n"
            "       weather: snow, 1000 flakes, opacity 9/10\n"  // the count is capped, opacity 0 reads as 9
@@ -32,7 +32,7 @@ TEST(InspectSummary, NamesEachPictureWithKindAndSizeAndEachSceneWithItsWaterWeat
            "  2. field.jpg  JPEG picture 120 x 80\n",
            "  3. tower.bmp  BMP picture 30 x 20\n",
            "Other files:\n  tune.ogg  music, 3 bytes\n",
-           "  [Default] Random = 0\n  [Default] Duration = 12\n  [Advance] MusicFile = tune.ogg;\n"})
+           "  [Default] Duration = 12\n  [Default] ShowImageMode = 1\n  [Advance] MusicFile = tune.ogg;\n"})
     EXPECT_TRUE(Contains(out, expected)) << expected << "\n----\n" << out;
   // Unchanged settings are left out.
   EXPECT_FALSE(Contains(out, "SoundVolume")) << out;
