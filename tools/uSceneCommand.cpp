@@ -67,6 +67,7 @@ int SceneCommand(const std::vector<std::string>& args) {
     return 1;
   }
   const TSceneDescription scene = ReadSceneDescription(description);
+  CheckSceneValues(description, scene, findings);
   CheckSceneMask(description, scene, findings);
   Print(findings.Warnings, "warning");
   if (!output.empty()) WriteSceneFile(scene, output);

@@ -69,11 +69,12 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   engine.Prepare();
   engine.SetWeather(project.Weather().Kind > 0);
 
-  // Frame k is drawn at k x 33 ms; the tiles are the frames nearest to evenly spread times.
+  // Frame k is drawn at k x 33 ms; the tiles are the frames nearest to evenly spread times, a
+  // single tile the last frame (at the start every wave has phase 0, so it shows least).
   const int frames = std::max(1, static_cast<int>(std::lround(r.Seconds * 1000.0 / kFrameMs)));
   std::vector<int> wanted;
   for (int i = 0; i < r.Tiles; ++i)
-    wanted.push_back(r.Tiles == 1 ? 0 : static_cast<int>(std::lround(static_cast<double>(i) * (frames - 1) / (r.Tiles - 1))));
+    wanted.push_back(r.Tiles == 1 ? frames - 1 : static_cast<int>(std::lround(static_cast<double>(i) * (frames - 1) / (r.Tiles - 1))));
   TContactSheet sheet(r.TileWidth, 4);
   size_t next = 0;
   for (int k = 0; k < frames && next < wanted.size(); ++k) {
@@ -91,8 +92,9 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
 
   char when[64];
   std::snprintf(when, sizeof when, "%.2f", (frames - 1) * kFrameMs / 1000.0);
+  const std::string span = r.Tiles == 1 ? std::string("1 frame at ") + when : std::to_string(sheet.Count()) + " frames from 0 to " + when;
   return TerminalText(descriptionPath) + ": " + std::to_string(project.Picture().Width()) + " x " +
-         std::to_string(project.Picture().Height()) + ", " + std::to_string(sheet.Count()) + " frames from 0 to " + when +
+         std::to_string(project.Picture().Height()) + ", " + span +
          " s on " + TerminalText(r.Sheet) + (r.Overlay ? " (water tinted in its region colours)" : "") + "\n" +
          SceneSummary(project, FolderOf(descriptionPath), "  ");
 }

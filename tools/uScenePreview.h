@@ -14,7 +14,7 @@ struct TScenePreviewRequest {
   double Seconds = 4.0;  // virtual time shown, from the scene's start
   int Width = 0;         // 0: the photo's own size
   int Height = 0;
-  int Tiles = 12;        // frames on the sheet, spread evenly from 0 to Seconds
+  int Tiles = 12;        // frames on the sheet, spread evenly from 0 to Seconds (one: at Seconds)
   int TileWidth = 256;
   bool Overlay = false;  // tint every water pixel in its region colour
 };

@@ -141,6 +141,22 @@ int64_t CountNearRegionPixels(const TBitmap32& mask) {
   return near;
 }
 
+void CheckSceneValues(const std::string& iniPath, const TSceneDescription& scene, TSceneFindings& f) {
+  const TWeatherParam& w = scene.Weather;
+  if ((w.Kind == kWeatherSnow || w.Kind == kWeatherRain) && w.Count <= 0)
+    f.Warnings.push_back(iniPath + ": [Weather] Kind = " + std::to_string(w.Kind) + " with Count = " + std::to_string(w.Count) +
+                         ": no " + (w.Kind == kWeatherSnow ? "flake" : "drop") + " is drawn");
+  if (w.Kind == kWeatherRain && w.DropLength <= 0)
+    f.Warnings.push_back(iniPath + ": [Weather] rain with DropLength = " + std::to_string(w.DropLength) +
+                         ": the drops have no length and are not seen (10 is a normal length)");
+  for (size_t i = 0; i < scene.Sounds.size(); ++i) {
+    const TSoundSlot& s = scene.Sounds[i];
+    if (s.PlayMode == 1 && s.MinInterval > s.MaxInterval)
+      f.Warnings.push_back(iniPath + ": [Sound" + std::to_string(i + 1) + "] MinInterval " + std::to_string(s.MinInterval) +
+                           " is more than MaxInterval " + std::to_string(s.MaxInterval));
+  }
+}
+
 void CheckSceneMask(const std::string& iniPath, const TSceneDescription& scene, TSceneFindings& f) {
   const TIniFile ini = TIniFile::FromFile(iniPath);
   const std::string maskName(Trim(ini.ReadString("Scene", "Mask", "")));

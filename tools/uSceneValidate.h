@@ -23,6 +23,10 @@ TSceneFindings CheckSceneDescription(const std::string& iniPath);
 // The read description against its mask: near-miss region colours, wave sets without water.
 void CheckSceneMask(const std::string& iniPath, const TSceneDescription& scene, TSceneFindings& findings);
 
+// Values that are each in range but together show nothing (rain drops without length, weather
+// without flakes) or contradict each other (a shortest interval above the longest).
+void CheckSceneValues(const std::string& iniPath, const TSceneDescription& scene, TSceneFindings& findings);
+
 // Mask pixels whose colour is close to a region colour without being equal to it (JPEG noise,
 // soft brush edges): the player takes them for dry land.
 int64_t CountNearRegionPixels(const TBitmap32& mask);

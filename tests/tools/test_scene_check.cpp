@@ -71,6 +71,19 @@ TEST_F(SceneCheckTest, UnknownNamesAndRepeatedKeysWarn) {
   EXPECT_TRUE(Contains(f.Warnings[3], ":11: [Waves] is not a section of a scene description")) << f.Warnings[3];
 }
 
+TEST_F(SceneCheckTest, ValuesThatShowNothingOrContradictWarn) {
+  const std::string ini = Describe("[Weather]\nKind=2\nCount=0\n[Sound1]\nFileName=a.wav\nPlayMode=1\nMinInterval=9\nMaxInterval=3\n");
+  ky::TSceneFindings f;
+  ky::CheckSceneValues(ini, ky::ReadSceneDescription(ini), f);
+  ASSERT_EQ(f.Warnings.size(), 3u);
+  EXPECT_EQ(f.Warnings[0], ini + ": [Weather] Kind = 2 with Count = 0: no drop is drawn");
+  EXPECT_EQ(f.Warnings[1], ini + ": [Weather] rain with DropLength = 0: the drops have no length and are not seen (10 is a normal length)");
+  EXPECT_EQ(f.Warnings[2], ini + ": [Sound1] MinInterval 9 is more than MaxInterval 3");
+  ky::TSceneFindings none;
+  ky::CheckSceneValues(ini, ky::ReadSceneDescription(Describe("[Weather]\nKind=2\nCount=10\nDropLength=10\n")), none);
+  EXPECT_TRUE(none.Warnings.empty());
+}
+
 // Colours a little off a region colour are what JPEG and soft brushes leave; far ones are land.
 TEST(MaskColours, NearMissesAreCountedExactAndFarColoursAreNot) {
   ky::TBitmap32 m(10, 3);
