@@ -60,6 +60,8 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   const TTemporaryFile file("preview.kyp", bytes.data(), bytes.size());
   TProject project;
   if (!project.Load(file.Path())) throw TKyError(descriptionPath + ": the scene does not load: " + project.LoadError());
+  // Said with the values as written: fitting scales the amplitudes with the picture.
+  const std::string summary = SceneSummary(project, FolderOf(descriptionPath), "  ");
   if (r.Width > 0 && r.Height > 0) project.FitToSize(true, r.Width, r.Height);
 
   TManualTicks clock(0);
@@ -96,7 +98,7 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   return TerminalText(descriptionPath) + ": " + std::to_string(project.Picture().Width()) + " x " +
          std::to_string(project.Picture().Height()) + ", " + span +
          " s on " + TerminalText(r.Sheet) + (r.Overlay ? " (water tinted in its region colours)" : "") + "\n" +
-         SceneSummary(project, FolderOf(descriptionPath), "  ");
+         summary;
 }
 
 }  // namespace ky

@@ -177,6 +177,11 @@ TEST_F(SceneCheckTest, SheetShowsMovingWaterOverStillLandAndPrintsSounds) {
   EXPECT_TRUE(Contains(out, "4 frames from 0 to 0.96 s")) << out;
   EXPECT_TRUE(Contains(out, "sound 1: surf.wav, loops for the whole scene\n")) << out;
   EXPECT_TRUE(Contains(out, "sound 2: gull.wav, plays at random intervals of 5 to 20 s (not found beside the description)")) << out;
+  // Fitted to half the size, the scene is drawn with half the amplitude, but reported as written.
+  ASSERT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "s.png" + "' --tiles 1 --size 32x24", &out), 0) << out;
+  EXPECT_EQ(ky::ReadPngFile(dir / "s.png").Picture.Width(), 32 + 8);
+  EXPECT_TRUE(Contains(out, ": 32 x 24, 1 frame at 3.96 s")) << out;
+  EXPECT_TRUE(Contains(out, "wave set 1 (blue): 1536 pixels, amplitude 4,")) << out;
 }
 
 }  // namespace
