@@ -12,6 +12,7 @@
 #include "scene/file/uSceneKeys.h"
 #include "scene/file/uSceneWriter.h"
 #include "scene/records/uRegionCodes.h"
+#include "uIniLines.h"
 
 namespace ky {
 
@@ -62,58 +63,46 @@ TSceneFindings CheckSceneDescription(const std::string& path) {
     f.Errors.push_back(path + ": a scene description is a small text; this file is too large");
     return f;
   }
-  const std::vector<std::string> lines = SplitLines(text);
-  TSceneSectionName section;
-  std::string writtenSection;
-  bool inSection = false;
   std::map<std::string, size_t> seen;  // "SECTION\nKEY" in upper case -> first line
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const size_t no = i + 1;
-    const std::string_view line = Trim(lines[i]);
-    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-    if (line.front() == '[') {
-      if (line.back() != ']') {
-        f.Errors.push_back(Where(path, no) + "a section name must end with \"]\"");
+  for (const TIniLine& l : ReadIniLines(text)) {
+    const std::string at = Where(path, l.Number);
+    switch (l.Kind) {
+      case TIniLine::TKind::BadSection: f.Errors.push_back(at + "a section name must end with \"]\""); continue;
+      case TIniLine::TKind::Text:
+        f.Errors.push_back(at + "\"" + l.Value + "\" is neither a [Section], a Key=Value line nor a comment");
+        continue;
+      case TIniLine::TKind::Section: {
+        const TSceneSectionName section = SceneSectionOf(l.Section);
+        if (section.Section.empty())
+          f.Warnings.push_back(at + "[" + l.Section + "] is not a section of a scene description; it is ignored");
+        else if (section.Section == "Wave" && section.Number > kRegionWaveSets)
+          f.Warnings.push_back(at + "[" + l.Section + "]: no mask colour selects wave sets 7 and 8; they never move water");
         continue;
       }
-      inSection = true;
-      writtenSection = std::string(Trim(line.substr(1, line.size() - 2)));
-      section = SceneSectionOf(writtenSection);
-      if (section.Section.empty())
-        f.Warnings.push_back(Where(path, no) + "[" + writtenSection + "] is not a section of a scene description; it is ignored");
-      else if (section.Section == "Wave" && section.Number > kRegionWaveSets)
-        f.Warnings.push_back(Where(path, no) + "[" + writtenSection + "]: no mask colour selects wave sets 7 and 8; they never move water");
+      case TIniLine::TKind::Key: break;
+    }
+    if (l.Section.empty()) {
+      f.Warnings.push_back(at + l.Key + " stands before any [Section]; it is ignored");
       continue;
     }
-    const size_t eq = line.find('=');
-    if (eq == std::string_view::npos) {
-      f.Errors.push_back(Where(path, no) + "\"" + std::string(line) + "\" is neither a [Section], a Key=Value line nor a comment");
-      continue;
-    }
-    const std::string_view key = Trim(line.substr(0, eq));
-    const std::string_view value = Trim(line.substr(eq + 1));
-    if (!inSection) {
-      f.Warnings.push_back(Where(path, no) + std::string(key) + " stands before any [Section]; it is ignored");
-      continue;
-    }
+    const TSceneSectionName section = SceneSectionOf(l.Section);
     if (section.Section.empty()) continue;
-    const TSceneKey* k = FindSceneKey(section.Section, key);
+    const TSceneKey* k = FindSceneKey(section.Section, l.Key);
     if (!k) {
       std::string known;
       for (const TSceneKey& c : SceneDescriptionKeys())
         if (c.Section == section.Section) known += (known.empty() ? "" : ", ") + std::string(c.Key);
-      f.Warnings.push_back(Where(path, no) + "[" + writtenSection + "] " + std::string(key) +
-                           " is not a key of this section; it is ignored (known keys: " + known + ")");
+      f.Warnings.push_back(at + "[" + l.Section + "] " + l.Key + " is not a key of this section; it is ignored (known keys: " +
+                           known + ")");
       continue;
     }
-    const std::string id = UpperCaseAscii(writtenSection) + "\n" + UpperCaseAscii(key);
-    const auto [it, first] = seen.emplace(id, no);
+    const auto [it, first] = seen.emplace(UpperCaseAscii(l.Section) + "\n" + UpperCaseAscii(l.Key), l.Number);
     if (!first) {
-      f.Warnings.push_back(Where(path, no) + "[" + writtenSection + "] " + std::string(key) + " is given again; line " +
-                           std::to_string(it->second) + " holds the value that counts");
+      f.Warnings.push_back(at + "[" + l.Section + "] " + l.Key + " is given again; line " + std::to_string(it->second) +
+                           " holds the value that counts");
       continue;
     }
-    CheckValue(path, no, writtenSection, *k, value, f);
+    CheckValue(path, l.Number, l.Section, *k, l.Value, f);
   }
   return f;
 }
