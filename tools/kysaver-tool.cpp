@@ -22,6 +22,7 @@
 #include "uRender.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
+#include "uManifestValidate.h"
 #include "uNewProject.h"
 #include "uSceneCommand.h"
 
@@ -60,6 +61,7 @@ int Build(const std::vector<std::string>& args) {
     else return Fail("build: unexpected argument \"" + args[i] + "\"\n" + kUsage);
   }
   if (r.Manifest.empty() || r.Output.empty()) return Fail(std::string("build: a manifest and -o OUT are needed\n") + kUsage);
+  if (!ky::ReportManifestFindings(ky::CheckManifest(r.Manifest), r.Manifest)) return 1;
   ky::BuildSaver(r);
   return 0;
 }
