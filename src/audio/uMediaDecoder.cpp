@@ -99,6 +99,12 @@ class TDecoder {
     int rc = swr_alloc_set_opts2(&raw, &out, AV_SAMPLE_FMT_S16, kAudioRate, &in,
                                  static_cast<AVSampleFormat>(frame->format), rate, 0, nullptr);
     FSwr.reset(raw);
+    // A mono track goes to both sides at full level, as the mixer plays a mono file; the
+    // resampler's own rule would lower it by 3 dB.
+    if (rc >= 0 && in.nb_channels == 1) {
+      const double both[2] = {1.0, 1.0};
+      rc = swr_set_matrix(FSwr.get(), both, 1);
+    }
     if (rc >= 0) rc = swr_init(FSwr.get());
     if (rc < 0) Fail("the audio cannot be converted (" + AvError(rc) + ")");
     FInRate = rate;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "audio/uAudioConvert.h"
 #include "platform/uError.h"
 
 namespace ky {
@@ -18,9 +19,6 @@ constexpr size_t kMaxWaveFileBytes = 256u << 20;
 
 struct TWaveFree {
   void operator()(Uint8* p) const { SDL_FreeWAV(p); }
-};
-struct TStreamFree {
-  void operator()(SDL_AudioStream* s) const { SDL_FreeAudioStream(s); }
 };
 
 struct TFileClose {
@@ -75,23 +73,17 @@ TPcm DecodeWave(const void* data, size_t size, const std::string& name) {
   if (!SDL_LoadWAV_RW(rw, /*freesrc=*/1, &spec, &raw, &length))
     throw TKyError(name + ": not a usable WAV sound (" + SDL_GetError() + ")");
   const std::unique_ptr<Uint8, TWaveFree> samples(raw);
+  TSampleKind kind;
+  switch (spec.format) {
+    case AUDIO_U8: kind = TSampleKind::U8; break;
+    case AUDIO_S16SYS: kind = TSampleKind::S16; break;
+    case AUDIO_S32SYS: kind = TSampleKind::S32; break;
+    case AUDIO_F32SYS: kind = TSampleKind::F32; break;
+    default: throw TKyError(name + ": the WAV sound's sample format cannot be played");
+  }
   const size_t frameBytes = static_cast<size_t>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
   if (frameBytes == 0 || spec.freq <= 0 || length < frameBytes) throw TKyError(name + ": the WAV sound holds no samples");
-  const double outFrames = static_cast<double>(length / frameBytes) * kAudioRate / spec.freq;
-  if (outFrames > static_cast<double>(kMaxAudioFrames)) throw TKyError(name + ": the WAV sound is longer than 20 minutes");
-
-  const std::unique_ptr<SDL_AudioStream, TStreamFree> stream(
-      SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, kAudioChannels, kAudioRate));
-  if (!stream) throw TKyError(name + ": the WAV sound's format cannot be converted (" + SDL_GetError() + ")");
-  if (SDL_AudioStreamPut(stream.get(), samples.get(), static_cast<int>(length - length % frameBytes)) != 0 ||
-      SDL_AudioStreamFlush(stream.get()) != 0)
-    throw TKyError(name + ": the WAV sound cannot be converted (" + SDL_GetError() + ")");
-  TPcm pcm;
-  const int available = SDL_AudioStreamAvailable(stream.get());
-  pcm.Samples.resize(static_cast<size_t>(available) / sizeof(int16_t));
-  const int got = SDL_AudioStreamGet(stream.get(), pcm.Samples.data(), available);
-  if (got < 0) throw TKyError(name + ": the WAV sound cannot be converted (" + SDL_GetError() + ")");
-  pcm.Samples.resize(static_cast<size_t>(got) / (sizeof(int16_t) * kAudioChannels) * kAudioChannels);
+  TPcm pcm = ConvertToOutput(samples.get(), length / frameBytes, spec.channels, spec.freq, kind, name);
   if (pcm.Samples.empty()) throw TKyError(name + ": the WAV sound holds no samples");
   return pcm;
 }
