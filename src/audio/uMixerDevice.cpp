@@ -45,14 +45,15 @@ bool FileExists(const char* path) {
 TMixerDevice::TMixerDevice() {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
   Mix_Init(MIX_INIT_FLAC | MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MID);
-  if (Mix_OpenAudio(kAudioRate, AUDIO_S16SYS, kAudioChannels, kBufferFrames) != 0) {
+  // No change allowed: the mixer works at our own format and SDL converts for the device, so
+  // the chunks made from our samples always fit.
+  if (Mix_OpenAudioDevice(kAudioRate, AUDIO_S16SYS, kAudioChannels, kBufferFrames, nullptr, 0) != 0) {
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return;
   }
   int rate = 0, channels = 0;
   Uint16 format = 0;
-  // The chunks are made from our own samples, so the output must take them as they are.
   if (!Mix_QuerySpec(&rate, &format, &channels) || rate != kAudioRate || format != AUDIO_S16SYS ||
       channels != kAudioChannels) {
     Mix_CloseAudio();
