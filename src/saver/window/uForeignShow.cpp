@@ -36,7 +36,7 @@ class TForeignHost final : public TShowHost {
 
 }  // namespace
 
-void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickSource& ticks) {
+void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickSource& ticks, TAudioDevice& audio) {
   TX11Window window(id);
   window.WatchStructure();
   TForeignHost host(window);
@@ -44,6 +44,7 @@ void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickS
   while (!gone && !TerminationRequested()) {
     // A new size starts the show again at that size.
     TKyfmScrSvr show(project, host, ticks);
+    show.SetAudioDevice(audio);
     show.FormShow();
     bool resized = false;
     while (!gone && !resized && !TerminationRequested()) {

@@ -147,7 +147,11 @@ void TShowWindow::NotePresent() {
 void TShowWindow::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TShowWindow::ShowInformation(const std::string& text) { ShowMessage(false, text); }
-void TShowWindow::ShowError(const std::string& text) { ShowMessage(true, text); }
+// A daemon's hack has nobody to answer a box: its errors go to stderr.
+void TShowWindow::ShowError(const std::string& text) {
+  if (FIgnoreInput) std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
+  else ShowMessage(true, text);
+}
 
 void TShowWindow::SetCursorVisible(bool visible) {
   if (visible) unsetCursor();
