@@ -36,8 +36,10 @@ const std::map<std::string, TFolderRule>& Rules() {
       {"scene/model", {{"platform", "graphics", "scene/records", "scene/file"}}},
       {"scene/weather", {{"platform", "graphics", "scene/records"}}},
       {"scene/engine", {{"platform", "graphics", "scene/records", "scene/model", "scene/weather"}}},
+      // Objects are drawn by the engine through the scene model's object interface.
+      {"objects", {{"platform", "graphics", "scene/records", "scene/model"}}},
       {"saver/effects", {{"platform", "graphics", "package"}}},
-      {"saver", {{"platform", "graphics", "package", "config", "scene/records", "scene/model", "scene/engine", "saver/effects"}}},
+      {"saver", {{"platform", "graphics", "package", "config", "scene/records", "scene/model", "scene/engine", "objects", "saver/effects"}}},
       {"config", {{"platform", "package", "graphics"}}},
       {"app", {{"platform", "package", "config"}}},
       {"saver/window",
