@@ -107,6 +107,7 @@ void RenderSaver(const TRenderRequest& r) {
     ++written;
   });
   TKyfmScrSvr show(project, host, clock);
+  show.SetCommonFolder(GetCommonFolder(saver));
   show.FormShow();
   // A step that shows nothing (no picture could be read yet) still lets the virtual time pass.
   for (int idle = 0; written < r.Frames && show.Running() && idle < 100000;) {

@@ -10,6 +10,7 @@ std::string ObjectsJson(const std::string& objectText) {
   // Loading only: no picture is read and nothing ticks.
   const TManualTicks ticks;
   TSceneObjectList objects = LoadObjects(objectText, TObjectClock::ForScene(ticks), "");
+  const TIniFile stored = TIniFile::FromText(objectText);
   std::string o = "[";
   bool firstObject = true;
   for (auto& obj : objects) {
@@ -22,7 +23,9 @@ std::string ObjectsJson(const std::string& objectText) {
     o += "\"Index\":" + std::to_string(img->Index);
     for (const std::string& key : keys.SectionKeys(section)) {
       if (key == "Left" || key == "Top") continue;
-      const std::string value = keys.ReadString(section, key, "");
+      // The file name as the scene stores it (loading may have re-pointed a missing one).
+      const std::string value =
+          key == "Filename" ? stored.ReadString(section, key, "") : keys.ReadString(section, key, "");
       const bool number = key != "Filename" && key != "ObjType" && key != "OffScreenOpt" && ParseInteger(value).has_value();
       o += "," + JsonString(key) + ":" + (number ? value : JsonString(value));
     }

@@ -6,7 +6,7 @@
 namespace ky {
 
 // A JSON array: one object per loaded object, {"Index":n,"ObjType":..,"Filename":..,key:value...};
-// integer values as numbers, texts as strings. The position keys "Left" and "Top", which a
+// integer values as numbers, texts as strings; "Filename" as stored. The position keys "Left" and "Top", which a
 // loaded object never reads, are left out.
 std::string ObjectsJson(const std::string& objectText);
 
