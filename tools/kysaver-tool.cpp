@@ -20,6 +20,7 @@
 #include "saver/effects/PSEffect.h"
 #include "saver/effects/uEffectGallery.h"
 #include "uRender.h"
+#include "uObjectAuthoring.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
 
@@ -74,7 +75,12 @@ int Inspect(const std::vector<std::string>& args) {
   }
   if (file.empty()) return Fail(std::string("inspect: a file is needed\n") + kUsage);
   // Scene files are recognised by their own header; everything else is read as a saver.
-  const std::string out = ky::LooksLikeSceneFile(file) ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  const bool scene = ky::LooksLikeSceneFile(file);
+  std::string out = scene ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  // A scene's objects with every key as loaded go in as one more member.
+  const size_t close = out.rfind('}');
+  if (scene && json && close != std::string::npos)
+    out.insert(close, ",\"Objects\":" + ky::SceneObjectsJson(file));
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
@@ -104,6 +110,7 @@ int Scene(const std::vector<std::string>& args) {
     else return Fail("scene: unexpected argument \"" + args[i] + "\"\n" + kUsage);
   }
   if (description.empty() || output.empty()) return Fail(std::string("scene: a description and -o OUT are needed\n") + kUsage);
+  ky::CheckSceneObjects(description);
   ky::BuildSceneFile(description, output);
   return 0;
 }

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/uCommonUtil.h"
 #include "platform/uSignals.h"
 #include "platform/uText.h"
 
@@ -83,6 +84,7 @@ void ShowMessage(bool error, const std::string& text) {
 
 TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint), FShow(project, *this, ticks), FIgnoreInput(ignoreInput) {
+  FShow.SetCommonFolder(GetCommonFolder(LongFileName("/proc/self/exe")));
   setObjectName("KyfmScrSvr");
   setWindowTitle("fmKyScrSvr");
   setAttribute(Qt::WA_OpaquePaintEvent);
