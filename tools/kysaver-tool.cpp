@@ -20,6 +20,7 @@
 #include "saver/effects/PSEffect.h"
 #include "saver/effects/uEffectGallery.h"
 #include "uRender.h"
+#include "uObjectAuthoring.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
 #include "uManifestValidate.h"
@@ -37,6 +38,10 @@ constexpr const char kUsage[] =
     "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
     "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n"
+    "                           [--audio FILE.wav [--audio-channels N]]\n"
+    "           --audio writes the sound and music of the rendered span (44.1 kHz 16-bit stereo,\n"
+    "           sample 0 at the first frame); MIDI music is written as silence there.\n"
+    "           --audio-channels: channels the sound device gives (below 8: the one-sound player)\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
     "       kysaver-tool render --gallery DIR [--size WxH]\n";
 
@@ -76,7 +81,12 @@ int Inspect(const std::vector<std::string>& args) {
   }
   if (file.empty()) return Fail(std::string("inspect: a file is needed\n") + kUsage);
   // Scene files are recognised by their own header; everything else is read as a saver.
-  const std::string out = ky::LooksLikeSceneFile(file) ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  const bool scene = ky::LooksLikeSceneFile(file);
+  std::string out = scene ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  // A scene's objects with every key as loaded go in as one more member.
+  const size_t close = out.rfind('}');
+  if (scene && json && close != std::string::npos)
+    out.insert(close, ",\"Objects\":" + ky::SceneObjectsJson(file));
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
@@ -153,6 +163,8 @@ int Render(const std::vector<std::string>& args) {
     else if (a == "--sheet" && hasValue) r.Sheet = args[++i];
     else if (a == "--set" && hasValue) r.Settings.push_back(ky::ParseSetting(args[++i]));
     else if (a == "--no-user-settings") r.UserSettings = false;
+    else if (a == "--audio" && hasValue) r.Audio = args[++i];
+    else if (a == "--audio-channels" && hasValue) r.AudioChannels = ParseCount(a, args[++i]);
     else if (a == "--size" && hasValue) {
       const std::string v = args[++i];
       const size_t x = v.find_first_of("xX");

@@ -52,6 +52,42 @@ void Read(const std::string& path, TReport& r) {
   r.WindowTextLength = top.Sections[3].Length;
 }
 
+enum class TMediaKind { Picture, Music, Preview, Sound };
+
+// What a media file is to the saver: a picture of the file list, a track of the music list,
+// the preview picture, or else a sound a scene names.
+TMediaKind KindOf(const TReport& r, const std::string& name) {
+  for (const std::string& n : r.Project.FileList().Names)
+    if (FileNamePart(n) == name) return TMediaKind::Picture;
+  const std::string& music = r.Project.Setting().MusicFile;
+  size_t at = 0;
+  while (at <= music.size()) {
+    const size_t end = std::min(music.find(';', at), music.size());
+    if (end > at && FileNamePart(music.substr(at, end - at)) == name) return TMediaKind::Music;
+    at = end + 1;
+  }
+  if (!r.Project.Setting().PreviewFile.empty() && FileNamePart(r.Project.Setting().PreviewFile) == name)
+    return TMediaKind::Preview;
+  return TMediaKind::Sound;
+}
+
+const char* KindName(TMediaKind k) {
+  switch (k) {
+    case TMediaKind::Picture: return "picture";
+    case TMediaKind::Music: return "music";
+    case TMediaKind::Preview: return "preview";
+    case TMediaKind::Sound: return "sound";
+  }
+  return "";
+}
+
+std::vector<std::string> NamesOfKind(const TReport& r, TMediaKind kind) {
+  std::vector<std::string> names;
+  for (const std::string& n : r.MediaNames)
+    if (KindOf(r, n) == kind) names.push_back(n);
+  return names;
+}
+
 std::string AsJson(const TReport& r) {
   TJsonWriter w;
   w.BeginObject();
@@ -82,11 +118,17 @@ std::string AsJson(const TReport& r) {
   for (size_t i = 0; i < n; ++i) {
     w.BeginObject();
     w.Key("Name").String(i < r.MediaNames.size() ? r.MediaNames[i] : "");
+    if (i < r.MediaNames.size()) w.Key("Kind").String(KindName(KindOf(r, r.MediaNames[i])));
     if (i < r.MediaSizes.size()) w.Key("Size").Int(static_cast<int64_t>(r.MediaSizes[i]));
     else w.Key("Size").Raw("null");
     w.EndObject();
   }
   w.EndArray();
+  for (const auto& [key, kind] : {std::pair{"Music", TMediaKind::Music}, std::pair{"Sounds", TMediaKind::Sound}}) {
+    w.Key(key).BeginArray();
+    for (const std::string& n : NamesOfKind(r, kind)) w.String(n);
+    w.EndArray();
+  }
   w.EndObject();
   return w.Text() + "\n";
 }

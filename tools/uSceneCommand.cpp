@@ -6,6 +6,7 @@
 #include "platform/uError.h"
 #include "platform/uText.h"
 #include "scene/file/uSceneWriter.h"
+#include "uObjectAuthoring.h"
 #include "uScenePreview.h"
 #include "uSceneValidate.h"
 
@@ -61,6 +62,8 @@ int SceneCommand(const std::vector<std::string>& args) {
     throw TKyError(std::string("scene: a description and -o OUT.kyp or --sheet OUT.png are needed\nusage:\n") + kSceneUsage);
 
   TSceneFindings findings = CheckSceneDescription(description);
+  // Every object's picture must be beside the description (the builder packs them from there).
+  if (findings.Errors.empty()) CheckSceneObjects(description);
   if (!findings.Errors.empty()) {
     Print(findings.Warnings, "warning");
     Print(findings.Errors, "error");

@@ -10,6 +10,8 @@
 #include "platform/uIniFile.h"
 #include "platform/uText.h"
 #include "platform/uTicks.h"
+#include "objects/uAnimObjects.h"
+#include "objects/uObjectClock.h"
 #include "scene/engine/uAnimEngine.h"
 #include "scene/file/uSceneWriter.h"
 #include "scene/model/uKyProject.h"
@@ -58,13 +60,19 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   // The scene as the show would load it: written out, loaded by the player's loader.
   const std::vector<uint8_t> bytes = EncodeSceneFile(scene);
   const TTemporaryFile file("preview.kyp", bytes.data(), bytes.size());
+  // The objects follow the virtual clock without threads; their pictures are found beside the
+  // description, as the saver finds them among its extracted files.
+  TManualTicks clock(0);
+  const TObjectClock objectClock = TObjectClock::ForScene(clock);
+  const std::string folder = FolderOf(descriptionPath);
   TProject project;
+  project.SetObjectsLoader([&](const std::string& text) { return LoadObjects(text, objectClock, folder); });
   if (!project.Load(file.Path())) throw TKyError(descriptionPath + ": the scene does not load: " + project.LoadError());
+  RepointMissingPictures(project.Objects(), folder);
   // Said with the values as written: fitting scales the amplitudes with the picture.
   const std::string summary = SceneSummary(project, FolderOf(descriptionPath), "  ");
   if (r.Width > 0 && r.Height > 0) project.FitToSize(true, r.Width, r.Height);
 
-  TManualTicks clock(0);
   TAnimEngine engine(clock);
   engine.SetProject(project);
   engine.SetWeather(false);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "authoringFixture.h"
+#include "objects/objTestUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "scene/file/uSceneWriter.h"
 #include "scene/records/uRegionCodes.h"
@@ -82,6 +83,26 @@ TEST_F(SceneCheckTest, ValuesThatShowNothingOrContradictWarn) {
   ky::TSceneFindings none;
   ky::CheckSceneValues(ini, ky::ReadSceneDescription(Describe("[Weather]\nKind=2\nCount=10\nDropLength=10\n")), none);
   EXPECT_TRUE(none.Warnings.empty());
+}
+
+TEST_F(SceneCheckTest, SheetDrawsTheObjectsFoundBesideTheDescription) {
+  // A still 8 x 6 red picture at scene (20, 30): drawn over x 16..23, y 27..32 of the 64 x 48 scene.
+  kytest::WritePngRgba(dir / "red.png", 8, 6, std::vector<uint32_t>(48, 0xFFFF0000u));
+  WriteFile(dir / "objects.ini", "[Obj0]\nObjType=IMG\nFilename=C:\\Pictures\\red.png\nPosLeft=20\nPosTop=30\n");
+  const std::string ini = Describe("Objects=objects.ini\n[Wave1]\nAnimated=0\n");
+  std::string out;
+  ASSERT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "o.png" + "' --tiles 1 --seconds 0.3", &out), 0) << out;
+  const ky::TBitmap32 sheet = ky::ReadPngFile(dir / "o.png").Picture;
+  auto rgb = [&](int x, int y) { return sheet.Pixel(4 + x, 4 + y) & 0xFFFFFFu; };
+  EXPECT_EQ(rgb(16, 27), 0xFF0000u);
+  EXPECT_EQ(rgb(23, 32), 0xFF0000u);
+  EXPECT_NE(rgb(15, 27), 0xFF0000u);
+  EXPECT_NE(rgb(24, 33), 0xFF0000u);
+  EXPECT_TRUE(Contains(out, "objects: 1 [Obj0]")) << out;
+  // Without its picture the scene is refused by the picture's name.
+  unlink((dir / "red.png").c_str());
+  EXPECT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "o.png" + "'", &out), 1);
+  EXPECT_TRUE(Contains(out, "red.png")) << out;
 }
 
 // Colours a little off a region colour are what JPEG and soft brushes leave; far ones are land.

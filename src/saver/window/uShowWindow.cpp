@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/uCommonUtil.h"
 #include "platform/uSignals.h"
 #include "platform/uText.h"
 
@@ -83,6 +84,7 @@ void ShowMessage(bool error, const std::string& text) {
 
 TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint), FShow(project, *this, ticks), FIgnoreInput(ignoreInput) {
+  FShow.SetCommonFolder(GetCommonFolder(LongFileName("/proc/self/exe")));
   setObjectName("KyfmScrSvr");
   setWindowTitle("fmKyScrSvr");
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -147,7 +149,11 @@ void TShowWindow::NotePresent() {
 void TShowWindow::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TShowWindow::ShowInformation(const std::string& text) { ShowMessage(false, text); }
-void TShowWindow::ShowError(const std::string& text) { ShowMessage(true, text); }
+// A daemon's hack has nobody to answer a box: its errors go to stderr.
+void TShowWindow::ShowError(const std::string& text) {
+  if (FIgnoreInput) std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
+  else ShowMessage(true, text);
+}
 
 void TShowWindow::SetCursorVisible(bool visible) {
   if (visible) unsetCursor();

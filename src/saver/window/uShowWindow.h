@@ -26,6 +26,8 @@ class TShowWindow final : public QWidget, public TShowHost {
   TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent = nullptr);
   ~TShowWindow() override;
 
+  // Where the show's sound plays (it must outlive the window); before RunModal.
+  void SetAudioDevice(TAudioDevice& device) { FShow.SetAudioDevice(device); }
   // Shows the window full screen and runs the show until it ends.
   void RunModal();
   // What the show is at.
