@@ -33,7 +33,8 @@ constexpr const char kUsage[] =
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
     "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
-    "       kysaver-tool render --gallery DIR [--size WxH]\n";
+    "       kysaver-tool render --gallery DIR [--size WxH]\n"
+    "       kysaver-tool --version\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kysaver-tool: %s\n", message.c_str());
@@ -187,6 +188,10 @@ int main(int argc, char** argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
     return args.empty() ? 1 : 0;
+  }
+  if (args[0] == "--version" || args[0] == "-version") {
+    std::printf("kysaver-tool %s\n", KYSAVER_VERSION);
+    return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   try {
