@@ -261,3 +261,79 @@ TEST_F(DesktopTest, ScaledDesktopShowsTheFrameAtDeviceSize) {
   EXPECT_EQ(show.Wait(3000), 0);
   EXPECT_EQ(Left(dir / "tmp"), "");
 }
+
+// A saver registers itself with --install; the real XScreenSaver daemon, run as an unprivileged
+// user with that home folder, runs it on -select and ends it on -deactivate; --uninstall then
+// gives the settings file back byte for byte. The daemon refuses to run hacks as root, so as
+// root everything here runs as "nobody".
+TEST_F(DesktopTest, XScreenSaverRunsTheSaverThatInstalledItself) {
+  if (access("/usr/bin/xscreensaver", X_OK) != 0) GTEST_SKIP() << "xscreensaver is not installed";
+  TXvfb x(320, 240);
+  ASSERT_FALSE(x.Display().empty()) << "Xvfb could not be started";
+  const bool root = geteuid() == 0;
+  chmod(dir.Path().c_str(), 0755);
+  for (const char* sub : {"home", "daemon-tmp"}) {
+    mkdir((dir / sub).c_str(), 0700);
+    if (root) {
+      ASSERT_EQ(chown((dir / sub).c_str(), 65534, 65534), 0);
+    }
+  }
+  // A list of three hacks, the first one the user's choice.
+  const std::string settings = dir / "home/.xscreensaver";
+  const std::string original =
+      "timeout:\t0:30:00\ncycle:\t\t0:00:00\nlock:\t\tFalse\nmode:\t\tone\nselected:\t0\nsplash:\t\tFalse\nfade:\t\tFalse\n"
+      "unfade:\t\tFalse\ndpmsEnabled:\tFalse\nprograms:\t\t\t\t\t\t\t\t      \\\n\t\t\t\tmaze --root\t\t\t\t    \\n\\\n"
+      "- GL:\t\t\t\tsuperquadrics --root\t\t    \\n\\\n\t\t\t\tqix --root\t\t\t\t    \\n\n\n";
+  kytest::WriteFile(settings, original);
+  if (root) {
+    ASSERT_EQ(chown(settings.c_str(), 65534, 65534), 0);
+  }
+  const std::string as = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const std::string userEnv = "env DISPLAY=" + x.Display() + " HOME='" + dir / "home" + "' TMPDIR='" + dir / "daemon-tmp" +
+                              "' XDG_RUNTIME_DIR='" + dir / "daemon-tmp" + "' ";
+  auto hacks = [&] {
+    std::string count;
+    RunCommand("grep -c -- '-root' '" + settings + "'", &count);
+    return count;
+  };
+
+  std::string out;
+  ASSERT_EQ(RunCommand(as + userEnv + "'" + dir / "Garden.scr" + "' --install", &out), 0) << out;
+  EXPECT_EQ(out, "Garden: added to " + settings + "; desktop entry " + dir / "home/.local/share/applications/kysaver-Garden.desktop" +
+                     " written\n");
+  EXPECT_EQ(hacks(), "4\n");
+  const std::string installed = kytest::ReadFile(settings);
+  ASSERT_EQ(RunCommand(as + userEnv + "'" + dir / "Garden.scr" + "' --install", &out), 0) << out;
+  EXPECT_EQ(hacks(), "4\n");
+  EXPECT_EQ(kytest::ReadFile(settings), installed);
+
+  std::vector<std::string> daemon = {"/usr/bin/xscreensaver", "--no-splash"};
+  if (root) daemon.insert(daemon.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+  TProcess xscreensaver(daemon, {"DISPLAY=" + x.Display(), "HOME=" + dir / "home", "TMPDIR=" + dir / "daemon-tmp",
+                                 "XDG_RUNTIME_DIR=" + dir / "daemon-tmp"});
+  const std::string command = as + userEnv + "xscreensaver-command ";
+  // The daemon can take several seconds to come up on a busy machine.
+  int status = -1;
+  WaitFor(30000, [&] { return (status = RunCommand(command + "-select 4", &out)) == 0; });
+  ASSERT_EQ(status, 0) << out;
+  EXPECT_TRUE(WaitFor(15000, [&] { return x.Pixel(160, 120) == 0xFF0000u; })) << "the saver's picture";
+  EXPECT_EQ(x.Pixel(2, 237), 0xFF0000u);
+  // The daemon writes the switch as "--root" when it runs the hack.
+  const std::string saverRunning = "pgrep -f -- '^" + dir / "Garden.scr" + " --?root' >/dev/null";
+  EXPECT_EQ(RunCommand(saverRunning), 0) << "the saver runs as the hack";
+
+  ASSERT_EQ(RunCommand(command + "-deactivate", &out), 0) << out;
+  EXPECT_TRUE(WaitFor(10000, [&] { return RunCommand(saverRunning) != 0; })) << "the saver ended";
+  std::string left;
+  WaitFor(5000, [&] { return (left = Left(dir / "daemon-tmp")).empty(); });
+  EXPECT_EQ(left, "") << "files left after -deactivate";
+  RunCommand(command + "-exit");
+  EXPECT_GE(xscreensaver.Wait(10000), 0);
+
+  ASSERT_EQ(RunCommand(as + userEnv + "'" + dir / "Garden.scr" + "' --uninstall", &out), 0) << out;
+  EXPECT_EQ(out, "Garden: removed from " + settings + "; desktop entry " + dir / "home/.local/share/applications/kysaver-Garden.desktop" +
+                     " removed\n");
+  EXPECT_EQ(kytest::ReadFile(settings), original);
+  RunCommand("cd '" + dir / "home" + "' && find . -mindepth 1 | sort | tr '\\n' ' '", &left);
+  EXPECT_EQ(left, "./.xscreensaver ") << "nothing else in the home folder";
+}
