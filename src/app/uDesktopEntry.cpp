@@ -74,7 +74,7 @@ std::string DesktopEntryText(const std::string& productName, const std::string& 
   if (name.find_first_not_of(' ') == std::string::npos) name = EscapeValue(BaseName(saverPath));
   return "[Desktop Entry]\n"
          "Type=Application\n"
-         "Version=1.5\n"
+         "Version=1.4\n"
          "Name=" + name + "\n"
          "Comment=Settings of the screensaver " + name + "\n"
          "Exec=" + ExecArgument(saverPath) + " /C\n"

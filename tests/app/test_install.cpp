@@ -175,6 +175,17 @@ TEST(DesktopEntry, NamedAfterTheProductItOpensTheConfigurationWindow) {
   EXPECT_THROW(DesktopEntryText("Garden", "/tmp/a\tb"), TKyError);
 }
 
+TEST(DesktopEntry, TheDesktopsValidatorAcceptsIt) {
+  if (access("/usr/bin/desktop-file-validate", X_OK) != 0) GTEST_SKIP() << "desktop-file-validate is not installed";
+  TTempDir dir;
+  for (const auto& [name, path] : {std::pair<std::string, std::string>{"Garden", kSaver},
+                                   {"My Lake & Rain", "/home/me/my savers/50% $off`x`\\\"q\".scr"}}) {
+    kytest::WriteFile(dir / "kysaver-x.desktop", DesktopEntryText(name, path));
+    std::string out;
+    EXPECT_EQ(kytest::RunCommand("desktop-file-validate '" + dir / "kysaver-x.desktop" + "'", &out), 0) << out;
+  }
+}
+
 namespace {
 
 // A test home folder with the system's defaults beside it.
