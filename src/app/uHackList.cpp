@@ -282,4 +282,14 @@ THackEdit RemoveHack(const std::string& original, const std::string& defaultsTex
   return edit;
 }
 
+size_t HackPosition(const std::string& text, const std::string& saverPath) {
+  const std::vector<TLine> lines = SplitLines(text);
+  const std::optional<TResource> r = FindPrograms(text, lines);
+  if (!r) return 0;
+  const std::vector<TEntry> entries = Entries(text, lines, *r);
+  for (size_t k = 0; k < entries.size(); ++k)
+    if (RunsSaver(text.substr(entries[k].Begin, entries[k].End - entries[k].Begin), saverPath)) return k + 1;
+  return 0;
+}
+
 }  // namespace ky

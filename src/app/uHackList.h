@@ -38,4 +38,8 @@ THackEdit AddHack(const std::string& text, const std::string& defaultsText, cons
 // brought from the system's defaults goes with it when nothing else changed.
 THackEdit RemoveHack(const std::string& text, const std::string& defaultsText, const std::string& saverPath);
 
+// The place of the saver's entry in the list, counted from 1 as xscreensaver-command -select
+// counts (disabled entries too); 0 when it has none.
+size_t HackPosition(const std::string& text, const std::string& saverPath);
+
 }  // namespace ky

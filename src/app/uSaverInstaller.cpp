@@ -116,6 +116,8 @@ std::string InstallSaver(const TInstallPlaces& places, const std::string& saverP
     case THackChange::Replaced: line += "entry replaced in " + settings; break;
     default: line += "already in " + settings; break;
   }
+  // The number xscreensaver-command -select takes.
+  line += " as hack " + std::to_string(HackPosition(edit.Text, saverPath));
   if (!existed)
     line += defaults.Path.empty() ? " (made: no system list of hacks found)" : " (made with the hacks of " + defaults.Path + ")";
 

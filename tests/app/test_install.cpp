@@ -80,6 +80,8 @@ TEST(HackList, AddedOnceReplacedNotDoubledAndRemovedToTheSameBytes) {
     ASSERT_EQ(hacks.size(), 4u) << added.Text;
     EXPECT_EQ(hacks.back(), kEntry);
     EXPECT_EQ(std::vector<std::string>(hacks.begin(), hacks.end() - 1), Hacks(original)) << "the user's hacks, in order";
+    EXPECT_EQ(HackPosition(added.Text, kSaver), 4u);
+    EXPECT_EQ(HackPosition(original, kSaver), 0u);
 
     const THackEdit again = AddHack(added.Text, kDefaults, "Garden", kSaver);
     EXPECT_EQ(again.Change, THackChange::Unchanged);
@@ -111,6 +113,7 @@ TEST(HackList, AnEntryWrittenByHandIsReplacedWhereItStands) {
   const THackEdit edit = AddHack(original, kDefaults, "Garden", kSaver);
   EXPECT_EQ(edit.Change, THackChange::Replaced);
   EXPECT_EQ(Hacks(edit.Text), (std::vector<std::string>{"maze -root", kEntry, "qix -root"}));
+  EXPECT_EQ(HackPosition(edit.Text, kSaver), 2u);
   EXPECT_EQ(Hacks(RemoveHack(edit.Text, kDefaults, kSaver).Text), (std::vector<std::string>{"maze -root", "qix -root"}));
 }
 
@@ -211,7 +214,7 @@ class InstallTest : public ::testing::Test {
 
 TEST_F(InstallTest, WithoutSettingsFileTheSystemsListIsKeptAndEverythingGoesAgain) {
   const std::string line = InstallSaver(places, kSaver, "Garden");
-  EXPECT_EQ(line, "Garden: added to " + dir / "home/.xscreensaver" + " (made with the hacks of " + dir / "XScreenSaver" +
+  EXPECT_EQ(line, "Garden: added to " + dir / "home/.xscreensaver" + " as hack 6 (made with the hacks of " + dir / "XScreenSaver" +
                       "); desktop entry " + dir / "home/.local/share/applications/kysaver-Garden.desktop" + " written");
   EXPECT_EQ(Listing(), "./.local ./.local/share ./.local/share/applications ./.local/share/applications/kysaver-Garden.desktop "
                        "./.xscreensaver ");
@@ -240,11 +243,11 @@ TEST_F(InstallTest, ThreeHacksBecomeFourStayFourAndTheOriginalBytesComeBack) {
   kytest::WriteFile(dir / "home/.local/share/applications/kysaver-Garden.desktop", other);
 
   EXPECT_EQ(InstallSaver(places, kSaver, "Garden"),
-            "Garden: added to " + dir / "home/.xscreensaver" + "; desktop entry " +
+            "Garden: added to " + dir / "home/.xscreensaver" + " as hack 4; desktop entry " +
                 dir / "home/.local/share/applications/kysaver-Garden-2.desktop" + " written");
   EXPECT_EQ(Hacks(kytest::ReadFile(dir / "home/.xscreensaver")).size(), 4u);
   EXPECT_EQ(InstallSaver(places, kSaver, "Garden"),
-            "Garden: already in " + dir / "home/.xscreensaver" + "; desktop entry " +
+            "Garden: already in " + dir / "home/.xscreensaver" + " as hack 4; desktop entry " +
                 dir / "home/.local/share/applications/kysaver-Garden-2.desktop" + " written");
   EXPECT_EQ(Hacks(kytest::ReadFile(dir / "home/.xscreensaver")).size(), 4u);
   struct stat st {};

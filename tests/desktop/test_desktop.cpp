@@ -299,7 +299,7 @@ TEST_F(DesktopTest, XScreenSaverRunsTheSaverThatInstalledItself) {
 
   std::string out;
   ASSERT_EQ(RunCommand(as + userEnv + "'" + dir / "Garden.scr" + "' --install", &out), 0) << out;
-  EXPECT_EQ(out, "Garden: added to " + settings + "; desktop entry " + dir / "home/.local/share/applications/kysaver-Garden.desktop" +
+  EXPECT_EQ(out, "Garden: added to " + settings + " as hack 4; desktop entry " + dir / "home/.local/share/applications/kysaver-Garden.desktop" +
                      " written\n");
   EXPECT_EQ(hacks(), "4\n");
   const std::string installed = kytest::ReadFile(settings);
@@ -314,6 +314,7 @@ TEST_F(DesktopTest, XScreenSaverRunsTheSaverThatInstalledItself) {
   const std::string command = as + userEnv + "xscreensaver-command ";
   // The daemon can take several seconds to come up on a busy machine.
   int status = -1;
+  // The number --install printed.
   WaitFor(30000, [&] { return (status = RunCommand(command + "-select 4", &out)) == 0; });
   ASSERT_EQ(status, 0) << out;
   EXPECT_TRUE(WaitFor(15000, [&] { return x.Pixel(160, 120) == 0xFF0000u; })) << "the saver's picture";
