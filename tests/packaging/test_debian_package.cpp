@@ -102,7 +102,16 @@ TEST_F(PackageTest, InstalledToolBuildsASaverThatRuns) {
 
   const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + work + "/home' TMPDIR='" + work + "' XDG_RUNTIME_DIR= ";
   ASSERT_EQ(RunCommand(env + "'" + work + "/Green.scr' --install", &out), 0) << out;
-  EXPECT_EQ(out.rfind("Green: added to " + work + "/home/.xscreensaver", 0), 0u) << out;
+  EXPECT_EQ(out.rfind("Green: added to " + work + "/home/.xscreensaver as hack ", 0), 0u) << out;
+  const std::string defaults = "/etc/X11/app-defaults/XScreenSaver";
+  if (access(defaults.c_str(), R_OK) == 0) {
+    // Made from the system's list: every hack of it, then this one.
+    std::string count;
+    ASSERT_EQ(RunCommand("grep -c -- '--root.*\\\\n' " + defaults, &count), 0);
+    const int system = std::stoi(count);
+    EXPECT_NE(out.find(" as hack " + std::to_string(system + 1) + " (made with the hacks of " + defaults + ")"), std::string::npos)
+        << out << " after " << system << " hacks";
+  }
   ASSERT_EQ(RunCommand(env + "'" + work + "/Green.scr' --uninstall", &out), 0) << out;
   std::string left;
   RunCommand("cd '" + work + "/home' && find . -mindepth 1", &left);
