@@ -38,7 +38,8 @@ constexpr const char kUsage[] =
     "           sample 0 at the first frame); MIDI music is written as silence there.\n"
     "           --audio-channels: channels the sound device gives (below 8: the one-sound player)\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
-    "       kysaver-tool render --gallery DIR [--size WxH]\n";
+    "       kysaver-tool render --gallery DIR [--size WxH]\n"
+    "       kysaver-tool --version\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kysaver-tool: %s\n", message.c_str());
@@ -200,6 +201,10 @@ int main(int argc, char** argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
     return args.empty() ? 1 : 0;
+  }
+  if (args[0] == "--version" || args[0] == "-version") {
+    std::printf("kysaver-tool %s\n", KYSAVER_VERSION);
+    return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   try {
