@@ -23,12 +23,17 @@
 #include "uObjectAuthoring.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
+#include "uManifestValidate.h"
+#include "uNewProject.h"
+#include "uSceneCommand.h"
 
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
+    "usage: kysaver-tool new FOLDER [--from PHOTO ...]   (a new saver project that builds at once)\n"
+    "       kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
     "       kysaver-tool scene DESCRIPTION -o OUT.kyp\n"
+    "       kysaver-tool scene DESCRIPTION --sheet OUT.png [--seconds S] [--size WxH] [--tiles N] [--overlay]\n"
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
@@ -62,6 +67,7 @@ int Build(const std::vector<std::string>& args) {
     else return Fail("build: unexpected argument \"" + args[i] + "\"\n" + kUsage);
   }
   if (r.Manifest.empty() || r.Output.empty()) return Fail(std::string("build: a manifest and -o OUT are needed\n") + kUsage);
+  if (!ky::ReportManifestFindings(ky::CheckManifest(r.Manifest), r.Manifest)) return 1;
   ky::BuildSaver(r);
   return 0;
 }
@@ -101,19 +107,6 @@ int Ui(const std::vector<std::string>& args) {
   std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);
   for (const std::string& p : report.Problems) std::fprintf(stderr, "kysaver-tool: ui: %s\n", p.c_str());
   return report.Problems.empty() ? 0 : 1;
-}
-
-int Scene(const std::vector<std::string>& args) {
-  std::string description, output;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "-o" || args[i] == "--output") && i + 1 < args.size()) output = args[++i];
-    else if (description.empty() && !args[i].empty() && args[i][0] != '-') description = args[i];
-    else return Fail("scene: unexpected argument \"" + args[i] + "\"\n" + kUsage);
-  }
-  if (description.empty() || output.empty()) return Fail(std::string("scene: a description and -o OUT are needed\n") + kUsage);
-  ky::CheckSceneObjects(description);
-  ky::BuildSceneFile(description, output);
-  return 0;
 }
 
 int ParseCount(const std::string& option, const std::string& text) {
@@ -211,7 +204,8 @@ int main(int argc, char** argv) {
     if (args[0] == "build") return Build(rest);
     if (args[0] == "inspect") return Inspect(rest);
     if (args[0] == "render") return Render(rest);
-    if (args[0] == "scene") return Scene(rest);
+    if (args[0] == "scene") return ky::SceneCommand(rest);
+    if (args[0] == "new") return ky::NewCommand(rest);
     if (args[0] == "ui") return Ui(rest);
     return Fail("unknown command \"" + args[0] + "\"\n" + kUsage);
   } catch (const std::exception& e) {
