@@ -31,7 +31,7 @@ constexpr const char kUsage[] =
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
-    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n"
+    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE] [--screen]\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
     "       kysaver-tool render --gallery DIR [--size WxH]\n";
 
@@ -159,6 +159,7 @@ int Render(const std::vector<std::string>& args) {
     else if (a == "--sheet" && hasValue) r.Sheet = args[++i];
     else if (a == "--set" && hasValue) r.Settings.push_back(ky::ParseSetting(args[++i]));
     else if (a == "--no-user-settings") r.UserSettings = false;
+    else if (a == "--screen") r.Screen = true;
     else if (a == "--size" && hasValue) {
       const std::string v = args[++i];
       const size_t x = v.find_first_of("xX");
