@@ -553,3 +553,42 @@ TEST_F(WindowTest, FullScreenOnASoftwareRendererIsTheToolsFrameStretchedOnTheCpu
   }
   EXPECT_EQ(Left(), "");
 }
+
+// The daemon's window gets its frames through shared memory where the server offers it (Xvfb
+// does) and through plain XPutImage when that is switched off (as on a remote display); both
+// show the tool's frame of that size.
+TEST_F(WindowTest, DaemonModeFramesGoThroughSharedMemoryOrPlainPutImageAlike) {
+  std::string out;
+  ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 40x30 gradient:'#ff2000'-'#0030ff' -fill '#00ff00'"
+                       " -draw 'line 0,0 39,29' pattern.bmp", &out), 0) << out;
+  kytest::WriteFile(dir / "hack.ini", "[Default]\n[Pictures]\npattern.bmp\n");
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "hack.ini" + "' -o '" + dir / "Hack.scr" + "'", &out), 0) << out;
+  ASSERT_EQ(RunCommand(kTool + " render '" + dir / "Hack.scr" + "' --out '" + dir / "frames" + "' --frames 1 --size 80x60", &out), 0) << out;
+  const ky::TPngPicture frame = ky::ReadPngFile(dir / "frames/frame-00000.png");
+  std::vector<uint32_t> expected;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 80; ++x) expected.push_back(frame.Picture.Pixel(x, y) & 0xFFFFFF);
+
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  ASSERT_NE(d, nullptr);
+  for (const bool shared : {true, false}) {
+    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, 80, 60, 0, 0, 0);
+    XMapWindow(d, w);
+    XSync(d, False);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", w);
+    std::vector<std::string> env = Env();
+    env.push_back("KYSAVER_STATS=" + dir / "stats");
+    if (!shared) env.push_back("KYSAVER_NO_SHM=1");
+    TProcess hack({dir / "Hack.scr", "--root", "--window-id", id}, env);
+    int gw = 0, gh = 0;
+    EXPECT_TRUE(WaitFor(10000, [&] { return Grab(w, gw, gh) == expected; })) << "shared " << shared;
+    hack.Signal(SIGTERM);
+    EXPECT_EQ(hack.Wait(5000), 0);
+    EXPECT_EQ(kytest::ReadFile(dir / "stats"), shared ? "x11_frames shm\n" : "x11_frames plain\n");
+    XDestroyWindow(d, w);
+    XSync(d, False);
+  }
+  XCloseDisplay(d);
+  EXPECT_EQ(Left(), "");
+}
