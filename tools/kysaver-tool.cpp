@@ -37,7 +37,7 @@ constexpr const char kUsage[] =
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
-    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n"
+    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE] [--screen]\n"
     "                           [--audio FILE.wav [--audio-channels N]]\n"
     "           --audio writes the sound and music of the rendered span (44.1 kHz 16-bit stereo,\n"
     "           sample 0 at the first frame); MIDI music is written as silence there.\n"
@@ -166,6 +166,7 @@ int Render(const std::vector<std::string>& args) {
     else if (a == "--no-user-settings") r.UserSettings = false;
     else if (a == "--audio" && hasValue) r.Audio = args[++i];
     else if (a == "--audio-channels" && hasValue) r.AudioChannels = ParseCount(a, args[++i]);
+    else if (a == "--screen") r.Screen = true;
     else if (a == "--size" && hasValue) {
       const std::string v = args[++i];
       const size_t x = v.find_first_of("xX");
