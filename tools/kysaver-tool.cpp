@@ -37,13 +37,14 @@ constexpr const char kUsage[] =
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
-    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE]\n"
+    "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE] [--screen]\n"
     "                           [--audio FILE.wav [--audio-channels N]]\n"
     "           --audio writes the sound and music of the rendered span (44.1 kHz 16-bit stereo,\n"
     "           sample 0 at the first frame); MIDI music is written as silence there.\n"
     "           --audio-channels: channels the sound device gives (below 8: the one-sound player)\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
-    "       kysaver-tool render --gallery DIR [--size WxH]\n";
+    "       kysaver-tool render --gallery DIR [--size WxH]\n"
+    "       kysaver-tool --version\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kysaver-tool: %s\n", message.c_str());
@@ -165,6 +166,7 @@ int Render(const std::vector<std::string>& args) {
     else if (a == "--no-user-settings") r.UserSettings = false;
     else if (a == "--audio" && hasValue) r.Audio = args[++i];
     else if (a == "--audio-channels" && hasValue) r.AudioChannels = ParseCount(a, args[++i]);
+    else if (a == "--screen") r.Screen = true;
     else if (a == "--size" && hasValue) {
       const std::string v = args[++i];
       const size_t x = v.find_first_of("xX");
@@ -193,6 +195,10 @@ int main(int argc, char** argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
     return args.empty() ? 1 : 0;
+  }
+  if (args[0] == "--version" || args[0] == "-version") {
+    std::printf("kysaver-tool %s\n", KYSAVER_VERSION);
+    return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   try {

@@ -2,6 +2,8 @@
 
 #include <poll.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "app/uCommonUtil.h"
@@ -60,6 +62,9 @@ void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickS
     }
     show.FormClose();
   }
+  // For measurements: which way the frames went.
+  const char* stats = std::getenv("KYSAVER_STATS");
+  if (stats && *stats) std::ofstream(stats) << "x11_frames " << (window.SharedMemoryFrames() ? "shm" : "plain") << "\n";
 }
 
 void DrawPreviewPicture(unsigned long id, const std::string& jpegFile) {
