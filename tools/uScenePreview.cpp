@@ -18,6 +18,7 @@
 #include "scene/records/uRegionCodes.h"
 #include "uContactSheet.h"
 #include "uSceneSummary.h"
+#include "uSoundSchedule.h"
 #include "uTemporaryFile.h"
 
 namespace ky {
@@ -74,6 +75,7 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   if (r.Width > 0 && r.Height > 0) project.FitToSize(true, r.Width, r.Height);
 
   TAnimEngine engine(clock);
+  TSoundScheduleLog sounds(clock, project, folder);
   engine.SetProject(project);
   engine.SetWeather(false);
   engine.Prepare();
@@ -87,7 +89,8 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
     wanted.push_back(r.Tiles == 1 ? frames - 1 : static_cast<int>(std::lround(static_cast<double>(i) * (frames - 1) / (r.Tiles - 1))));
   TContactSheet sheet(r.TileWidth, 4);
   size_t next = 0;
-  for (int k = 0; k < frames && next < wanted.size(); ++k) {
+  for (int k = 0; k < frames; ++k) {
+    sounds.Tick();
     engine.Step();
     while (next < wanted.size() && wanted[next] == k) {
       TBitmap32 frame;
@@ -106,7 +109,7 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   return TerminalText(descriptionPath) + ": " + std::to_string(project.Picture().Width()) + " x " +
          std::to_string(project.Picture().Height()) + ", " + span +
          " s on " + TerminalText(r.Sheet) + (r.Overlay ? " (water tinted in its region colours)" : "") + "\n" +
-         summary;
+         summary + sounds.Text("  ");
 }
 
 }  // namespace ky

@@ -105,6 +105,24 @@ TEST_F(SceneCheckTest, SheetDrawsTheObjectsFoundBesideTheDescription) {
   EXPECT_TRUE(Contains(out, "red.png")) << out;
 }
 
+// The show's own scheduler on the virtual clock: frame k at 33k ms, a mode-2 sound due when the
+// whole seconds since its last start reach its interval.
+TEST_F(SceneCheckTest, SheetPrintsWhenEachSoundStarts) {
+  WriteFile(dir / "surf.wav", "RIFF");
+  WriteFile(dir / "bell.wav", "RIFF");
+  const std::string ini = Describe(
+      "[Sound1]\nFileName=surf.wav\nPlayMode=0\n[Sound2]\nFileName=bell.wav\nPlayMode=2\nMinInterval=1\n"
+      "[Sound3]\nFileName=gone.wav\nPlayMode=0\n[Sound4]\nFileName=bell.wav\nPlayMode=2\nMinInterval=5\n");
+  std::string out;
+  ASSERT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "s.png" + "' --tiles 1 --seconds 3.5", &out), 0) << out;
+  // 106 frames, the last at 3465 ms. Bell: due at 1000 ms -> frame 31 (1023 ms); then at
+  // 1023 + 1000 -> frame 62 (2046 ms); then 3046 -> frame 93 (3069 ms).
+  EXPECT_TRUE(Contains(out, "  sound 1 starts at 0.00 s, looping\n")) << out;
+  EXPECT_TRUE(Contains(out, "  sound 2 starts at 1.02, 2.05, 3.07 s\n")) << out;
+  EXPECT_TRUE(Contains(out, "  sound 3 is not played: gone.wav is not beside the description\n")) << out;
+  EXPECT_TRUE(Contains(out, "  sound 4 does not start within the preview\n")) << out;
+}
+
 // Colours a little off a region colour are what JPEG and soft brushes leave; far ones are land.
 TEST(MaskColours, NearMissesAreCountedExactAndFarColoursAreNot) {
   ky::TBitmap32 m(10, 3);
