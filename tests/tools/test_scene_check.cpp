@@ -98,7 +98,7 @@ TEST_F(SceneCheckTest, SheetDrawsTheObjectsFoundBesideTheDescription) {
   EXPECT_EQ(rgb(23, 32), 0xFF0000u);
   EXPECT_NE(rgb(15, 27), 0xFF0000u);
   EXPECT_NE(rgb(24, 33), 0xFF0000u);
-  EXPECT_TRUE(Contains(out, "objects: 1 [Obj0]")) << out;
+  EXPECT_TRUE(Contains(out, "  object [Obj0]: IMG red.png, stays\n")) << out;
   // Without its picture the scene is refused by the picture's name.
   unlink((dir / "red.png").c_str());
   EXPECT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "o.png" + "'", &out), 1);
