@@ -105,6 +105,22 @@ TEST_F(SceneCheckTest, SheetDrawsTheObjectsFoundBesideTheDescription) {
   EXPECT_TRUE(Contains(out, "red.png")) << out;
 }
 
+TEST_F(SceneCheckTest, ObjectsFileIsCheckedLineByLine) {
+  WriteFile(dir / "objects.ini",
+            "[Obj0]\nObjType=img\nFilename=red.png\nMotoin=5\nOpacity=15\nMotion=0x05\nPosLeft=ten\n[Objects]\nA=1\n");
+  const std::string ini = Describe("Objects=objects.ini\n");
+  ky::TSceneFindings f;
+  ky::CheckSceneObjectsFile(ini, f);
+  const std::string o = dir / "objects.ini";
+  ASSERT_EQ(f.Errors.size(), 1u);
+  EXPECT_EQ(f.Errors[0], o + ":7: [Obj0] PosLeft = \"ten\" is not a whole number");
+  ASSERT_EQ(f.Warnings.size(), 4u);
+  EXPECT_EQ(f.Warnings[0], o + ":2: [Obj0] ObjType = \"img\": only GIF and IMG, in capitals, make an object; the section is skipped");
+  EXPECT_EQ(f.Warnings[1], o + ":4: [Obj0] Motoin is not a key of an object; it is ignored");
+  EXPECT_EQ(f.Warnings[2], o + ":5: [Obj0] Opacity = \"15\" is outside the sensible range 0 to 10");
+  EXPECT_EQ(f.Warnings[3], o + ":8: [Objects] is not an object section ([Obj0] to [Obj100]); it is ignored");
+}
+
 // The show's own scheduler on the virtual clock: frame k at 33k ms, a mode-2 sound due when the
 // whole seconds since its last start reach its interval.
 TEST_F(SceneCheckTest, SheetPrintsWhenEachSoundStarts) {
