@@ -115,6 +115,11 @@ TEST(HackList, AnEntryWrittenByHandIsReplacedWhereItStands) {
   EXPECT_EQ(Hacks(edit.Text), (std::vector<std::string>{"maze -root", kEntry, "qix -root"}));
   EXPECT_EQ(HackPosition(edit.Text, kSaver), 2u);
   EXPECT_EQ(Hacks(RemoveHack(edit.Text, kDefaults, kSaver).Text), (std::vector<std::string>{"maze -root", "qix -root"}));
+  // Twice by hand, once on a line with another entry: every one of them goes.
+  const std::string twice = "programs: /opt/savers/Garden.scr -root \\n maze -root \\n\\\n  qix -root \\n\\\n"
+                            "  \"G\" /opt/savers/Garden.scr -root \\n\\\n  /opt/savers/Garden.scr --root \\n\n";
+  ASSERT_EQ(Hacks(twice).size(), 5u);
+  EXPECT_EQ(Hacks(RemoveHack(twice, kDefaults, kSaver).Text), (std::vector<std::string>{"maze -root", "qix -root"}));
 }
 
 TEST(HackList, AUserWithoutAListGetsTheSystemsAndLosesItAgain) {
