@@ -177,7 +177,7 @@ TEST(DesktopEntry, NamedAfterTheProductItOpensTheConfigurationWindow) {
   const std::string text = DesktopEntryText("Garden", "/home/me/my savers/50% $off.scr");
   EXPECT_NE(text.find("\nName=Garden\n"), std::string::npos) << text;
   // Exec quoting: '$' escaped with a backslash (written "\\" in the file), '%' doubled.
-  EXPECT_NE(text.find("\nExec=\"/home/me/my savers/50%% \\\\$off.scr\" /C\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nExec=env \"/home/me/my savers/50%% \\\\$off.scr\" /C\n"), std::string::npos) << text;
   EXPECT_TRUE(IsDesktopEntryOf(text, "/home/me/my savers/50% $off.scr"));
   EXPECT_FALSE(IsDesktopEntryOf(text, "/home/me/my savers/50%"));
   EXPECT_THROW(DesktopEntryText("Garden", "/tmp/a\tb"), TKyError);
@@ -191,6 +191,27 @@ TEST(DesktopEntry, TheDesktopsValidatorAcceptsIt) {
     kytest::WriteFile(dir / "kysaver-x.desktop", DesktopEntryText(name, path));
     std::string out;
     EXPECT_EQ(kytest::RunCommand("desktop-file-validate '" + dir / "kysaver-x.desktop" + "'", &out), 0) << out;
+  }
+}
+
+// GLib's launcher, an implementation of the format of its own, runs the saver itself with /C.
+TEST(DesktopEntry, TheDesktopsLauncherRunsTheSaverWithC) {
+  if (access("/usr/bin/gio", X_OK) != 0) GTEST_SKIP() << "gio is not installed";
+  TTempDir dir;
+  mkdir((dir / "my savers").c_str(), 0700);
+  for (const std::string name : {"Garden.scr", "50% $off.scr", "a`b`.scr", "back\\slash \"q\".scr", "it's.scr"}) {
+    SCOPED_TRACE(name);
+    // A stand-in saver that writes down how it was run.
+    const std::string saver = dir / "my savers/" + name;
+    kytest::WriteFile(saver, "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > '" + dir / "argv" + "'\n");
+    chmod(saver.c_str(), 0700);
+    unlink((dir / "argv").c_str());
+    kytest::WriteFile(dir / "kysaver-x.desktop", DesktopEntryText("X", saver));
+    std::string out;
+    ASSERT_EQ(kytest::RunCommand("gio launch '" + dir / "kysaver-x.desktop" + "'", &out), 0) << out;
+    std::string argv;
+    for (int i = 0; i < 200 && (argv = kytest::ReadFile(dir / "argv")).empty(); ++i) usleep(10000);
+    EXPECT_EQ(argv, saver + "|/C|");
   }
 }
 
