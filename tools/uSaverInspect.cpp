@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "graphics/uPictureKind.h"
 #include "package/uCreatorProject.h"
 #include "package/uPackage.h"
 #include "platform/uError.h"
@@ -52,10 +53,10 @@ void Read(const std::string& path, TReport& r) {
   r.WindowTextLength = top.Sections[3].Length;
 }
 
-enum class TMediaKind { Picture, Music, Preview, Sound };
+enum class TMediaKind { Picture, Music, Preview, ObjectPicture, Sound };
 
 // What a media file is to the saver: a picture of the file list, a track of the music list,
-// the preview picture, or else a sound a scene names.
+// the preview picture, or else what a scene names: a picture of one of its objects, or a sound.
 TMediaKind KindOf(const TReport& r, const std::string& name) {
   for (const std::string& n : r.Project.FileList().Names)
     if (FileNamePart(n) == name) return TMediaKind::Picture;
@@ -68,7 +69,7 @@ TMediaKind KindOf(const TReport& r, const std::string& name) {
   }
   if (!r.Project.Setting().PreviewFile.empty() && FileNamePart(r.Project.Setting().PreviewFile) == name)
     return TMediaKind::Preview;
-  return TMediaKind::Sound;
+  return PictureKindOf(name) == TPictureKind::Unknown ? TMediaKind::Sound : TMediaKind::ObjectPicture;
 }
 
 const char* KindName(TMediaKind k) {
@@ -76,6 +77,7 @@ const char* KindName(TMediaKind k) {
     case TMediaKind::Picture: return "picture";
     case TMediaKind::Music: return "music";
     case TMediaKind::Preview: return "preview";
+    case TMediaKind::ObjectPicture: return "object picture";
     case TMediaKind::Sound: return "sound";
   }
   return "";
@@ -140,6 +142,7 @@ std::string AsText(const std::string& path, const TReport& r) {
     TSaverMedia& m = media.emplace_back();
     if (i < r.MediaNames.size()) m.Name = r.MediaNames[i];
     m.HasData = i < r.MediaSizes.size();
+    if (i < r.MediaNames.size()) m.Kind = KindName(KindOf(r, r.MediaNames[i]));
     if (m.HasData) {
       m.Size = r.MediaSizes[i];
       m.Offset = r.MediaOffsets[i];

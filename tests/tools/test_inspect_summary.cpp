@@ -19,6 +19,7 @@ TEST(InspectSummary, NamesEachPictureWithKindAndSizeAndEachSceneWithItsWaterWeat
   std::string out;
   ASSERT_EQ(Tool("scene '" + dir / "bay.ini" + "' -o '" + dir / "bay.kyp" + "'", &out), 0) << out;
   WriteFile(dir / "tune.ogg", "ogg");
+  WriteFile(dir / "waves.wav", "RIFF");  // build packs the sounds that scenes name
   WriteFile(dir / "s.ini", "[General]\nProductName=Coast\n[Default]\nDuration=12\nShowImageMode=1\n[Pictures]\nbay.kyp\nfield.jpg\ntower.bmp\n[Music]\ntune.ogg\n");
   ASSERT_EQ(Tool("build '" + dir / "s.ini" + "' -o '" + dir / "Coast.scr" + "'", &out), 0) << out;
   ASSERT_EQ(Tool("inspect '" + dir / "Coast.scr" + "'", &out), 0) << out;
@@ -31,7 +32,7 @@ TEST(InspectSummary, NamesEachPictureWithKindAndSizeAndEachSceneWithItsWaterWeat
            "       sound 1: waves.wav, plays every 10 s\n",
            "  2. field.jpg  JPEG picture 120 x 80\n",
            "  3. tower.bmp  BMP picture 30 x 20\n",
-           "Other files:\n  tune.ogg  music, 3 bytes\n",
+           "Other files:\n  waves.wav  sound, 4 bytes\n  tune.ogg  music, 3 bytes\n",
            "  [Default] Duration = 12\n  [Default] ShowImageMode = 1\n  [Advance] MusicFile = tune.ogg;\n"})
     EXPECT_TRUE(Contains(out, expected)) << expected << "\n----\n" << out;
   // Unchanged settings are left out.
