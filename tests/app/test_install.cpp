@@ -257,6 +257,17 @@ TEST_F(InstallTest, WithoutSettingsFileTheSystemsListIsKeptAndEverythingGoesAgai
   EXPECT_EQ(UninstallSaver(places, kSaver, "Garden"), "Garden: no " + dir / "home/.xscreensaver" + "; no desktop entry");
 }
 
+TEST_F(InstallTest, WithoutXScreenSaverTheListHoldsTheSaverAloneAndGoesWithIt) {
+  places.DefaultsFiles = {dir / "missing"};
+  EXPECT_EQ(InstallSaver(places, kSaver, "Garden"),
+            "Garden: added to " + dir / "home/.xscreensaver" +
+                " as hack 1 (made; XScreenSaver's own list of hacks was not found: is it installed?); desktop entry " +
+                dir / "home/.local/share/applications/kysaver-Garden.desktop" + " written");
+  EXPECT_EQ(Hacks(kytest::ReadFile(dir / "home/.xscreensaver")), std::vector<std::string>{kEntry});
+  UninstallSaver(places, kSaver, "Garden");
+  EXPECT_EQ(Listing(), "");
+}
+
 TEST_F(InstallTest, ThreeHacksBecomeFourStayFourAndTheOriginalBytesComeBack) {
   mkdir((dir / "home/.local").c_str(), 0700);
   const std::string original = UserFiles()[0];
