@@ -298,6 +298,20 @@ TEST_F(InstallTest, ThreeHacksBecomeFourStayFourAndTheOriginalBytesComeBack) {
   EXPECT_EQ(kytest::ReadFile(dir / "home/.local/share/applications/kysaver-Garden.desktop"), other);
 }
 
+TEST_F(InstallTest, ASaverRebuiltUnderANewNameKeepsOneEntryOfEachKind) {
+  kytest::WriteFile(dir / "home/.xscreensaver", UserFiles()[1]);
+  InstallSaver(places, kSaver, "Garden");
+  EXPECT_EQ(InstallSaver(places, kSaver, "Lake"),
+            "Lake: entry replaced in " + dir / "home/.xscreensaver" + " as hack 4; desktop entry " +
+                dir / "home/.local/share/applications/kysaver-Lake.desktop" + " written");
+  EXPECT_EQ(Hacks(kytest::ReadFile(dir / "home/.xscreensaver")).back(), "\"Lake\"  /opt/savers/Garden.scr -root");
+  EXPECT_EQ(Listing(), "./.local ./.local/share ./.local/share/applications ./.local/share/applications/kysaver-Lake.desktop "
+                       "./.xscreensaver ");
+  UninstallSaver(places, kSaver, "Lake");
+  EXPECT_EQ(kytest::ReadFile(dir / "home/.xscreensaver"), UserFiles()[1]);
+  EXPECT_EQ(Listing(), "./.xscreensaver ");
+}
+
 TEST_F(InstallTest, ALinkedSettingsFileIsWrittenThroughTheLink) {
   kytest::WriteFile(dir / "dotfiles-xscreensaver", UserFiles()[1]);
   ASSERT_EQ(symlink((dir / "dotfiles-xscreensaver").c_str(), (dir / "home/.xscreensaver").c_str()), 0);
