@@ -39,7 +39,7 @@ const std::map<std::string, TFolderRule>& Rules() {
       {"saver/effects", {{"platform", "graphics", "package"}}},
       {"saver", {{"platform", "graphics", "package", "config", "scene/records", "scene/model", "scene/engine", "saver/effects"}}},
       {"config", {{"platform", "package", "graphics"}}},
-      {"config/ui", {{"platform", "package", "graphics", "config", "scene/model"}, true}},
+      {"config/ui", {{"platform", "package", "graphics", "config", "scene/records", "scene/file", "scene/model"}, true}},
       {"app", {{"platform", "package", "config"}}},
       {"saver/window",
        {{"platform", "graphics", "package", "scene/records", "scene/model", "scene/engine", "saver", "saver/effects",
