@@ -35,6 +35,7 @@ class TFakeStore final : public ky::TConfigStore {
 class TFakeServices final : public ky::TConfigServices {
  public:
   TFakeStore FakeStore;
+  ky::TConfigStore* RealStore = nullptr;  // used instead of FakeStore when set
   std::string Saver = "/nowhere/Garden.scr";
   bool ConfirmAnswer = true;
   std::vector<std::string> Urls, Questions, Errors, Wallpapers;
@@ -43,7 +44,7 @@ class TFakeServices final : public ky::TConfigServices {
   std::vector<ky::TKyCSetting> PreviewSettings;
   int SettingsOpened = 0;
 
-  ky::TConfigStore& Store() override { return FakeStore; }
+  ky::TConfigStore& Store() override { return RealStore ? *RealStore : FakeStore; }
   std::string SaverPath() const override { return Saver; }
   bool RunsAsConfiguredSaver() const override { return false; }
   void OpenUrl(const std::string& address) override { Urls.push_back(address); }

@@ -43,7 +43,7 @@ const std::map<std::string, TFolderRule>& Rules() {
       {"app", {{"platform", "package", "config"}}},
       {"saver/window",
        {{"platform", "graphics", "package", "scene/records", "scene/model", "scene/engine", "saver", "saver/effects",
-         "config", "app"},
+         "config", "config/ui", "app"},
         true}},
       {"main", {{"platform", "app", "saver/window"}, true}},
   };

@@ -120,7 +120,7 @@ void TfmKyConfigWindow::ApplyStyle() {
   if (NoFrame || !Sizeable) setFixedSize(size());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
   }
   if (MaximizeOnShow) setWindowState(windowState() | Qt::WindowMaximized);
 }
