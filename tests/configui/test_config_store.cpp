@@ -44,6 +44,8 @@ void ClickNext(ky::TfmKyConfigWindow& w) {
   QMouseEvent release(QEvent::MouseButtonRelease, at, label.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(&label, &press);
   QApplication::sendEvent(&label, &release);
+  // The window runs the action once the click's own event is over.
+  QCoreApplication::sendPostedEvents();
 }
 
 TEST(ConfigStore, AStoredIndexBeyondTheListStartsOnPictureZeroAndCloseWritesTheCurrentOne) {

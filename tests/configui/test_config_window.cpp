@@ -194,6 +194,8 @@ void Click(QWidget& w) {
   QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(&w, &press);
   QApplication::sendEvent(&w, &release);
+  // The window runs the action once the click's own event is over.
+  QCoreApplication::sendPostedEvents();
 }
 
 uint32_t PreviewColour(const ky::TfmKyConfigWindow& w) {

@@ -180,7 +180,7 @@ struct TButtonPlace {
   const char* name;
   int x;
 };
-constexpr TButtonPlace kButtons[] = {{"PrevLabel", 10}, {"NextLabel", 60}, {"CloseLabel", 150}};
+constexpr TButtonPlace kButtons[] = {{"PrevLabel", 10}, {"NextLabel", 60}, {"PreviewLabel", 105}, {"CloseLabel", 150}};
 constexpr int kButtonY = 120, kButtonW = 40, kButtonH = 20;
 constexpr int kPreviewX = 50, kPreviewY = 20, kPreviewW = 100, kPreviewH = 80;
 
@@ -206,6 +206,7 @@ std::string SkinDescription() {
   windows[0].Tree = ky::ParseFormText(text, "skin");
   windows[0].Actions = {{"PrevLabel", {ky::akPreviousPicture, " ", " ", " "}},
                         {"NextLabel", {ky::akNextPicture, " ", " ", " "}},
+                        {"PreviewLabel", {ky::akPreviewFile, " ", " ", " "}},
                         {"CloseLabel", {ky::akCloseWindow, " ", " ", " "}}};
   return ky::FormatDescriptionFile(windows);
 }
@@ -240,6 +241,12 @@ class ConfigX11Test : public ::testing::Test {
     std::string out;
     RunCommand("cd '" + dir / "tmp" + "' && find . -mindepth 1 -not -name 'runtime-*' | sort | tr '\\n' ' '", &out);
     return out;
+  }
+  // Clicks the label of that name over the skin centred on the screen.
+  void ClickLabel(const char* name) const {
+    for (const TButtonPlace& b : kButtons)
+      if (std::string(b.name) == name)
+        ClickAt((kScreenW - kSkinW) / 2 + b.x + kButtonW / 2, (kScreenH - kSkinH) / 2 + kButtonY + kButtonH / 2);
   }
   void ClickAt(int x, int y) const {
     RunCommand("DISPLAY=" + Server().Display() + " xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
@@ -309,5 +316,31 @@ TEST_F(ConfigX11Test, FirstPaintOfTwentyPictureSaver) {
   ASSERT_TRUE(WaitFor(5000, [&] { return !(windows = WindowsOf(saver.Pid())).empty(); }));
   kill(saver.Pid(), SIGTERM);
   EXPECT_EQ(saver.Wait(10000), 0);
+  EXPECT_EQ(Left(), "");
+}
+
+// "Preview selected file": a one-picture show over the window, full screen, in the plain window
+// and with OpenGL presentation (the user's settings file turns it on); a click ends it and the
+// window is back.
+TEST_F(ConfigX11Test, PreviewRunsTheSelectedPictureFullScreenAndReturnsToTheWindow) {
+  BuildSaver(3, 64, 48);
+  for (const bool gl : {false, true}) {
+    SCOPED_TRACE(gl ? "OpenGL" : "plain");
+    if (gl) kytest::WriteFile(dir / "Garden.ini", "[Setting]\r\nDirectX=1\r\nDirectXQuality=2\r\n");
+    TProcess saver({dir / "Garden.scr", "/C"}, Env());
+    const int left = (kScreenW - kSkinW) / 2, top = (kScreenH - kSkinH) / 2;
+    ASSERT_TRUE(WaitFor(20000, [&] { return Near(ScreenPixel(left + 5, top + 5), 0x404040); })) << "no skin";
+    ClickLabel("NextLabel");
+    ASSERT_TRUE(WaitFor(5000, [&] { return Near(ScreenPixel(left + kPreviewX + 50, top + kPreviewY + 40), 0x00FF00); }));
+    ClickLabel("PreviewLabel");
+    // The show covers the whole screen with the selected (green) picture.
+    EXPECT_TRUE(WaitFor(10000, [&] { return Near(ScreenPixel(2, 2), 0x00FF00) && Near(ScreenPixel(left + 5, top + 5), 0x00FF00); }))
+        << std::hex << ScreenPixel(2, 2);
+    ClickAt(30, 30);
+    EXPECT_TRUE(WaitFor(10000, [&] { return Near(ScreenPixel(left + 5, top + 5), 0x404040); })) << "the window is not back";
+    EXPECT_EQ(saver.Wait(0), -1) << "the saver ended with the preview";
+    ClickLabel("CloseLabel");
+    EXPECT_EQ(saver.Wait(10000), 0);
+  }
   EXPECT_EQ(Left(), "");
 }

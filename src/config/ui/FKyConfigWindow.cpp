@@ -169,8 +169,12 @@ void TfmKyConfigWindow::FormShow() {
     try {
       if (BindsClick(c->ClassName))
         if (auto* clickable = dynamic_cast<TClickable*>(c->Object.data())) {
+          // The action runs once the click's own event is over: a show or a window it opens must not
+          // find the mouse still held by the clicked control.
           const TFormComponent* clicked = c.get();
-          clickable->OnClick = [this, clicked] { RunAction(*clicked); };
+          clickable->OnClick = [this, clicked] {
+            QMetaObject::invokeMethod(this, [this, clicked] { RunAction(*clicked); }, Qt::QueuedConnection);
+          };
         }
       if (auto* tabs = dynamic_cast<QTabWidget*>(c->Object.data()))
         if (tabs->currentWidget()) tabs->currentWidget()->update();

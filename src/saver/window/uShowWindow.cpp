@@ -114,6 +114,13 @@ bool TShowWindow::InitFullScreen() {
   FGl = new TGlPresenter(this);
   FGl->setGeometry(0, 0, FScreenW, FScreenH);
   FGl->show();
+  // Qt rebuilds the native window of a shown window that gains an OpenGL child; a modal one
+  // (the preview show over a configuration window) then stays blocked by the window beneath
+  // until it is shown again.
+  if (isVisible() && windowModality() != Qt::NonModal) {
+    hide();
+    showFullScreen();
+  }
   return true;
 }
 
@@ -254,6 +261,8 @@ void TShowWindow::EndShow() {
 }
 
 void TShowWindow::RunModal() {
+  // Modal, so that it also takes the input when a configuration window (itself modal) runs it.
+  setWindowModality(Qt::ApplicationModal);
   showFullScreen();
   if (CanShowMessageBoxes()) {  // a real display: take the keyboard
     raise();
