@@ -218,12 +218,20 @@ class ConfigX11Test : public ::testing::Test {
     mkdir((dir / "tmp").c_str(), 0700);
   }
   // A saver of `count` plain pictures (picture i red, green or blue by i % 3) with the skin.
-  void BuildSaver(int count, int w, int h) {
+  // textured: the lower part of each picture is noise, so that its JPEG file is as large as a
+  // photograph's (the middle row, where the preview is looked at, stays plain).
+  void BuildSaver(int count, int w, int h, bool textured = false) {
     std::string manifest = "[General]\nProductName=Garden\n[UI]\nFile=skin.kyu\n[Pictures]\n";
     const ky::TColor32 colours[] = {ky::MakeColor32(255, 0, 0), ky::MakeColor32(0, 255, 0), ky::MakeColor32(0, 0, 255)};
     for (int i = 0; i < count; ++i) {
       ky::TBitmap32 picture(w, h);
       picture.Clear(colours[i % 3]);
+      uint32_t seed = 12345u + static_cast<uint32_t>(i);
+      for (int y = textured ? h * 3 / 5 : h; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          seed = seed * 134775813u + 1u;
+          picture.Bits()[y * w + x] = ky::MakeColor32(seed >> 24, (seed >> 16) & 0xFF, (seed >> 8) & 0xFF);
+        }
       const auto jpeg = ky::EncodeJpeg(picture, 95);
       const std::string name = "p" + std::to_string(i) + ".jpg";
       kytest::WriteFile(dir / name, std::string(jpeg.begin(), jpeg.end()));
@@ -299,10 +307,10 @@ TEST_F(ConfigX11Test, TheSkinShowsCentredItsLabelsStepThePreviewAndCloseStoresTh
 }
 
 // Start to first paint of the first picture in the preview, for a saver of 20 pictures of
-// 1024 x 768. The figure is printed for scripts/measure-config; the test checks only that the
-// window comes up showing that picture.
+// 1024 x 768 with JPEG files of photograph size. The figure is printed for
+// scripts/measure-config; the test checks only that the window comes up showing that picture.
 TEST_F(ConfigX11Test, FirstPaintOfTwentyPictureSaver) {
-  BuildSaver(20, 1024, 768);
+  BuildSaver(20, 1024, 768, /*textured=*/true);
   const int left = (kScreenW - kSkinW) / 2, top = (kScreenH - kSkinH) / 2;
   const int px = left + kPreviewX + kPreviewW / 2, py = top + kPreviewY + kPreviewH / 2;
   // Nothing red there before the start.
