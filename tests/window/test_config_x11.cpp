@@ -352,3 +352,21 @@ TEST_F(ConfigX11Test, PreviewRunsTheSelectedPictureFullScreenAndReturnsToTheWind
   }
   EXPECT_EQ(Left(), "");
 }
+
+// A description without "MainWindow": the configure mode ends with an error that names the
+// description and the window (status 1), and removes what it unpacked.
+TEST_F(ConfigX11Test, ADescriptionWithoutMainWindowIsAClearError) {
+  std::vector<ky::TFormSource> windows(1);
+  windows[0].Tree = ky::ParseFormText("object Other: TfmForm\nend\n", "other");
+  kytest::WriteFile(dir / "other.kyu", ky::FormatDescriptionFile(windows));
+  kytest::WriteBmp24(dir / "p.bmp", 4, 4, [](int, int) { return 0xFF0000u; });
+  kytest::WriteFile(dir / "saver.ini", "[UI]\nFile=other.kyu\n[Pictures]\np.bmp\n");
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  const int status = RunCommand("env -u DISPLAY QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='default.warning=false' TMPDIR='" +
+                                    dir / "tmp" + "' XDG_RUNTIME_DIR='" + dir / "tmp" + "' '" + dir / "Garden.scr" + "' /C",
+                                &out);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(out, "kysaver: " + dir / "Garden.scr" + " (KyGUI.kyu): there is no window \"MainWindow\" in the window descriptions\n");
+  EXPECT_EQ(Left(), "");
+}
