@@ -456,3 +456,39 @@ TEST(ConfigWindow, AGridIsFedWithThePicturesTheirMarksAndReportsSelections) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ConfigWindowStyle, TheStyleSwitchesDecideFrameButtonsSizeAndState) {
+  struct TCase {
+    const char* switches;
+    bool frameless, closeBox, maximizeBox, minimizeBox, fixedSize, maximized;
+  };
+  const TCase cases[] = {
+      {"NoFrame = True\n  ShowButtons = True\n", true, false, false, false, true, false},
+      {"ShowButtons = True\n  MinimizeButton = True\n", false, true, false, true, true, false},
+      {"Sizeable = True\n  MaximizeButton = True\n", false, false, true, false, false, false},
+      {"Sizeable = True\n  MaximizeOnShow = True\n", false, false, false, false, false, true},
+  };
+  for (const TCase& c : cases) {
+    std::vector<ky::TFormSource> windows(1);
+    windows[0].Tree = ky::ParseFormText(std::string("object W: TfmForm\n  ClientWidth = 120\n  ClientHeight = 80\n  ") +
+                                            c.switches + "end\n", "w");
+    ky::TKyForms forms;
+    forms.LoadFromText(ky::FormatDescriptionFile(windows), "KyGUI.kyu");
+    ky::TKyCProject project;
+    kytest::TFakeServices services;
+    ky::TConfigContext context{forms, "KyGUI.kyu", project, services};
+    auto w = ky::BuildConfigWindow(context, "W");
+    const Qt::WindowFlags f = w->windowFlags();
+    EXPECT_EQ(f.testFlag(Qt::FramelessWindowHint), c.frameless) << c.switches;
+    EXPECT_EQ(f.testFlag(Qt::WindowCloseButtonHint), c.closeBox) << c.switches;
+    EXPECT_EQ(f.testFlag(Qt::WindowMaximizeButtonHint), c.maximizeBox) << c.switches;
+    EXPECT_EQ(f.testFlag(Qt::WindowMinimizeButtonHint), c.minimizeBox) << c.switches;
+    EXPECT_EQ(w->minimumSize() == w->maximumSize(), c.fixedSize) << c.switches;
+    EXPECT_EQ(w->windowState().testFlag(Qt::WindowMaximized), c.maximized) << c.switches;
+    EXPECT_EQ(w->size(), QSize(120, 80)) << c.switches;
+  }
+}
+
+}  // namespace

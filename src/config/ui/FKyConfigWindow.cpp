@@ -116,8 +116,9 @@ void TfmKyConfigWindow::ApplyStyle() {
     if (MinimizeButton) flags |= Qt::WindowMinimizeButtonHint;
   }
   setWindowFlags(flags);
-  // A window without a sizeable frame keeps the size its description gives.
-  if (NoFrame || !Sizeable) setFixedSize(size());
+  // A window without a sizeable frame keeps the size its description gives (unless it opens
+  // maximised).
+  if ((NoFrame || !Sizeable) && !MaximizeOnShow) setFixedSize(size());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
