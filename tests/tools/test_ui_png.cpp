@@ -1,8 +1,14 @@
 // kysaver-tool ui FILE --window NAME --png OUT.png: a window drawn off screen as it is shown.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <cstdlib>
+#include <memory>
+
+#include "config/ui/uFormInstantiator.h"
 #include "graphics/uPictureReaders.h"
 #include "testutil.h"
+#include "uDefaultWindows.h"
 
 using kytest::RunCommand;
 using kytest::TTempDir;
@@ -67,6 +73,25 @@ TEST(ToolUiPng, AMissingWindowOrAnUnknownClassFailsWithAMessage) {
   EXPECT_NE(out.find("g.dfm:5:"), std::string::npos) << out;
   EXPECT_NE(out.find("TGauge"), std::string::npos) << out;
   EXPECT_EQ(RunCommand("'" + kTool + "' ui '" + (dir / "w.dfm") + "' --png '" + (dir / "x.png") + "'", &out), 1);
+}
+
+// The default main window that build writes for a saver without a description: every one of
+// its properties is one the player applies.
+TEST(ToolUiPng, TheDefaultMainWindowIsBuiltWithEveryPropertyApplied) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static int argc = 1;
+  static char name[] = "test_tool";
+  static char* argv[] = {name, nullptr};
+  static const std::unique_ptr<QApplication> app(QApplication::instance() ? nullptr : new QApplication(argc, argv));
+  ky::TKyForms forms;
+  forms.LoadFromText(ky::DefaultDescriptionFile("Garden"), "KyGUI.kyu");
+  const ky::TKyForm* main = forms.FindForm("MainWindow");
+  ASSERT_NE(main, nullptr);
+  const ky::TFormInstance form = ky::InstantiateForm(main->BuildFormTree("KyGUI.kyu"), ky::StandardFormClasses(), "KyGUI.kyu");
+  EXPECT_GT(form.Components.size(), 5u);
+  std::string ignored;
+  for (const auto& [property, count] : form.Ignored) ignored += property + " ";
+  EXPECT_EQ(form.IgnoredCount(), 0) << ignored;
 }
 
 }  // namespace
