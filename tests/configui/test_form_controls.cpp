@@ -349,3 +349,26 @@ end)");
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FormControls, ABitButtonShowsTheFirstOfItsGlyphsWithoutTheKeyColour) {
+  // Two 4 x 4 glyphs side by side: the first red with a green bottom row (the key colour at the
+  // bottom-left pixel), the second blue.
+  const auto data = kytest::BmpPictureData(8, 4, [](int x, int y) {
+    if (x >= 4) return 0x0000FFu;
+    return y == 3 ? 0x00FF00u : 0xFF0000u;
+  });
+  const std::string text = "object W: TfmKyConfigWindow\n  object B: TBitBtn\n    Caption = 'OK'\n    NumGlyphs = 2\n"
+                           "    Glyph.Data = {" + kytest::Hex(data) + "}\n  end\nend\n";
+  ky::TFormInstance form = BuildForm(text);
+  auto& button = dynamic_cast<QPushButton&>(*Named(form, "B").Object);
+  EXPECT_EQ(button.text(), "OK");
+  ASSERT_FALSE(button.icon().isNull());
+  EXPECT_EQ(button.iconSize(), QSize(4, 4));
+  const QImage glyph = button.icon().pixmap(QSize(4, 4)).toImage().convertToFormat(QImage::Format_ARGB32);
+  EXPECT_EQ(glyph.pixel(1, 1), 0xFFFF0000u);
+  EXPECT_EQ(qAlpha(glyph.pixel(1, 3)), 0) << "the key colour is left out";
+}
+
+}  // namespace
