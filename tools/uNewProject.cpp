@@ -114,9 +114,14 @@ std::string SceneText(const std::string& name, const std::string& photoFile, boo
          "; 1: the land above the water is mirrored into it\n"
          "Reflection=1\n"
          "\n"
-         "; Rain or snow: Kind=2 for rain, 1 for snow.\n"
+         "; Rain or snow: Kind=2 for rain (with Count=300, SpeedIndex=12, DropLength=10), 1 for snow.\n"
          "[Weather]\n"
-         "Kind=0\n";
+         "Kind=0\n"
+         "\n"
+         "; A sound: a WAV file beside this description; PlayMode 0 loops, 2 plays every MinInterval s.\n"
+         "; [Sound1]\n"
+         "; FileName=waves.wav\n"
+         "; PlayMode=0\n";
 }
 
 std::string ManifestText(const std::string& product, const std::vector<std::string>& scenes) {

@@ -62,6 +62,8 @@ int SceneCommand(const std::vector<std::string>& args) {
     throw TKyError(std::string("scene: a description and -o OUT.kyp or --sheet OUT.png are needed\nusage:\n") + kSceneUsage);
 
   TSceneFindings findings = CheckSceneDescription(description);
+  CheckSceneObjectsFile(description, findings);
+  // Every object's picture must be beside the description (the builder packs them from there).
   if (findings.Errors.empty()) CheckSceneObjects(description);
   if (!findings.Errors.empty()) {
     Print(findings.Warnings, "warning");

@@ -10,12 +10,15 @@
 #include "platform/uIniFile.h"
 #include "platform/uText.h"
 #include "platform/uTicks.h"
+#include "objects/uAnimObjects.h"
+#include "objects/uObjectClock.h"
 #include "scene/engine/uAnimEngine.h"
 #include "scene/file/uSceneWriter.h"
 #include "scene/model/uKyProject.h"
 #include "scene/records/uRegionCodes.h"
 #include "uContactSheet.h"
 #include "uSceneSummary.h"
+#include "uSoundSchedule.h"
 #include "uTemporaryFile.h"
 
 namespace ky {
@@ -58,14 +61,21 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   // The scene as the show would load it: written out, loaded by the player's loader.
   const std::vector<uint8_t> bytes = EncodeSceneFile(scene);
   const TTemporaryFile file("preview.kyp", bytes.data(), bytes.size());
+  // The objects follow the virtual clock without threads; their pictures are found beside the
+  // description, as the saver finds them among its extracted files.
+  TManualTicks clock(0);
+  const TObjectClock objectClock = TObjectClock::ForScene(clock);
+  const std::string folder = FolderOf(descriptionPath);
   TProject project;
+  project.SetObjectsLoader([&](const std::string& text) { return LoadObjects(text, objectClock, folder); });
   if (!project.Load(file.Path())) throw TKyError(descriptionPath + ": the scene does not load: " + project.LoadError());
+  RepointMissingPictures(project.Objects(), folder);
   // Said with the values as written: fitting scales the amplitudes with the picture.
   const std::string summary = SceneSummary(project, FolderOf(descriptionPath), "  ");
   if (r.Width > 0 && r.Height > 0) project.FitToSize(true, r.Width, r.Height);
 
-  TManualTicks clock(0);
   TAnimEngine engine(clock);
+  TSoundScheduleLog sounds(clock, project, folder);
   engine.SetProject(project);
   engine.SetWeather(false);
   engine.Prepare();
@@ -79,7 +89,8 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
     wanted.push_back(r.Tiles == 1 ? frames - 1 : static_cast<int>(std::lround(static_cast<double>(i) * (frames - 1) / (r.Tiles - 1))));
   TContactSheet sheet(r.TileWidth, 4);
   size_t next = 0;
-  for (int k = 0; k < frames && next < wanted.size(); ++k) {
+  for (int k = 0; k < frames; ++k) {
+    sounds.Tick();
     engine.Step();
     while (next < wanted.size() && wanted[next] == k) {
       TBitmap32 frame;
@@ -98,7 +109,7 @@ std::string PreviewScene(const TSceneDescription& scene, const std::string& desc
   return TerminalText(descriptionPath) + ": " + std::to_string(project.Picture().Width()) + " x " +
          std::to_string(project.Picture().Height()) + ", " + span +
          " s on " + TerminalText(r.Sheet) + (r.Overlay ? " (water tinted in its region colours)" : "") + "\n" +
-         summary;
+         summary + sounds.Text("  ");
 }
 
 }  // namespace ky

@@ -71,12 +71,16 @@ std::string SceneSummary(const TProject& p, const std::string& soundFolder, cons
     o += indent + "sound " + std::to_string(i + 1) + ": " + TerminalText(name) + ", " +
          SoundScheduleText(s.PlayMode, s.MinInterval, s.MaxInterval) + where + "\n";
   }
-  // Objects are listed from their text, whose sections name them.
-  const std::vector<std::string> sections = TIniFile::FromText(p.ObjectsText()).Sections();
-  if (!sections.empty()) {
-    o += indent + "objects: " + std::to_string(sections.size());
-    for (const std::string& s : sections) o += " [" + TerminalText(s) + "]";
-    o += "\n";
+  // Objects are listed from their text: each section's kind, picture and motion.
+  const TIniFile objects = TIniFile::FromText(p.ObjectsText());
+  for (const std::string& section : objects.Sections()) {
+    static const char* const kMotions[] = {"stays",       "wanders",           "bounces",      "bounces left and right",
+                                           "bounces up and down", "crosses sideways", "crosses up or down", "circles",
+                                           "stays",       "jitters"};
+    const int motion = objects.ReadInteger(section, "Motion", 0) & 0xFF;
+    o += indent + "object [" + TerminalText(section) + "]: " + TerminalText(objects.ReadString(section, "ObjType", "")) + " " +
+         TerminalText(FileNamePart(objects.ReadString(section, "Filename", ""))) + ", " +
+         (motion <= 9 ? kMotions[motion] : "stays") + "\n";
   }
   return o;
 }

@@ -4,9 +4,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "graphics/uPictureKind.h"
+#include "objects/uAnimObject.h"
+#include "objects/uObjectInspect.h"
 #include "platform/uIniFile.h"
 #include "platform/uText.h"
 #include "scene/file/uSceneKeys.h"
@@ -128,6 +131,92 @@ int64_t CountNearRegionPixels(const TBitmap32& mask) {
     }
   }
   return near;
+}
+
+namespace {
+
+// The keys an object takes: those a loaded object keeps, as its inspection lists them.
+const std::set<std::string>& ObjectKeys() {
+  static const std::set<std::string> keys = [] {
+    std::set<std::string> k;
+    const std::string json = ObjectsJson("[Obj0]\nObjType=GIF\nFilename=a.gif\n[Obj1]\nObjType=IMG\nFilename=b.png\n");
+    for (size_t at = json.find('"'); at != std::string::npos; at = json.find('"', at + 1)) {
+      const size_t end = json.find('"', at + 1);
+      if (end == std::string::npos) break;
+      if (end + 1 < json.size() && json[end + 1] == ':') k.insert(UpperCaseAscii(json.substr(at + 1, end - at - 1)));
+      at = end;
+    }
+    k.erase("INDEX");
+    return k;
+  }();
+  return keys;
+}
+
+struct TObjectRange {
+  const char* Key;
+  int32_t Low, High;
+};
+// The codes whose other values do nothing or fall back to a default.
+const TObjectRange kObjectRanges[] = {{"Opacity", 0, 10},           {"Motion", 0, 9},          {"InitialDir", 0, 8},
+                                      {"PosLeftType", 0, 5},        {"PosTopType", 0, 5},      {"DisplayDurationType", 0, 2},
+                                      {"TransparentType", 0, 2},    {"AppearEffect", 0, 1},    {"DisappearEffect", 0, 1}};
+
+}  // namespace
+
+void CheckSceneObjectsFile(const std::string& iniPath, TSceneFindings& f) {
+  const std::string name(Trim(TIniFile::FromFile(iniPath).ReadString("Scene", "Objects", "")));
+  if (name.empty()) return;
+  const size_t slash = iniPath.rfind('/');
+  const std::string path = name[0] == '/' || slash == std::string::npos ? name : iniPath.substr(0, slash + 1) + name;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;  // the reader names a missing objects file
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  const std::string text = ss.str();
+  if (text.size() > kMaxDescription) return;
+  const TIniFile ini = TIniFile::FromText(text);
+  for (const TIniLine& l : ReadIniLines(text)) {
+    const std::string at = Where(path, l.Number);
+    if (l.Kind == TIniLine::TKind::BadSection) {
+      f.Errors.push_back(at + "a section name must end with \"]\"");
+      continue;
+    }
+    if (l.Kind == TIniLine::TKind::Text) {
+      f.Errors.push_back(at + "\"" + l.Value + "\" is neither a [Section], a Key=Value line nor a comment");
+      continue;
+    }
+    const std::string digits = l.Section.size() > 3 ? l.Section.substr(3) : "";
+    const auto number = ParseInteger(digits);
+    const bool objectSection = SameTextAscii(l.Section.substr(0, std::min<size_t>(3, l.Section.size())), "Obj") &&
+                               !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos && number &&
+                               *number <= 100;
+    if (l.Kind == TIniLine::TKind::Section) {
+      if (!objectSection) f.Warnings.push_back(at + "[" + l.Section + "] is not an object section ([Obj0] to [Obj100]); it is ignored");
+      continue;
+    }
+    if (!objectSection) continue;
+    const std::string head = "[" + l.Section + "] " + l.Key;
+    if (!ObjectKeys().count(UpperCaseAscii(l.Key))) {
+      f.Warnings.push_back(at + head + " is not a key of an object; it is ignored");
+      continue;
+    }
+    if (SameTextAscii(l.Key, "ObjType")) {
+      if (l.Value != "GIF" && l.Value != "IMG")
+        f.Warnings.push_back(at + head + " = \"" + l.Value + "\": only GIF and IMG, in capitals, make an object; the section is skipped");
+      continue;
+    }
+    if (SameTextAscii(l.Key, "Filename") || SameTextAscii(l.Key, "OffScreenOpt")) continue;
+    // The object's own reader decides what a number is ("0x" hexadecimal included).
+    const int32_t a = ReadObjectInteger(ini, l.Section, l.Key.c_str(), 0), b = ReadObjectInteger(ini, l.Section, l.Key.c_str(), 1);
+    if (a != b) {
+      f.Errors.push_back(at + head + " = \"" + l.Value + "\" is not a whole number");
+      continue;
+    }
+    for (const TObjectRange& r : kObjectRanges)
+      if (SameTextAscii(r.Key, l.Key) && (a < r.Low || a > r.High))
+        f.Warnings.push_back(at + head + " = \"" + l.Value + "\" is outside the sensible range " + std::to_string(r.Low) +
+                             " to " + std::to_string(r.High));
+  }
 }
 
 void CheckSceneValues(const std::string& iniPath, const TSceneDescription& scene, TSceneFindings& f) {

@@ -23,6 +23,10 @@ TSceneFindings CheckSceneDescription(const std::string& iniPath);
 // The read description against its mask: near-miss region colours, wave sets without water.
 void CheckSceneMask(const std::string& iniPath, const TSceneDescription& scene, TSceneFindings& findings);
 
+// The objects file the description names, line by line: sections, keys, numbers and the
+// ranges of the codes. Nothing when the description names none.
+void CheckSceneObjectsFile(const std::string& iniPath, TSceneFindings& findings);
+
 // Values that are each in range but together show nothing (rain drops without length, weather
 // without flakes) or contradict each other (a shortest interval above the longest).
 void CheckSceneValues(const std::string& iniPath, const TSceneDescription& scene, TSceneFindings& findings);

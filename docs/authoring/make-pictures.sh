@@ -40,16 +40,34 @@ for y in range(H):
         m2.append((255, 0, 255) if SHORE <= y < SHORE + 16 else ((0, 0, 255) if y >= SHORE else (0, 0, 0)))
     photo.append(row); mask.append(m); mask2.append(m2)
 png(sys.argv[1] + '/bay.png', photo)
+# A small sailing boat with a see-through background (RGBA), for the objects picture.
+BW, BH = 24, 20
+boat = []
+for y in range(BH):
+    row = []
+    for x in range(BW):
+        c = (0, 0, 0, 0)
+        if y < 14 and 11 <= x <= 12: c = (60, 40, 30, 255)
+        if y < 13 and 13 <= x < 13 + (13 - y) * 8 // 13: c = (245, 245, 235, 255)
+        if 14 <= y < 19 and (y - 14) <= x < BW - (y - 14): c = (120, 50, 40, 255)
+        row.append(c)
+    boat.append(row)
+raw = b''.join(b'\x00' + bytes(v for p in r for v in p) for r in boat)
+def chunk(t, d): return struct.pack('>I', len(d)) + t + d + struct.pack('>I', zlib.crc32(t + d) & 0xffffffff)
+with open(sys.argv[1] + '/boat.png', 'wb') as f:
+    f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', BW, BH, 8, 6, 0, 0, 0))
+            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 png(sys.argv[1] + '/bay-mask.png', mask)
 png(sys.argv[1] + '/bay-mask-two.png', mask2)
 PY
-cp "$here/bay.png" "$here/bay-mask.png" "$here/bay-mask-two.png" "$work/"
+cp "$here/bay.png" "$here/bay-mask.png" "$here/bay-mask-two.png" "$here/boat.png" "$work/"
 
 # scene NAME "KEYS" [scene options]: one description with the given [Wave1] keys (and any other
 # sections after them), previewed as a contact sheet.
 scene() {
   local name=$1 keys=$2; shift 2
-  printf '[Scene]\nTitle=%s\nPhoto=bay.png\nMask=%s\n[Wave1]\n%b\n' "$name" "${MASK:-bay-mask.png}" "$keys" > "$work/$name.ini"
+  printf '[Scene]\nTitle=%s\nPhoto=bay.png\nMask=%s\n%b[Wave1]\n%b\n' "$name" "${MASK:-bay-mask.png}" \
+    "${OBJECTS:+Objects=boats.ini\n}" "$keys" > "$work/$name.ini"
   "$tool" scene "$work/$name.ini" --sheet "$here/$name.png" "$@" > /dev/null
 }
 base='Amplitude=4\nFrequency=20\nPhaseSpeed=12\nDirection=1\nPerspective=1\nReflection=1'
@@ -67,6 +85,8 @@ for r in 0 1; do scene reflection-$r "Amplitude=3\nFrequency=20\nPerspective=1\n
 for j in 0 4; do scene jitter-$j "Animated=0\nDirection=3\nJitter=$j\nReflection=1" "${one[@]}"; done
 for h in 1; do scene horzshift-$h "Amplitude=4\nFrequency=20\nPerspective=0\nHorzShift=$h\nReflection=1" "${one[@]}"; done
 for c in 180 720; do scene cycle-$c "Amplitude=4\nFrequency=20\nPerspective=0\nCycle=$c\nReflection=1" "${one[@]}"; done
+printf '[Obj0]\nObjType=IMG\nFilename=boat.png\nPosLeft=40\nPosTop=100\nMotion=5\nInitialDir=2\nMotionSpeed=3\n' > "$work/boats.ini"
+OBJECTS=1 scene objects "$base" --tiles 3 --seconds 3 --size 160x107
 scene snow "$base\n[Weather]\nKind=1\nCount=300\nSpeedIndex=10\nSizeOrAngle=4\nOpacity=9" "${one[@]}"
 scene rain "$base\n[Weather]\nKind=2\nCount=300\nSpeedIndex=14\nSizeOrAngle=70\nDropLength=12\nOpacity=6" "${one[@]}"
 # The mask template "kysaver-tool new" makes of the photo.

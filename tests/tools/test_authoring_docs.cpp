@@ -8,6 +8,7 @@
 #include <set>
 
 #include "authoringFixture.h"
+#include "objects/uObjectInspect.h"
 #include "scene/file/uSceneKeys.h"
 #include "uManifestKeys.h"
 #include "uSaverBuilder.h"
@@ -30,7 +31,7 @@ struct TGuide {
 
 TGuide ReadGuide() {
   TGuide g;
-  const std::regex heading(R"(^#+ .*?`\[([A-Za-z]+?)[0-9N]?\]`)");
+  const std::regex heading(R"(^#+ .*?`\[([A-Za-z]+?)[0-9]*N?\]`)");
   const std::regex row(R"(^\| `([A-Za-z]+)` \|)");
   const std::regex picture(R"(\]\((authoring/[A-Za-z0-9._-]+\.png)\))");
   std::string section;
@@ -39,7 +40,7 @@ TGuide ReadGuide() {
     std::smatch m;
     if (!line.empty() && line[0] == '#') {
       section = std::regex_search(line, m, heading) ? m[1].str() : "";
-      static const std::regex bracket(R"(`\[([A-Za-z]+?)[0-9N]?\]`)");
+      static const std::regex bracket(R"(`\[([A-Za-z]+?)[0-9]*N?\]`)");
       for (auto it = std::sregex_iterator(line.begin(), line.end(), bracket); it != std::sregex_iterator(); ++it)
         g.Sections.insert((*it)[1].str());
     } else if (!section.empty() && std::regex_search(line, m, row)) {
@@ -65,8 +66,17 @@ TEST(AuthoringGuide, DocumentsExactlyTheKeysTheReadersTake) {
   ASSERT_GT(scene.size(), 25u);
   ASSERT_GT(manifest.size(), 30u);
 
+  // The object keys are those a loaded object keeps and writes back, as inspection lists them.
+  TKeySet objects;
+  const std::string json = ky::ObjectsJson("[Obj0]\nObjType=GIF\nFilename=a.gif\n[Obj1]\nObjType=IMG\nFilename=b.png\n");
+  const std::regex jsonKey(R"re("([A-Za-z]+)":)re");
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), jsonKey); it != std::sregex_iterator(); ++it)
+    if ((*it)[1].str() != "Index") objects.insert({"Obj", (*it)[1].str()});
+  ASSERT_GT(objects.size(), 35u) << json;
+
   TKeySet readers = scene;
   readers.insert(manifest.begin(), manifest.end());
+  readers.insert(objects.begin(), objects.end());
   TKeySet undocumented, unknown;
   for (const auto& k : readers)
     if (!guide.Keys.count(k)) undocumented.insert(k);

@@ -1,7 +1,9 @@
 // What "kysaver-tool build" says about a manifest before it builds.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "authoringFixture.h"
+#include "objects/objTestUtil.h"
 
 using namespace kytest;
 
@@ -51,6 +53,22 @@ TEST_F(ManifestCheckTest, ErrorsNameTheLineAndNothingIsBuilt) {
     EXPECT_TRUE(Contains(out, "error: " + dir / "m.ini" + c.Expected)) << c.Expected << "\n" << out;
     EXPECT_FALSE(Exists(dir / "s.scr")) << c.Manifest;
   }
+}
+
+// The manifest named by a relative path, as an author types it: the object pictures of its
+// scenes are found and packed once, not looked for under the folder twice.
+TEST_F(ManifestCheckTest, RelativeManifestPacksTheObjectPicturesOfItsScenes) {
+  mkdir((dir / "coast").c_str(), 0755);
+  ky::SavePngFile(Picture(16, 12, [](int, int) { return ky::MakeColor32(40, 80, 120); }), dir / "coast/bay.png");
+  ky::SavePngFile(Picture(16, 12, [](int, int) { return ky::MakeColor32(0, 0, 0); }), dir / "coast/bay-mask.png");
+  kytest::WritePngRgba(dir / "coast/boat.png", 2, 2, std::vector<uint32_t>(4, 0xFFFF0000u));
+  WriteFile(dir / "coast/boats.ini", "[Obj0]\nObjType=IMG\nFilename=boat.png\n");
+  WriteFile(dir / "coast/bay.ini", "[Scene]\nPhoto=bay.png\nMask=bay-mask.png\nObjects=boats.ini\n");
+  WriteFile(dir / "coast/saver.ini", "[Pictures]\nbay.kyp\n");
+  std::string out;
+  ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && " + kTool + " scene coast/bay.ini -o coast/bay.kyp && " + kTool +
+                           " build coast/saver.ini -o coast/s.scr && " + kTool + " inspect --json coast/s.scr", &out), 0) << out;
+  EXPECT_TRUE(Contains(out, "{\"Name\":\"boat.png\",\"Kind\":\"object picture\",\"Size\":")) << out;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "authoringFixture.h"
+#include "objects/objTestUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "scene/file/uSceneWriter.h"
 #include "scene/records/uRegionCodes.h"
@@ -82,6 +83,60 @@ TEST_F(SceneCheckTest, ValuesThatShowNothingOrContradictWarn) {
   ky::TSceneFindings none;
   ky::CheckSceneValues(ini, ky::ReadSceneDescription(Describe("[Weather]\nKind=2\nCount=10\nDropLength=10\n")), none);
   EXPECT_TRUE(none.Warnings.empty());
+}
+
+TEST_F(SceneCheckTest, SheetDrawsTheObjectsFoundBesideTheDescription) {
+  // A still 8 x 6 red picture at scene (20, 30): drawn over x 16..23, y 27..32 of the 64 x 48 scene.
+  kytest::WritePngRgba(dir / "red.png", 8, 6, std::vector<uint32_t>(48, 0xFFFF0000u));
+  WriteFile(dir / "objects.ini", "[Obj0]\nObjType=IMG\nFilename=C:\\Pictures\\red.png\nPosLeft=20\nPosTop=30\n");
+  const std::string ini = Describe("Objects=objects.ini\n[Wave1]\nAnimated=0\n");
+  std::string out;
+  ASSERT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "o.png" + "' --tiles 1 --seconds 0.3", &out), 0) << out;
+  const ky::TBitmap32 sheet = ky::ReadPngFile(dir / "o.png").Picture;
+  auto rgb = [&](int x, int y) { return sheet.Pixel(4 + x, 4 + y) & 0xFFFFFFu; };
+  EXPECT_EQ(rgb(16, 27), 0xFF0000u);
+  EXPECT_EQ(rgb(23, 32), 0xFF0000u);
+  EXPECT_NE(rgb(15, 27), 0xFF0000u);
+  EXPECT_NE(rgb(24, 33), 0xFF0000u);
+  EXPECT_TRUE(Contains(out, "  object [Obj0]: IMG red.png, stays\n")) << out;
+  // Without its picture the scene is refused by the picture's name.
+  unlink((dir / "red.png").c_str());
+  EXPECT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "o.png" + "'", &out), 1);
+  EXPECT_TRUE(Contains(out, "red.png")) << out;
+}
+
+TEST_F(SceneCheckTest, ObjectsFileIsCheckedLineByLine) {
+  WriteFile(dir / "objects.ini",
+            "[Obj0]\nObjType=img\nFilename=red.png\nMotoin=5\nOpacity=15\nMotion=0x05\nPosLeft=ten\n[Objects]\nA=1\n");
+  const std::string ini = Describe("Objects=objects.ini\n");
+  ky::TSceneFindings f;
+  ky::CheckSceneObjectsFile(ini, f);
+  const std::string o = dir / "objects.ini";
+  ASSERT_EQ(f.Errors.size(), 1u);
+  EXPECT_EQ(f.Errors[0], o + ":7: [Obj0] PosLeft = \"ten\" is not a whole number");
+  ASSERT_EQ(f.Warnings.size(), 4u);
+  EXPECT_EQ(f.Warnings[0], o + ":2: [Obj0] ObjType = \"img\": only GIF and IMG, in capitals, make an object; the section is skipped");
+  EXPECT_EQ(f.Warnings[1], o + ":4: [Obj0] Motoin is not a key of an object; it is ignored");
+  EXPECT_EQ(f.Warnings[2], o + ":5: [Obj0] Opacity = \"15\" is outside the sensible range 0 to 10");
+  EXPECT_EQ(f.Warnings[3], o + ":8: [Objects] is not an object section ([Obj0] to [Obj100]); it is ignored");
+}
+
+// The show's own scheduler on the virtual clock: frame k at 33k ms, a mode-2 sound due when the
+// whole seconds since its last start reach its interval.
+TEST_F(SceneCheckTest, SheetPrintsWhenEachSoundStarts) {
+  WriteFile(dir / "surf.wav", "RIFF");
+  WriteFile(dir / "bell.wav", "RIFF");
+  const std::string ini = Describe(
+      "[Sound1]\nFileName=surf.wav\nPlayMode=0\n[Sound2]\nFileName=bell.wav\nPlayMode=2\nMinInterval=1\n"
+      "[Sound3]\nFileName=gone.wav\nPlayMode=0\n[Sound4]\nFileName=bell.wav\nPlayMode=2\nMinInterval=5\n");
+  std::string out;
+  ASSERT_EQ(Tool("scene '" + ini + "' --sheet '" + dir / "s.png" + "' --tiles 1 --seconds 3.5", &out), 0) << out;
+  // 106 frames, the last at 3465 ms. Bell: due at 1000 ms -> frame 31 (1023 ms); then at
+  // 1023 + 1000 -> frame 62 (2046 ms); then 3046 -> frame 93 (3069 ms).
+  EXPECT_TRUE(Contains(out, "  sound 1 starts at 0.00 s, looping\n")) << out;
+  EXPECT_TRUE(Contains(out, "  sound 2 starts at 1.02, 2.05, 3.07 s\n")) << out;
+  EXPECT_TRUE(Contains(out, "  sound 3 is not played: gone.wav is not beside the description\n")) << out;
+  EXPECT_TRUE(Contains(out, "  sound 4 does not start within the preview\n")) << out;
 }
 
 // Colours a little off a region colour are what JPEG and soft brushes leave; far ones are land.
