@@ -23,6 +23,7 @@
 #include "uObjectAuthoring.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
+#include "uFormRender.h"
 #include "uManifestValidate.h"
 #include "uNewProject.h"
 #include "uSceneCommand.h"
@@ -36,6 +37,7 @@ constexpr const char kUsage[] =
     "       kysaver-tool scene DESCRIPTION --sheet OUT.png [--seconds S] [--size WxH] [--tiles N] [--overlay]\n"
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
+    "       kysaver-tool ui FILE --window NAME --png OUT.png   (that window drawn off screen)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
     "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE] [--screen]\n"
     "                           [--audio FILE.wav [--audio-channels N]]\n"
@@ -95,14 +97,23 @@ int Inspect(const std::vector<std::string>& args) {
 // A window description file or one window text, as the player reads it.
 int Ui(const std::vector<std::string>& args) {
   bool json = false;
-  std::string file;
-  for (const std::string& a : args) {
+  std::string file, window, png;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a == "--json") json = true;
+    else if (a == "--window" && i + 1 < args.size()) window = args[++i];
+    else if (a == "--png" && i + 1 < args.size()) png = args[++i];
     else if (!a.empty() && a[0] == '-') return Fail("ui: unknown option \"" + a + "\"\n" + kUsage);
     else if (file.empty()) file = a;
     else return Fail("ui: unexpected argument \"" + a + "\"\n" + kUsage);
   }
   if (file.empty()) return Fail(std::string("ui: a file is needed\n") + kUsage);
+  if (!png.empty() || !window.empty()) {
+    if (png.empty() || window.empty() || json) return Fail(std::string("ui: --window NAME and --png OUT.png go together\n") + kUsage);
+    const std::vector<std::string> problems = ky::RenderWindowPng(file, window, png);
+    for (const std::string& p : problems) std::fprintf(stderr, "kysaver-tool: ui: %s\n", p.c_str());
+    return problems.empty() ? 0 : 1;
+  }
   const ky::TFormReport report = ky::InspectWindowFile(file, json);
   std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);
   for (const std::string& p : report.Problems) std::fprintf(stderr, "kysaver-tool: ui: %s\n", p.c_str());

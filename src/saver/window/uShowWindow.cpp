@@ -198,6 +198,13 @@ bool TShowWindow::InitFullScreen() {
   FGl = new TGlPresenter(this);
   FGl->setGeometry(rect());
   FGl->show();
+  // Qt rebuilds the native window of a shown window that gains an OpenGL child; a modal one
+  // (the preview show over a configuration window) then stays blocked by the window beneath
+  // until it is shown again.
+  if (isVisible() && windowModality() != Qt::NonModal) {
+    hide();
+    showFullScreen();
+  }
   return true;
 }
 
@@ -402,6 +409,9 @@ void TShowWindow::EndShow() {
 void TShowWindow::RunModal() {
   // The user's show covers every monitor; a daemon's hack gets a window per monitor from it.
   if (!FIgnoreInput) FCovers = std::make_unique<TCoverWindows>(QGuiApplication::primaryScreen(), this);
+  // Run from a configuration window (itself modal), the show must be modal too to take the
+  // input; on its own it stays an ordinary window, so that its cover windows take input as well.
+  if (QApplication::activeModalWidget()) setWindowModality(Qt::ApplicationModal);
   showFullScreen();
   if (CanShowMessageBoxes()) {  // a real display: take the keyboard
     raise();
