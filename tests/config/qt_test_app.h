@@ -12,8 +12,10 @@ inline QApplication& App() {
   static char name[] = "test";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: at exit Qt's own globals may be gone before a static object's destructor
+  // runs.
+  static QApplication* const app = new QApplication(argc, argv);
+  return *app;
 }
 
 // Runs the event loop until done() holds or the deadline passes; returns done().
