@@ -188,6 +188,12 @@ TEST_F(ThumbnailGridTest, ThumbnailsOfEveryKindOfFile) {
       {"notes.txt", "notes.txt", false, 0},
       {"missing.bmp", "missing.bmp", false, 0},
   };
+  for (const QSize bad : {QSize(0, 60), QSize(80, -1), QSize(2049, 60), QSize(80, 100000)}) {
+    const TThumbnail t = MakeThumbnail(dir / "red.bmp", bad.width(), bad.height());
+    EXPECT_EQ(t.Picture.Width(), 0);
+    EXPECT_EQ(t.Problem, "The thumbnail size is out of range.");
+    EXPECT_EQ(t.Title, "red.bmp");
+  }
   for (const auto& c : cases) {
     const TThumbnail t = MakeThumbnail(dir / c.file, 80, 60);
     EXPECT_EQ(t.Title, c.title);

@@ -30,7 +30,12 @@ void StretchInto(const TBitmap32& source, int width, int height, TBitmap32& targ
 TThumbnail MakeThumbnail(const std::string& path, int width, int height) {
   TThumbnail t;
   t.Title = FileNamePart(path);
-  if (width <= 0 || height <= 0) return t;
+  // The size comes from a window description; a thumbnail larger than any screen would only
+  // exhaust memory over a long picture list.
+  if (width <= 0 || height <= 0 || width > kMaxThumbnailSide || height > kMaxThumbnailSide) {
+    t.Problem = "The thumbnail size is out of range.";
+    return t;
+  }
   struct stat st {};
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     t.Problem = "The file does not exist.";

@@ -7,6 +7,9 @@
 
 namespace ky {
 
+// The largest thumbnail side made, in pixels.
+constexpr int kMaxThumbnailSide = 2048;
+
 struct TThumbnail {
   TBitmap32 Picture;    // width x height; empty when the file could not be shown
   std::string Title;
@@ -17,7 +20,7 @@ struct TThumbnail {
 // picture its own pixels (a JPEG decoded at a reduced scale first) and its file name. Either is
 // stretched over the whole thumbnail, without keeping the aspect ratio. A file that is missing,
 // of another kind or cannot be read gives no picture, its file name as the title and the
-// problem in words; nothing is thrown.
+// problem in words, as does a size outside 1..kMaxThumbnailSide; nothing is thrown.
 TThumbnail MakeThumbnail(const std::string& path, int width, int height);
 
 }  // namespace ky
