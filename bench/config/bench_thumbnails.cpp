@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QPaintEvent>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -101,8 +102,11 @@ void BM_GridOpen(benchmark::State& state) {
     grid.resize(2000, 800);
     grid.SetFiles(gFiles);
     grid.show();
+    // Waits for events rather than polling, so the workers have the processors to themselves.
+    QTimer tick;
+    tick.start(100);
     while (grid.AllPainted == TClock::time_point{} && TClock::now() - start < std::chrono::seconds(120))
-      QApplication::processEvents(QEventLoop::AllEvents, 2);
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double first = Ms(grid.FirstPaint - start), all = Ms(grid.AllPainted - start);
     state.SetIterationTime(all / 1000.0);
     state.counters["first_paint_ms"] = first;
