@@ -113,7 +113,6 @@ std::string AsJson(const TReport& r) {
   for (size_t i = 0; i < n; ++i) {
     w.BeginObject();
     w.Key("Name").String(i < r.MediaNames.size() ? r.MediaNames[i] : "");
-    if (i < r.MediaNames.size()) w.Key("Kind").String(KindName(KindOf(r, r.MediaNames[i])));
     if (i < r.MediaSizes.size()) w.Key("Size").Int(static_cast<int64_t>(r.MediaSizes[i]));
     else w.Key("Size").Raw("null");
     w.EndObject();

@@ -31,6 +31,7 @@ void OnMusicFinished() { gMusicFinished.store(true); }
 // mixer's own volume has only 128 steps.
 void ApplyGain(int, void* stream, int length, void* data) {
   const float gain = static_cast<const std::atomic<float>*>(data)->load();
+  if (gain == 1.0f) return;
   int16_t* s = static_cast<int16_t*>(stream);
   for (int i = 0; i < length / 2; ++i) s[i] = static_cast<int16_t>(std::lrint(s[i] * gain));
 }
