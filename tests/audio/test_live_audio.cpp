@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -113,4 +115,31 @@ TEST(LiveAudio, TheShowPlaysItsLoopingSoundAndWmaMusicAtTheirLevels) {
   EXPECT_NEAR(ToneAmplitude(rec, 300, from, frames) / (4096 * 0.5), 1.0, 0.1);
   // Nothing of the show is left behind.
   EXPECT_EQ(FilesBelow(dir / "tmp"), 0);
+}
+
+TEST(LiveAudio, MidiMusicPlaysWithTheInstalledSoundFont) {
+  TTempDir dir;
+  // Format 0, 480 ticks a quarter note at the default 120 bpm: eight piano notes of 0.5 s.
+  std::string events = std::string("\x00\xC0\x00", 3);
+  for (const int note : {60, 64, 67, 72, 67, 64, 60, 64})
+    events += std::string("\x00\x90", 2) + static_cast<char>(note) + "\x64" + std::string("\x83\x60\x80", 3) +
+              static_cast<char>(note) + std::string(1, '\0');
+  events += std::string("\x00\xFF\x2F\x00", 4);
+  auto be32 = [](uint32_t v) { return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)}; };
+  kytest::WriteFile(dir / "tune.mid", "MThd" + be32(6) + std::string("\x00\x00\x00\x01\x01\xE0", 6) + "MTrk" +
+                                          be32(static_cast<uint32_t>(events.size())) + events);
+  WriteScene(dir / "lake.kyp", {});
+  kytest::WriteFile(dir / "saver.ini", "[Default]\nStretch=0\nDuration=600\n[Pictures]\nlake.kyp\n[Music]\ntune.mid\n");
+  std::string out;
+  ASSERT_EQ(kytest::RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Midi.scr" + "'", &out), 0) << out;
+  int status = -1;
+  const std::vector<int16_t> rec = RecordShow(dir, dir / "Midi.scr", 2.5, &status);
+  EXPECT_EQ(status, 0);
+  ASSERT_GE(rec.size(), static_cast<size_t>(2 * kRate * 2));
+  // The notes sound: the loudest sample of each half second from 0.5 s to 2 s is well above silence.
+  for (size_t from = kRate / 2; from < 2 * kRate; from += kRate / 2) {
+    int peak = 0;
+    for (size_t t = from; t < from + kRate / 2; ++t) peak = std::max(peak, std::abs(static_cast<int>(rec[2 * t])));
+    EXPECT_GT(peak, 1000) << "at sample " << from;
+  }
 }
