@@ -156,6 +156,12 @@ void TMixerDevice::OpenMusic(const std::string& path) {
   CloseMusic();
   if (!FOpen) return;
   FMusic = Mix_LoadMUS(path.c_str());
+  // A track without a single sample would end at once, again and again.
+  if (FMusic && Mix_MusicDuration(FMusic) == 0.0) {
+    Mix_FreeMusic(FMusic);
+    FMusic = nullptr;
+    throw TKyError(path + ": the music holds no sound");
+  }
   if (FMusic) return;
   // Not a format of the mixer's own: FFmpeg decodes it, the mixer plays the result.
   FMusicBytes = WaveFileBytes(DecodeMediaFile(path));
