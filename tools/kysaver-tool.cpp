@@ -20,6 +20,7 @@
 #include "saver/effects/PSEffect.h"
 #include "saver/effects/uEffectGallery.h"
 #include "uRender.h"
+#include "uObjectAuthoring.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
 
@@ -37,7 +38,8 @@ constexpr const char kUsage[] =
     "           sample 0 at the first frame); MIDI music is written as silence there.\n"
     "           --audio-channels: channels the sound device gives (below 8: the one-sound player)\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
-    "       kysaver-tool render --gallery DIR [--size WxH]\n";
+    "       kysaver-tool render --gallery DIR [--size WxH]\n"
+    "       kysaver-tool --version\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kysaver-tool: %s\n", message.c_str());
@@ -74,7 +76,12 @@ int Inspect(const std::vector<std::string>& args) {
   }
   if (file.empty()) return Fail(std::string("inspect: a file is needed\n") + kUsage);
   // Scene files are recognised by their own header; everything else is read as a saver.
-  const std::string out = ky::LooksLikeSceneFile(file) ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  const bool scene = ky::LooksLikeSceneFile(file);
+  std::string out = scene ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  // A scene's objects with every key as loaded go in as one more member.
+  const size_t close = out.rfind('}');
+  if (scene && json && close != std::string::npos)
+    out.insert(close, ",\"Objects\":" + ky::SceneObjectsJson(file));
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
@@ -104,6 +111,7 @@ int Scene(const std::vector<std::string>& args) {
     else return Fail("scene: unexpected argument \"" + args[i] + "\"\n" + kUsage);
   }
   if (description.empty() || output.empty()) return Fail(std::string("scene: a description and -o OUT are needed\n") + kUsage);
+  ky::CheckSceneObjects(description);
   ky::BuildSceneFile(description, output);
   return 0;
 }
@@ -193,6 +201,10 @@ int main(int argc, char** argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
     return args.empty() ? 1 : 0;
+  }
+  if (args[0] == "--version" || args[0] == "-version") {
+    std::printf("kysaver-tool %s\n", KYSAVER_VERSION);
+    return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   try {

@@ -119,6 +119,7 @@ void RenderSaver(const TRenderRequest& r) {
   TVirtualMixer audio(clock, r.StartTick, r.AudioChannels);
   TKyfmScrSvr show(project, host, clock);
   if (!r.Audio.empty()) show.SetAudioDevice(audio);
+  show.SetCommonFolder(GetCommonFolder(saver));
   show.FormShow();
   // A step that shows nothing (no picture could be read yet) still lets the virtual time pass.
   for (int idle = 0; written < r.Frames && show.Running() && idle < 100000;) {

@@ -16,6 +16,7 @@
 #include "platform/uText.h"
 #include "scene/model/uKyProject.h"
 #include "uDefaultWindows.h"
+#include "uObjectAuthoring.h"
 
 namespace ky {
 
@@ -191,6 +192,10 @@ std::string BuildSaverPackage(const std::string& manifestPath) {
     fileList += media.back().Name + "=1\r\n";
   }
   for (const std::string& p : m.Pictures) AddSceneSounds(m, p, media, names);
+  // The pictures of scene objects go in under their bare names, where the show looks for them.
+  for (const std::string& p : m.Pictures)
+    for (const std::string& pic : ObjectPicturesOfPicture(Resolve(m, p), m.Folder))
+      if (names.count(FileNamePart(pic)) == 0) AddMedia(m, pic, media, names);
   std::string musicFile;
   for (const std::string& p : m.Music) {
     AddMedia(m, p, media, names);

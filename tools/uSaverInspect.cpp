@@ -47,10 +47,11 @@ void Read(const std::string& path, TReport& r) {
   r.WindowTextLength = top.Sections[3].Length;
 }
 
-enum class TMediaKind { Picture, Music, Preview, Sound };
+enum class TMediaKind { Picture, Music, Preview, Sound, Object, Other };
 
 // What a media file is to the saver: a picture of the file list, a track of the music list,
-// the preview picture, or else a sound a scene names.
+// the preview picture, or else, by its extension, a sound or an object's picture that a scene
+// names.
 TMediaKind KindOf(const TReport& r, const std::string& name) {
   for (const std::string& n : r.Project.FileList().Names)
     if (FileNamePart(n) == name) return TMediaKind::Picture;
@@ -63,7 +64,11 @@ TMediaKind KindOf(const TReport& r, const std::string& name) {
   }
   if (!r.Project.Setting().PreviewFile.empty() && FileNamePart(r.Project.Setting().PreviewFile) == name)
     return TMediaKind::Preview;
-  return TMediaKind::Sound;
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string::npos ? std::string() : UpperCaseAscii(name.substr(dot));
+  if (ext == ".WAV") return TMediaKind::Sound;
+  if (ext == ".BMP" || ext == ".JPG" || ext == ".JPEG" || ext == ".GIF" || ext == ".PNG") return TMediaKind::Object;
+  return TMediaKind::Other;
 }
 
 const char* KindName(TMediaKind k) {
@@ -72,6 +77,8 @@ const char* KindName(TMediaKind k) {
     case TMediaKind::Music: return "music";
     case TMediaKind::Preview: return "preview";
     case TMediaKind::Sound: return "sound";
+    case TMediaKind::Object: return "object";
+    case TMediaKind::Other: return "other";
   }
   return "";
 }
@@ -113,6 +120,7 @@ std::string AsJson(const TReport& r) {
   for (size_t i = 0; i < n; ++i) {
     w.BeginObject();
     w.Key("Name").String(i < r.MediaNames.size() ? r.MediaNames[i] : "");
+    if (i < r.MediaNames.size()) w.Key("Kind").String(KindName(KindOf(r, r.MediaNames[i])));
     if (i < r.MediaSizes.size()) w.Key("Size").Int(static_cast<int64_t>(r.MediaSizes[i]));
     else w.Key("Size").Raw("null");
     w.EndObject();

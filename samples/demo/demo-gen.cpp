@@ -1,5 +1,6 @@
 // Draws the demo saver's pictures and writes its scene descriptions and manifest:
-//   lake     a mountain lake at dusk; the water mirrors the land and ripples in perspective
+//   lake     a mountain lake at dusk; the water mirrors the land and ripples in perspective; a
+//            boat crosses it and a bird flies about (demo-objects.cpp)
 //   harbour  a grey harbour in the rain
 //   winter   snowy hills with a frozen pond, snow falling
 //   meadow.jpg, tower.bmp  two plain pictures
@@ -15,6 +16,7 @@
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPngWriter.h"
 #include "graphics/uJpegWriter.h"
+#include "demo-objects.h"
 #include "demo-sounds.h"
 
 using namespace ky;
@@ -87,8 +89,9 @@ void Lake(const std::string& dir) {
     }
   Save(p, dir + "/lake.png");
   Save(m, dir + "/lake-mask.png");
+  demo::WriteLakeObjects(dir);
   WriteText(dir + "/lake.ini",
-            "[Scene]\nTitle=Mountain lake\nPhoto=lake.png\nMask=lake-mask.png\nPreviewWidth=160\n"
+            "[Scene]\nTitle=Mountain lake\nPhoto=lake.png\nMask=lake-mask.png\nPreviewWidth=160\nObjects=lake-objects.ini\n"
             "[Wave1]\nAmplitude=4\nFrequency=20\nPhaseSpeed=12\nDirection=1\nAnimated=1\nPerspective=1\n"
             "Cycle=360\nJitter=0\nReflection=1\n"
             "[Sound1]\nFileName=bell.wav\nPlayMode=2\nMinInterval=10\n");

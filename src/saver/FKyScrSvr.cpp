@@ -8,6 +8,7 @@
 #include "config/uUserSettings.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
+#include "objects/uAnimObjects.h"
 #include "package/uCreatorProject.h"
 #include "saver/effects/PSEffect.h"
 #include "platform/uNumbers.h"
@@ -197,7 +198,12 @@ void TKyfmScrSvr::LoadPicture() {
   // change tries again.
   if (!FileExists(FNextPicture)) return;
   auto scene = std::make_unique<TProject>();
+  const TObjectClock objectClock = TObjectClock::ForScene(FTicks);
+  scene->SetObjectsLoader([&](const std::string& text) { return LoadObjects(text, objectClock, FCommonFolder); });
   if (!scene->Load(FNextPicture)) return;
+  // Object pictures missing where the scene says are looked for among the extracted files.
+  const size_t slash = FNextPicture.rfind('/');
+  if (slash != std::string::npos) RepointMissingPictures(scene->Objects(), FNextPicture.substr(0, slash + 1));
   scene->SetSpeed(FSpeed);
   // The new scene is fitted and the engine prepared for it while the old one still lives: the
   // engine reads the old scene until the new one is ready, and a failure leaves it on the old.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/uAudioDevice.h"
@@ -55,6 +56,8 @@ class TKyfmScrSvr {
   // Asks the show to end (a termination signal, the window manager); a transition stops at its
   // next frame. The caller tears the show down once the current step has returned.
   void RequestClose() { FCloseRequested = true; }
+  // The shared media folder (trailing "/") where scene objects look for missing pictures.
+  void SetCommonFolder(std::string folder) { FCommonFolder = std::move(folder); }
   // Decides whether the window may close; always true here (no screensaver password).
   bool FormCloseQuery();
   bool CloseRequested() const { return FCloseRequested; }
@@ -126,6 +129,7 @@ class TKyfmScrSvr {
   int FPictureIndex = -1;
   int FCurrentDuration = 30;
   std::string FLoadedPicture;
+  std::string FCommonFolder;
 
   TSilentDevice FSilence;
   TAudioDevice* FAudio = &FSilence;

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/uCommonUtil.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "platform/uError.h"
@@ -45,6 +46,7 @@ void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickS
     // A new size starts the show again at that size.
     TKyfmScrSvr show(project, host, ticks);
     show.SetAudioDevice(audio);
+    show.SetCommonFolder(GetCommonFolder(LongFileName("/proc/self/exe")));
     show.FormShow();
     bool resized = false;
     while (!gone && !resized && !TerminationRequested()) {

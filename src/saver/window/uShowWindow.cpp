@@ -18,8 +18,10 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/uCommonUtil.h"
 #include "platform/uSignals.h"
 #include "platform/uText.h"
+#include "saver/window/uCoverWindows.h"
 
 namespace ky {
 
@@ -83,6 +85,7 @@ void ShowMessage(bool error, const std::string& text) {
 
 TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint), FShow(project, *this, ticks), FIgnoreInput(ignoreInput) {
+  FShow.SetCommonFolder(GetCommonFolder(LongFileName("/proc/self/exe")));
   setObjectName("KyfmScrSvr");
   setWindowTitle("fmKyScrSvr");
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -94,8 +97,11 @@ TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ig
   setFocusPolicy(Qt::StrongFocus);
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  FScreenW = g.width();
-  FScreenH = g.height();
+  // The show draws at the screen's device size, one frame pixel to one device pixel, however
+  // much the desktop scales its widgets.
+  const qreal scale = screen ? screen->devicePixelRatio() : 1.0;
+  FScreenW = qRound(g.width() * scale);
+  FScreenH = qRound(g.height() * scale);
   setGeometry(g);
   FTimer.setSingleShot(true);
   QObject::connect(&FTimer, &QTimer::timeout, [this] { Step(); });
@@ -112,7 +118,7 @@ bool TShowWindow::InitFullScreen() {
   QOpenGLContext probe;
   if (!probe.create()) return false;
   FGl = new TGlPresenter(this);
-  FGl->setGeometry(0, 0, FScreenW, FScreenH);
+  FGl->setGeometry(rect());
   FGl->show();
   return true;
 }
@@ -156,17 +162,25 @@ void TShowWindow::ShowError(const std::string& text) {
 void TShowWindow::SetCursorVisible(bool visible) {
   if (visible) unsetCursor();
   else setCursor(Qt::BlankCursor);
+  if (FCovers) FCovers->SetCursorVisible(visible);
 }
 
 void TShowWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (FFrame.isNull()) p.fillRect(rect(), Qt::black);
-  else p.drawImage(0, 0, FFrame);
+  if (FFrame.isNull()) {
+    p.fillRect(rect(), Qt::black);
+    return;
+  }
+  // The frame is at device size: on a scaled screen it covers the logical size it maps to.
+  const qreal scale = devicePixelRatioF();
+  p.drawImage(QRectF(0, 0, FFrame.width() / scale, FFrame.height() / scale), FFrame);
 }
 
 void TShowWindow::mouseMoveEvent(QMouseEvent* e) {
   if (FIgnoreInput) return;
-  const QPoint pos = e->position().toPoint();
+  // Global device pixels: a move from one monitor's window onto another's is counted as the
+  // mouse moved, and a scaled screen does not shrink the jitter allowance.
+  const QPoint pos = (e->globalPosition() * devicePixelRatioF()).toPoint();
   FShow.FormMouseMove(pos.x(), pos.y());
   CheckClose();
 }
@@ -253,11 +267,14 @@ void TShowWindow::EndShow() {
   WriteStats();
   FTimer.stop();
   FShow.FormClose();
+  FCovers.reset();
   hide();
   if (FLoop) FLoop->quit();
 }
 
 void TShowWindow::RunModal() {
+  // The user's show covers every monitor; a daemon's hack gets a window per monitor from it.
+  if (!FIgnoreInput) FCovers = std::make_unique<TCoverWindows>(QGuiApplication::primaryScreen(), this);
   showFullScreen();
   if (CanShowMessageBoxes()) {  // a real display: take the keyboard
     raise();

@@ -19,6 +19,7 @@ class QSocketNotifier;
 namespace ky {
 
 class TKyCProject;
+class TCoverWindows;
 
 class TShowWindow final : public QWidget, public TShowHost {
  public:
@@ -65,6 +66,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   QTimer FTimer;
   QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
   std::unique_ptr<QSocketNotifier> FTermination;
+  std::unique_ptr<TCoverWindows> FCovers;  // the other monitors, black, while the show runs
   bool FEndRequested = false;
   bool FEnded = false;
   QEventLoop* FLoop = nullptr;
