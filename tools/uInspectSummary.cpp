@@ -97,7 +97,8 @@ std::string SaverSummary(const std::string& path, const TKyCProject& project, co
   for (const TSaverMedia& m : media) {
     if (std::find(list.Names.begin(), list.Names.end(), m.Name) != list.Names.end()) continue;
     std::string role;
-    if (m.Kind == "music" || m.Kind == "sound" || m.Kind == "object picture") role = m.Kind + ", ";
+    if (m.Kind == "music" || m.Kind == "sound") role = m.Kind + ", ";
+    if (m.Kind == "object") role = "object picture, ";
     if (m.Kind == "preview") role = "preview picture, ";
     others += "  " + TerminalText(m.Name.empty() ? std::string("(no name)") : m.Name) + "  " + role +
               (m.HasData ? std::to_string(m.Size) + " bytes\n" : "(no data)\n");

@@ -12,7 +12,7 @@ class TKyCProject;
 
 struct TSaverMedia {
   std::string Name;
-  std::string Kind;  // "picture", "music", "preview", "object picture" or "sound"; empty when unknown
+  std::string Kind;  // "picture", "music", "preview", "sound", "object" or "other"; empty when unknown
   uint64_t Offset = 0;  // of its bytes in the saver file
   uint64_t Size = 0;
   bool HasData = false;

@@ -53,10 +53,11 @@ void Read(const std::string& path, TReport& r) {
   r.WindowTextLength = top.Sections[3].Length;
 }
 
-enum class TMediaKind { Picture, Music, Preview, ObjectPicture, Sound };
+enum class TMediaKind { Picture, Music, Preview, Sound, Object, Other };
 
 // What a media file is to the saver: a picture of the file list, a track of the music list,
-// the preview picture, or else what a scene names: a picture of one of its objects, or a sound.
+// the preview picture, or else, by its extension, a sound or an object's picture that a scene
+// names.
 TMediaKind KindOf(const TReport& r, const std::string& name) {
   for (const std::string& n : r.Project.FileList().Names)
     if (FileNamePart(n) == name) return TMediaKind::Picture;
@@ -69,7 +70,11 @@ TMediaKind KindOf(const TReport& r, const std::string& name) {
   }
   if (!r.Project.Setting().PreviewFile.empty() && FileNamePart(r.Project.Setting().PreviewFile) == name)
     return TMediaKind::Preview;
-  return PictureKindOf(name) == TPictureKind::Unknown ? TMediaKind::Sound : TMediaKind::ObjectPicture;
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string::npos ? std::string() : UpperCaseAscii(name.substr(dot));
+  if (ext == ".WAV") return TMediaKind::Sound;
+  if (ext == ".BMP" || ext == ".JPG" || ext == ".JPEG" || ext == ".GIF" || ext == ".PNG") return TMediaKind::Object;
+  return TMediaKind::Other;
 }
 
 const char* KindName(TMediaKind k) {
@@ -77,8 +82,9 @@ const char* KindName(TMediaKind k) {
     case TMediaKind::Picture: return "picture";
     case TMediaKind::Music: return "music";
     case TMediaKind::Preview: return "preview";
-    case TMediaKind::ObjectPicture: return "object picture";
     case TMediaKind::Sound: return "sound";
+    case TMediaKind::Object: return "object";
+    case TMediaKind::Other: return "other";
   }
   return "";
 }

@@ -31,6 +31,7 @@ void OnMusicFinished() { gMusicFinished.store(true); }
 // mixer's own volume has only 128 steps.
 void ApplyGain(int, void* stream, int length, void* data) {
   const float gain = static_cast<const std::atomic<float>*>(data)->load();
+  if (gain == 1.0f) return;
   int16_t* s = static_cast<int16_t*>(stream);
   for (int i = 0; i < length / 2; ++i) s[i] = static_cast<int16_t>(std::lrint(s[i] * gain));
 }
@@ -155,6 +156,12 @@ void TMixerDevice::OpenMusic(const std::string& path) {
   CloseMusic();
   if (!FOpen) return;
   FMusic = Mix_LoadMUS(path.c_str());
+  // A track without a single sample would end at once, again and again.
+  if (FMusic && Mix_MusicDuration(FMusic) == 0.0) {
+    Mix_FreeMusic(FMusic);
+    FMusic = nullptr;
+    throw TKyError(path + ": the music holds no sound");
+  }
   if (FMusic) return;
   // Not a format of the mixer's own: FFmpeg decodes it, the mixer plays the result.
   FMusicBytes = WaveFileBytes(DecodeMediaFile(path));

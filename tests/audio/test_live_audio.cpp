@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -113,4 +115,117 @@ TEST(LiveAudio, TheShowPlaysItsLoopingSoundAndWmaMusicAtTheirLevels) {
   EXPECT_NEAR(ToneAmplitude(rec, 300, from, frames) / (4096 * 0.5), 1.0, 0.1);
   // Nothing of the show is left behind.
   EXPECT_EQ(FilesBelow(dir / "tmp"), 0);
+}
+
+TEST(LiveAudio, MidiMusicPlaysWithTheInstalledSoundFont) {
+  TTempDir dir;
+  // Format 0, 480 ticks a quarter note at the default 120 bpm: eight piano notes of 0.5 s.
+  std::string events = std::string("\x00\xC0\x00", 3);
+  for (const int note : {60, 64, 67, 72, 67, 64, 60, 64})
+    events += std::string("\x00\x90", 2) + static_cast<char>(note) + "\x64" + std::string("\x83\x60\x80", 3) +
+              static_cast<char>(note) + std::string(1, '\0');
+  events += std::string("\x00\xFF\x2F\x00", 4);
+  auto be32 = [](uint32_t v) { return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)}; };
+  kytest::WriteFile(dir / "tune.mid", "MThd" + be32(6) + std::string("\x00\x00\x00\x01\x01\xE0", 6) + "MTrk" +
+                                          be32(static_cast<uint32_t>(events.size())) + events);
+  WriteScene(dir / "lake.kyp", {});
+  kytest::WriteFile(dir / "saver.ini", "[Default]\nStretch=0\nDuration=600\n[Pictures]\nlake.kyp\n[Music]\ntune.mid\n");
+  std::string out;
+  ASSERT_EQ(kytest::RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Midi.scr" + "'", &out), 0) << out;
+  int status = -1;
+  const std::vector<int16_t> rec = RecordShow(dir, dir / "Midi.scr", 2.5, &status);
+  EXPECT_EQ(status, 0);
+  ASSERT_GE(rec.size(), static_cast<size_t>(2 * kRate * 2));
+  // The notes sound: the loudest sample of each half second from 0.5 s to 2 s is well above silence.
+  for (size_t from = kRate / 2; from < 2 * kRate; from += kRate / 2) {
+    int peak = 0;
+    for (size_t t = from; t < from + kRate / 2; ++t) peak = std::max(peak, std::abs(static_cast<int>(rec[2 * t])));
+    EXPECT_GT(peak, 1000) << "at sample " << from;
+  }
+}
+
+namespace {
+
+// A saver process with the disk audio driver, its own recording file and statistics file.
+class THackProcess {
+ public:
+  THackProcess(const TTempDir& dir, const std::string& saver, const std::string& name) : FRaw(dir / (name + ".raw")), FStats(dir / (name + ".stats")) {
+    const std::string tmp = dir / "tmp", run = dir / "run";
+    mkdir(tmp.c_str(), 0700);
+    mkdir(run.c_str(), 0700);
+    FPid = fork();
+    if (FPid == 0) {
+      setenv("TMPDIR", tmp.c_str(), 1);
+      setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+      unsetenv("XSCREENSAVER_WINDOW");
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      setenv("SDL_AUDIODRIVER", "disk", 1);
+      setenv("SDL_DISKAUDIOFILE", FRaw.c_str(), 1);
+      setenv("KYSAVER_STATS", FStats.c_str(), 1);
+      execl(saver.c_str(), saver.c_str(), "-root", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~THackProcess() { End(); }
+  // Ends it with SIGTERM; its exit status.
+  int End() {
+    if (FPid <= 0) return FStatus;
+    kill(FPid, SIGTERM);
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (waitpid(FPid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(FPid, SIGKILL);
+        waitpid(FPid, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    FPid = -1;
+    FStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return FStatus;
+  }
+  // Waits until the recording holds `seconds` of sound; false at the deadline.
+  bool WaitForSound(double seconds) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (FileSize(FRaw) < static_cast<off_t>(seconds * kRate) * 4)
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return true;
+  }
+  bool Recorded() const { return kytest::Exists(FRaw); }
+  // The frames the show stepped, from its statistics (0 when none were written).
+  int Frames() const {
+    const std::string s = kytest::ReadFile(FStats);
+    const size_t at = s.find("frames ");
+    return at == std::string::npos ? 0 : std::atoi(s.c_str() + at + 7);
+  }
+
+ private:
+  std::string FRaw, FStats;
+  pid_t FPid = -1;
+  int FStatus = -1;
+};
+
+}  // namespace
+
+TEST(LiveAudio, OfTwoHacksOfOneUserOnlyOnePlays) {
+  TTempDir dir;
+  WriteWav(dir / "tone.wav", Tone(440, 0.5, 12000));
+  ky::TSoundSlot slot;
+  slot.SetFileName("tone.wav");
+  WriteScene(dir / "lake.kyp", {slot});
+  kytest::WriteFile(dir / "saver.ini", "[Default]\nStretch=0\nDuration=600\n[Pictures]\nlake.kyp\n");
+  std::string out;
+  ASSERT_EQ(kytest::RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Lake.scr" + "'", &out), 0) << out;
+
+  THackProcess first(dir, dir / "Lake.scr", "first");
+  ASSERT_TRUE(first.WaitForSound(0.5)) << "the first hack does not play";
+  THackProcess second(dir, dir / "Lake.scr", "second");
+  // The first plays on for two more seconds while the second runs its show beside it.
+  ASSERT_TRUE(first.WaitForSound(2.5));
+  EXPECT_EQ(second.End(), 0);
+  EXPECT_EQ(first.End(), 0);
+  EXPECT_GT(second.Frames(), 0) << "the second hack never showed a frame";
+  EXPECT_FALSE(second.Recorded()) << "the second hack opened the sound device";
 }
