@@ -63,6 +63,7 @@ const TFormClassRegistry& StandardFormClasses() {
     RegisterMyButton(r);
     RegisterMyMemo(r);
     RegisterKyPreview(r);
+    RegisterKyThumbnail2(r);
     RegisterConfigWindowClass(r);
     return r;
   }();

@@ -87,6 +87,7 @@ void RegisterPaintedControls(TFormClassRegistry& r);   // panels, shapes, bevels
 void RegisterMyButton(TFormClassRegistry& r);
 void RegisterMyMemo(TFormClassRegistry& r);
 void RegisterKyPreview(TFormClassRegistry& r);
+void RegisterKyThumbnail2(TFormClassRegistry& r);  // the thumbnail grid (uKyThumbnail2Class)
 void RegisterConfigWindowClass(TFormClassRegistry& r);  // TfmKyCOnfigWindow, TForm
 
 }  // namespace ky
