@@ -1,0 +1,272 @@
+// The configuration side of a saver built with the default windows, as a user meets it on a
+// display: an Xvfb server started here (no window manager, so a window's X position is its
+// client area's), clicks from xdotool, the settings file read back, and the next show watched
+// on the screen.
+// GoogleTest before Xlib: Xlib's macros (None, Bool) would break its headers.
+#include <gtest/gtest.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "testutil.h"
+
+using kytest::RunCommand;
+using kytest::TTempDir;
+
+namespace {
+
+const std::string kTool = KY_BINARY_DIR "/bin/kysaver-tool";
+constexpr int kScreenW = 800, kScreenH = 600;
+
+class TXvfb {
+ public:
+  TXvfb() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    FPid = fork();
+    if (FPid == 0) {
+      close(fds[0]);
+      const int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      const std::string fd = std::to_string(fds[1]);
+      const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-ac", "-noreset",
+             nullptr);
+      _exit(127);
+    }
+    close(fds[1]);
+    FPipe = fds[0];
+    std::string number;
+    char c;
+    while (read(FPipe, &c, 1) == 1 && c != '\n') number += c;
+    if (!number.empty()) FDisplay = ":" + number;
+  }
+  ~TXvfb() {
+    if (FPipe >= 0) close(FPipe);
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return FDisplay; }
+
+ private:
+  pid_t FPid = -1;
+  int FPipe = -1;
+  std::string FDisplay;
+};
+
+TXvfb& Server() {
+  static TXvfb server;
+  return server;
+}
+
+class TProcess {
+ public:
+  TProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    FPid = fork();
+    if (FPid == 0) {
+      const int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+      std::vector<char*> a;
+      for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+      a.push_back(nullptr);
+      execv(a[0], a.data());
+      _exit(127);
+    }
+  }
+  ~TProcess() {
+    if (FPid > 0 && !FDone) {
+      kill(FPid, SIGKILL);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  // The exit status, or -1 when the process still runs after timeoutMs.
+  int Wait(int timeoutMs) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
+      int status = 0;
+      if (waitpid(FPid, &status, WNOHANG) == FPid) {
+        FDone = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      if (std::chrono::steady_clock::now() >= end) return -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  void Signal(int s) const { kill(FPid, s); }
+  pid_t Pid() const { return FPid; }
+
+ private:
+  pid_t FPid = -1;
+  bool FDone = false;
+};
+
+template <typename F>
+bool WaitFor(int timeoutMs, F done) {
+  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+// A mapped top-level window: where it lies and how large it is.
+struct TShownWindow {
+  Window Id = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+};
+
+// The mapped top-level windows of a process, as its _NET_WM_PID says.
+std::vector<TShownWindow> WindowsOf(pid_t pid) {
+  std::vector<TShownWindow> found;
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  if (!d) return found;
+  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", True);
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  if (pidAtom != 0 && XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
+    for (unsigned i = 0; i < n; ++i) {
+      Atom type;
+      int format;
+      unsigned long items, after;
+      unsigned char* data = nullptr;
+      XWindowAttributes a{};
+      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
+              Success &&
+          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
+          XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+        found.push_back({children[i], a.x, a.y, a.width, a.height});
+      if (data) XFree(data);
+    }
+    if (children) XFree(children);
+  }
+  XCloseDisplay(d);
+  return found;
+}
+
+uint32_t ScreenPixel(int x, int y) {
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  if (!d) return 0xFFFFFFFF;
+  XImage* img = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+  uint32_t p = 0xFFFFFFFF;
+  if (img) {
+    p = static_cast<uint32_t>(XGetPixel(img, 0, 0)) & 0xFFFFFF;
+    XDestroyImage(img);
+  }
+  XCloseDisplay(d);
+  return p;
+}
+
+class DefaultWindowsX11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Server().Display().empty()) GTEST_SKIP() << "Xvfb could not be started";
+    if (RunCommand("command -v xdotool") != 0) GTEST_SKIP() << "xdotool is not installed";
+    mkdir((dir / "tmp").c_str(), 0700);
+    std::string out;
+    ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 64x48 xc:'#ff0000' red.bmp && convert -size 64x48 xc:'#00ff00' green.bmp"
+                         " && convert -size 64x48 xc:'#0000ff' blue.bmp", &out), 0) << out;
+    // No window description: the saver gets the default windows.
+    kytest::WriteFile(dir / "saver.ini",
+                      "[General]\nProductName=Garden\n[Default]\nShowImageMode=0\nDuration=1\nTransition=0\nDirectX=0\n"
+                      "[Pictures]\nred.bmp\ngreen.bmp\nblue.bmp\n");
+    ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  }
+  std::vector<std::string> Env() const {
+    return {"DISPLAY=" + Server().Display(), "TMPDIR=" + dir / "tmp", "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir / "tmp",
+            "HOME=" + dir / "tmp", "SDL_AUDIODRIVER=dummy"};
+  }
+  int Click(int x, int y) const {
+    return RunCommand("DISPLAY=" + Server().Display() + " xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                      " sleep 0.1 click 1");
+  }
+  // Waits for a window of the process of that size; an empty Id when none comes.
+  TShownWindow WaitForWindow(const TProcess& p, int width, int height, int timeoutMs = 15000) const {
+    TShownWindow found;
+    WaitFor(timeoutMs, [&] {
+      for (const TShownWindow& w : WindowsOf(p.Pid()))
+        if (w.Width == width && w.Height == height) found = w;
+      return found.Id != 0;
+    });
+    return found;
+  }
+  bool WaitUntilGone(const TProcess& p, Window id, int timeoutMs = 10000) const {
+    return WaitFor(timeoutMs, [&] {
+      for (const TShownWindow& w : WindowsOf(p.Pid()))
+        if (w.Id == id) return false;
+      return true;
+    });
+  }
+  TTempDir dir;
+};
+
+}  // namespace
+
+TEST_F(DefaultWindowsX11Test, FavouritesChosenInTheGridRuleTheNextShow) {
+  // The user's earlier choices: favourites, no transitions, the plain window.
+  kytest::WriteFile(dir / "Garden.ini", "[Setting]\nImageMode=2\nDuration=1\nTransition=0\nDirectX=0\n");
+  {
+    TProcess config({dir / "Garden.scr", "/C"}, Env());
+    const TShownWindow main = WaitForWindow(config, 480, 468);
+    ASSERT_NE(main.Id, 0u) << "MainWindow did not show";
+    EXPECT_EQ(main.X, (kScreenW - 480) / 2);
+    EXPECT_EQ(main.Y, (kScreenH - 468) / 2);
+
+    // "View Thumbnail": the grid of the three pictures, all checked.
+    ASSERT_EQ(Click(main.X + 390, main.Y + 408), 0);
+    const TShownWindow thumbs = WaitForWindow(config, 440, 380);
+    ASSERT_NE(thumbs.Id, 0u) << "ThumbnailWindow did not show";
+    // The check box of picture 0: the grid lies at (8, 8); the box at (13..24, 66..77) of its cell.
+    ASSERT_TRUE(WaitFor(5000, [&] { return ScreenPixel(thumbs.X + 8 + 30, thumbs.Y + 8 + 30) == 0xFF0000; }))
+        << "the red thumbnail was not painted";
+    ASSERT_EQ(Click(thumbs.X + 8 + 19, thumbs.Y + 8 + 72), 0);
+    ASSERT_EQ(Click(thumbs.X + 8 + 100 + 19, thumbs.Y + 8 + 72), 0);  // and of picture 1
+    ASSERT_EQ(Click(thumbs.X + 392, thumbs.Y + 356), 0);  // "OK"
+    ASSERT_TRUE(WaitUntilGone(config, thumbs.Id));
+    EXPECT_NE(kytest::ReadFile(dir / "Garden.ini").find("[Files]\n0=\n1=\n"), std::string::npos)
+        << kytest::ReadFile(dir / "Garden.ini");
+
+    // "Screensaver Settings": OK writes the show options.
+    ASSERT_EQ(Click(main.X + 90, main.Y + 408), 0);
+    const TShownWindow settings = WaitForWindow(config, 364, 324);
+    ASSERT_NE(settings.Id, 0u) << "Settings did not show";
+    ASSERT_EQ(Click(settings.X + 235, settings.Y + 301), 0);  // "OK"
+    ASSERT_TRUE(WaitUntilGone(config, settings.Id));
+    const std::string ini = kytest::ReadFile(dir / "Garden.ini");
+    // The duration reaches the dialog through its up-down arrows, whose lowest value is 10.
+    for (const char* line : {"ImageMode=2", "Duration=10", "Transition=0", "DirectX=0", "Speed=10", "ShuffleMusic=1"})
+      EXPECT_NE(ini.find(std::string(line) + "\n"), std::string::npos) << line << " in\n" << ini;
+
+    ASSERT_EQ(Click(main.X + 452, main.Y + 28), 0);  // "Close"
+    EXPECT_EQ(config.Wait(10000), 0);
+  }
+
+  // The next show takes only the checked picture: blue, never red or green, also when the
+  // second picture of the show is picked after ten seconds.
+  TProcess show({dir / "Garden.scr", "/S"}, Env());
+  std::set<uint32_t> seen;
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(13)) {
+    seen.insert(ScreenPixel(kScreenW / 2, kScreenH / 2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  show.Signal(SIGTERM);
+  EXPECT_EQ(show.Wait(10000), 0);
+  EXPECT_EQ(seen.count(0x0000FF), 1u) << "the checked picture was not shown";
+  EXPECT_EQ(seen.count(0xFF0000), 0u) << "an unchecked picture was shown";
+  EXPECT_EQ(seen.count(0x00FF00), 0u) << "an unchecked picture was shown";
+}
