@@ -276,3 +276,36 @@ TEST_F(ThumbnailGridTest, CellsArePaintedByTheRules) {
   EXPECT_EQ(at(1, 1, 10, 10), white);
   EXPECT_EQ(at(2, 1, 50, 40), white);
 }
+
+// A new list while the old one is still being made: the old pictures never reach the new cells,
+// and a grid closed while its workers run goes away cleanly.
+TEST_F(ThumbnailGridTest, ANewListReplacesTheOneBeingMade) {
+  TTempDir dir;
+  std::vector<std::string> reds, blues;
+  for (int i = 0; i < 40; ++i) {
+    kytest::WriteBmp24(dir / ("r" + std::to_string(i) + ".bmp"), 400, 300, [](int, int) { return 0xFF0000u; });
+    kytest::WriteBmp24(dir / ("b" + std::to_string(i) + ".bmp"), 40, 30, [](int, int) { return 0x0000FFu; });
+    reds.push_back(dir / ("r" + std::to_string(i) + ".bmp"));
+    blues.push_back(dir / ("b" + std::to_string(i) + ".bmp"));
+  }
+  {
+    TKyThumbnail2 g;
+    g.show();
+    g.SetFiles(reds);
+    QApplication::processEvents();
+    g.SetFiles(blues);
+    ASSERT_TRUE(kytest::WaitFor([&] { return g.AllThumbnailsReady(); }));
+    g.SelectIndex(39);
+    const QImage shot = g.viewport()->grab().toImage();
+    for (int i = 36; i < 40; ++i) {
+      const QPoint p = g.CellRect(i % g.ColCount(), i / g.ColCount()).topLeft() + QPoint(40, 40);
+      EXPECT_EQ(shot.pixel(p) & 0xFFFFFFu, 0x0000FFu) << i;
+    }
+    EXPECT_EQ(g.Titles().front(), "b0.bmp");
+  }
+  TKyThumbnail2* closing = new TKyThumbnail2;
+  closing->show();
+  closing->SetFiles(reds);
+  delete closing;  // joins the workers; their late results are dropped with the grid
+  QApplication::processEvents();
+}
