@@ -191,6 +191,8 @@ TfmSettingWindow::TfmSettingWindow(QWidget* owner) : QDialog(owner) {
   lstMusic->setHorizontalHeaderLabels({QStringLiteral("File")});
   lstMusic->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   lstMusic->verticalHeader()->hide();
+  // Rows as close as a report list's, one line of text each.
+  lstMusic->verticalHeader()->setDefaultSectionSize(lstMusic->fontMetrics().height() + 4);
   lstMusic->setShowGrid(true);
   lstMusic->setSelectionBehavior(QAbstractItemView::SelectRows);
   lstMusic->setSelectionMode(QAbstractItemView::SingleSelection);
