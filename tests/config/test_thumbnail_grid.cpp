@@ -234,6 +234,8 @@ TEST_F(ThumbnailGridTest, CellsArePaintedByTheRules) {
   g.show();
   ASSERT_TRUE(kytest::WaitFor([&] { return g.AllThumbnailsReady(); }));
   EXPECT_TRUE(g.ThumbnailFailed(2));
+  EXPECT_EQ(g.ThumbnailProblem(2), "The file does not exist.");
+  EXPECT_EQ(g.ThumbnailProblem(1), "");
   EXPECT_EQ(g.Titles(), (std::vector<std::string>{"a.bmp", "b.bmp", "gone.bmp", "c.bmp"}));
   const QImage shot = g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
   const auto at = [&](int col, int row, int dx, int dy) {

@@ -1,10 +1,12 @@
 #include "config/ui/thumbnails/uKyThumbnail2.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
 #include "config/ui/thumbnails/uThumbnailLoader.h"
@@ -113,6 +115,10 @@ bool TKyThumbnail2::ThumbnailFailed(int index) const {
   return index >= 0 && index < static_cast<int>(FStates.size()) && FStates[index] == TState::Failed;
 }
 
+std::string TKyThumbnail2::ThumbnailProblem(int index) const {
+  return index >= 0 && index < static_cast<int>(FProblems.size()) ? FProblems[index] : std::string();
+}
+
 bool TKyThumbnail2::AllThumbnailsReady() const {
   return std::none_of(FStates.begin(), FStates.end(), [](TState s) { return s == TState::Pending; });
 }
@@ -155,6 +161,7 @@ void TKyThumbnail2::LoadThumbnails() {
   ++FGeneration;
   FThumbnails.assign(FFiles.size(), QImage());
   FStates.assign(FFiles.size(), TState::Pending);
+  FProblems.assign(FFiles.size(), std::string());
   FTitles.clear();
   for (const std::string& f : FFiles) FTitles.push_back(IsSceneFile(f) ? std::string() : FileNamePart(f));
   // The pictures are made once the grid is on screen, so the window opens without waiting.
@@ -185,6 +192,7 @@ void TKyThumbnail2::Accept(unsigned generation, size_t index, TThumbnail& t) {
     FStates[index] = TState::Ready;
   } else {
     FStates[index] = TState::Failed;
+    FProblems[index] = t.Problem;
   }
   FTitles[index] = t.Title;
   const int i = static_cast<int>(index);
@@ -205,6 +213,20 @@ void TKyThumbnail2::scrollContentsBy(int, int) {
   // With rows, the grid never stays scrolled sideways.
   if (FMultiRows && horizontalScrollBar()->value() != 0) horizontalScrollBar()->setValue(0);
   viewport()->update();
+}
+
+bool TKyThumbnail2::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(event);
+  // A cell that could not show its picture says why.
+  const auto* help = static_cast<QHelpEvent*>(event);
+  int col = 0, row = 0;
+  const int i = CellAt(help->pos(), col, row) ? row * FColCount + col : -1;
+  if (ThumbnailFailed(i))
+    QToolTip::showText(help->globalPos(),
+                       QString::fromStdString(DisplayText(FileNamePart(FFiles[i]) + "\n" + FProblems[i])), viewport());
+  else
+    QToolTip::hideText();
+  return true;
 }
 
 void TKyThumbnail2::paintEvent(QPaintEvent* event) {

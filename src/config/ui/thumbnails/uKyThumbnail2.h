@@ -63,6 +63,8 @@ class TKyThumbnail2 : public QAbstractScrollArea {
   // Whether the thumbnail of picture index has arrived (also when it could not be made).
   bool ThumbnailReady(int index) const;
   bool ThumbnailFailed(int index) const;
+  // Why a failed thumbnail could not be made (shown as the cell's tool tip); empty otherwise.
+  std::string ThumbnailProblem(int index) const;
   bool AllThumbnailsReady() const;
 
  protected:
@@ -73,6 +75,7 @@ class TKyThumbnail2 : public QAbstractScrollArea {
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   enum class TState : unsigned char { Pending, Ready, Failed };
@@ -94,6 +97,7 @@ class TKyThumbnail2 : public QAbstractScrollArea {
   std::vector<std::string> FTitles;
   std::vector<QImage> FThumbnails;
   std::vector<TState> FStates;
+  std::vector<std::string> FProblems;
   std::array<bool, kMaxChecked> FChecked{};
   int FPictureWidth = 80;
   int FPictureHeight = 60;
