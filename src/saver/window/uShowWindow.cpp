@@ -198,7 +198,23 @@ bool TShowWindow::InitFullScreen() {
 void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
   NotePresent();
   FFrame = Wrap(canvas);
+  FFrameRect = QRect(0, 0, canvas.Width(), canvas.Height());
   repaint();
+}
+
+// Only the frame's own rectangle is painted again while it keeps its place; the black around it
+// is painted when the place changes.
+bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame) {
+  NotePresent();
+  FFrame = Wrap(frame);
+  const QRect r(x, y, frame.Width(), frame.Height());
+  if (r != FFrameRect) {
+    FFrameRect = r;
+    repaint();
+  } else {
+    repaint(r.intersected(rect()));
+  }
+  return true;
 }
 
 void TShowWindow::PresentBack(const TBitmap32& back) {
@@ -275,9 +291,14 @@ void TShowWindow::SetCursorVisible(bool visible) {
 
 void TShowWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (FCpuStretch && FBackFrame && !FBackFrame->Empty()) PaintStretched(p);
-  else if (FFrame.isNull()) p.fillRect(rect(), Qt::black);
-  else p.drawImage(0, 0, FFrame);
+  if (FCpuStretch && FBackFrame && !FBackFrame->Empty()) {
+    PaintStretched(p);
+  } else if (FFrame.isNull()) {
+    p.fillRect(rect(), Qt::black);
+  } else {
+    for (const QRect& r : QRegion(rect()).subtracted(QRegion(FFrameRect))) p.fillRect(r, Qt::black);
+    p.drawImage(FFrameRect.topLeft(), FFrame);
+  }
 }
 
 void TShowWindow::mouseMoveEvent(QMouseEvent* e) {
@@ -370,6 +391,9 @@ void TShowWindow::EndShow() {
   FEnded = true;
   WriteStats();
   FTimer.stop();
+  // The frame wraps the show's surfaces, which go now.
+  FFrame = QImage();
+  FBackFrame = nullptr;
   FShow.FormClose();
   hide();
   if (FLoop) FLoop->quit();

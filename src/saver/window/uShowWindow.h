@@ -38,6 +38,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   int ScreenHeight() const override { return FScreenH; }
   bool InitFullScreen() override;
   void PresentCanvas(const TBitmap32& canvas) override;
+  bool PresentFrame(int x, int y, const TBitmap32& frame) override;
   void PresentBack(const TBitmap32& back) override;
   void ProcessMessages() override;
   void ShowInformation(const std::string& text) override;
@@ -63,7 +64,8 @@ class TShowWindow final : public QWidget, public TShowHost {
   TKyfmScrSvr FShow;
   bool FIgnoreInput;
   int FScreenW = 0, FScreenH = 0;
-  QImage FFrame;  // wraps the canvas the show drew; no copy
+  QImage FFrame;  // wraps the canvas or the frame the show drew; no copy
+  QRect FFrameRect;  // where FFrame is shown; black around it
   QTimer FTimer;
   QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
   // The full-screen frame stretched on the CPU: the show's back surface, and where the stretch
