@@ -104,22 +104,38 @@ void BlendRows(uint32_t* out, const uint32_t* r0, const uint32_t* r1, uint32_t f
 
 }  // namespace
 
-void TScreenStretch::Draw(const TBitmap32& source, uint32_t* target, int width, int height, int stride) {
-  if (width <= 0 || height <= 0) return;
+void TScreenStretch::RowsReading(int sourceFirst, int sourceLast, int sourceHeight, int height, int& first, int& end) {
+  first = height;
+  end = 0;
+  for (int y = 0; y < height; ++y) {
+    const int32_t p = SamplePosition(y, sourceHeight, height);
+    const int y0 = p >> 6, y1 = (p & 63) != 0 ? std::min(y0 + 1, sourceHeight - 1) : y0;
+    if (y1 >= sourceFirst && y0 <= sourceLast) {
+      first = std::min(first, y);
+      end = y + 1;
+    }
+  }
+}
+
+void TScreenStretch::DrawRows(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int first,
+                              int end) {
+  first = std::max(first, 0);
+  end = std::min(end, height);
+  if (width <= 0 || first >= end) return;
   if (source.Empty()) {
-    for (int y = 0; y < height; ++y) std::fill_n(target + static_cast<ptrdiff_t>(y) * stride, width, 0xFF000000u);
+    for (int y = first; y < end; ++y) std::fill_n(target + static_cast<ptrdiff_t>(y) * stride, width, 0xFF000000u);
     return;
   }
   Prepare(source.Width(), source.Height(), width, height);
   FRowOf[0] = FRowOf[1] = -1;  // the source's pixels may have changed since the last frame
   int lastY0 = -1;
   uint32_t lastFy = 0;
-  for (int y = 0; y < height; ++y) {
+  for (int y = first; y < end; ++y) {
     uint32_t* out = target + static_cast<ptrdiff_t>(y) * stride;
     const int32_t p = SamplePosition(y, FSh, height);
     const int y0 = p >> 6, y1 = std::min(y0 + 1, FSh - 1);
     const auto fy = static_cast<uint32_t>(p & 63);
-    if (y > 0 && y0 == lastY0 && fy == lastFy) {
+    if (y > first && y0 == lastY0 && fy == lastFy) {
       // The same sample row as the row above: the same pixels.
       std::memcpy(out, out - stride, sizeof(uint32_t) * static_cast<size_t>(width));
       continue;

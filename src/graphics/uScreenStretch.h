@@ -19,7 +19,14 @@ namespace ky {
 class TScreenStretch {
  public:
   // Writes source stretched to width x height into rows of stride pixels starting at target.
-  void Draw(const TBitmap32& source, uint32_t* target, int width, int height, int stride);
+  void Draw(const TBitmap32& source, uint32_t* target, int width, int height, int stride) {
+    DrawRows(source, target, width, height, stride, 0, height);
+  }
+  // The same for the destination rows first .. end - 1 only (target is still row 0).
+  void DrawRows(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int first, int end);
+  // The destination rows (of height rows, from a source of sourceHeight rows) that read any of
+  // the source rows sourceFirst .. sourceLast: first .. end - 1, empty when end <= first.
+  static void RowsReading(int sourceFirst, int sourceLast, int sourceHeight, int height, int& first, int& end);
   // The same into a surface, at its size.
   void Draw(const TBitmap32& source, TBitmap32& target) {
     Draw(source, target.Bits(), target.Width(), target.Height(), target.Width());

@@ -235,14 +235,20 @@ void TShowWindow::PresentBack(const TBitmap32& back) {
   }
   if (!FCpuStretch) return;
   FBackFrame = &back;
-  repaint();
+  // The window keeps what it showed: only the screen rows that read changed rows are drawn again.
+  const TRowSpan changed = FBackShadow.Update(back);
+  if (changed.Empty()) return;
+  int first = 0, end = 0;
+  TScreenStretch::RowsReading(changed.First, changed.Last, back.Height(), height(), first, end);
+  if (end > first) repaint(0, first, width(), end - first);
 }
 
 // The back surface stretched over the window. Where the painter draws into a plain picture of
 // the screen (Qt's raster backing store), the stretch writes there directly; otherwise it goes
 // through a picture of our own.
-void TShowWindow::PaintStretched(QPainter& p) {
+void TShowWindow::PaintStretched(QPainter& p, const QRect& area) {
   const int w = width(), h = height();
+  const int first = std::max(0, area.top()), end = std::min(h, area.bottom() + 1);
   QPaintEngine* engine = p.paintEngine();
   QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
   const QTransform t = p.deviceTransform();
@@ -253,14 +259,14 @@ void TShowWindow::PaintStretched(QPainter& p) {
     if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_ARGB32) &&
         image->isDetached() && image->devicePixelRatio() == 1.0 && ox >= 0 && oy >= 0 && ox + w <= image->width() &&
         oy + h <= image->height() && image->bytesPerLine() % 4 == 0) {
-      auto* first = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(oy) * image->bytesPerLine()) + ox;
-      FStretch.Draw(*FBackFrame, first, w, h, static_cast<int>(image->bytesPerLine() / 4));
+      auto* origin = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(oy) * image->bytesPerLine()) + ox;
+      FStretch.DrawRows(*FBackFrame, origin, w, h, static_cast<int>(image->bytesPerLine() / 4), first, end);
       return;
     }
   }
   FStretched.SetSize(w, h);
-  FStretch.Draw(*FBackFrame, FStretched);
-  p.drawImage(0, 0, Wrap(FStretched));
+  FStretch.DrawRows(*FBackFrame, FStretched.Bits(), w, h, w, first, end);
+  p.drawImage(QPoint(0, first), Wrap(FStretched), QRect(0, first, w, end - first));
 }
 
 // The longest time between two pictures put on the screen is what a viewer sees as a stall.
@@ -289,10 +295,10 @@ void TShowWindow::SetCursorVisible(bool visible) {
   else setCursor(Qt::BlankCursor);
 }
 
-void TShowWindow::paintEvent(QPaintEvent*) {
+void TShowWindow::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   if (FCpuStretch && FBackFrame && !FBackFrame->Empty()) {
-    PaintStretched(p);
+    PaintStretched(p, e->rect());
   } else if (FFrame.isNull()) {
     p.fillRect(rect(), Qt::black);
   } else {

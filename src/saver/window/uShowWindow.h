@@ -13,6 +13,7 @@
 
 #include "graphics/uScreenStretch.h"
 #include "saver/FKyScrSvr.h"
+#include "saver/uFramePresent.h"
 #include "saver/uShowHost.h"
 
 class QOpenGLWidget;
@@ -55,7 +56,8 @@ class TShowWindow final : public QWidget, public TShowHost {
  private:
   void Step();
   void CheckClose();
-  void PaintStretched(QPainter& p);
+  // The rows of area (the whole width) from the back surface stretched over the window.
+  void PaintStretched(QPainter& p, const QRect& area);
   // Every ending only asks: the transition lets events run, and the show it is drawing must
   // outlive it. The teardown runs once control is back in the frame loop.
   void RequestEnd();
@@ -72,6 +74,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   // goes when it cannot write into the window's own picture.
   bool FCpuStretch = false;
   const TBitmap32* FBackFrame = nullptr;
+  TFrameShadow FBackShadow;  // what the window shows, at working size
   TScreenStretch FStretch;
   TBitmap32 FStretched;
   // The GPU path is judged after this many frames; slower than this on average, it hands over.
