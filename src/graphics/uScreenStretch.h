@@ -13,11 +13,16 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "platform/uCpuFeatures.h"
 
 namespace ky {
 
 class TScreenStretch {
  public:
+  // The kernels of that level (SSSE3 for Sse41, AVX2 and the plain ones for Reference); all give
+  // the same pixels.
+  explicit TScreenStretch(TKernelLevel level = WidestKernelLevel()) : FLevel(level) {}
+
   // Writes source stretched to width x height into rows of stride pixels starting at target.
   void Draw(const TBitmap32& source, uint32_t* target, int width, int height, int stride) {
     DrawRows(source, target, width, height, stride, 0, height);
@@ -41,6 +46,7 @@ class TScreenStretch {
   // Row y of the source filtered across into one of the two cached rows.
   const uint32_t* FilteredRow(const TBitmap32& source, int y);
 
+  TKernelLevel FLevel;
   int FSw = 0, FSh = 0, FDw = 0, FDh = 0;
   // Per destination column: the left source column and the two weights (left, right), with the
   // last columns taken as weight 64 on their right neighbour so that every pair is in the row.

@@ -59,18 +59,22 @@ TEST(TScreenStretch, EverySizeFollowsTheRule) {
     TBitmap32 s(c.sw, c.sh);
     for (int y = 0; y < c.sh; ++y)
       for (int x = 0; x < c.sw; ++x) s.SetPixel(x, y, static_cast<TColor32>(rnd.Random(0x7FFFFFFF)) * 2 + 1);
-    // Written into a larger buffer, so the stride is honoured and nothing beyond the width is.
-    const int stride = c.dw + 3;
-    std::vector<uint32_t> out(static_cast<size_t>(stride) * c.dh, 0x12345678u);
-    TScreenStretch stretch;
-    for (int pass = 0; pass < 2; ++pass) {  // a second frame reuses the tables, not the rows
-      if (pass == 1) s.SetPixel(0, 0, ~s.Pixel(0, 0));
-      stretch.Draw(s, out.data(), c.dw, c.dh, stride);
-      for (int y = 0; y < c.dh; ++y) {
-        for (int x = 0; x < c.dw; ++x)
-          ASSERT_EQ(out[static_cast<size_t>(y) * stride + x], Expected(s, x, y, c.dw, c.dh))
-              << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh << " at " << x << "," << y;
-        ASSERT_EQ(out[static_cast<size_t>(y) * stride + c.dw], 0x12345678u);
+    // Every kernel level the processor runs, whatever KYSAVER_DISABLE says.
+    for (const TKernelLevel level : RunnableKernelLevels()) {
+      // Written into a larger buffer, so the stride is honoured and nothing beyond the width is.
+      const int stride = c.dw + 3;
+      std::vector<uint32_t> out(static_cast<size_t>(stride) * c.dh, 0x12345678u);
+      TScreenStretch stretch(level);
+      for (int pass = 0; pass < 2; ++pass) {  // a second frame reuses the tables, not the rows
+        s.SetPixel(0, 0, ~s.Pixel(0, 0));
+        stretch.Draw(s, out.data(), c.dw, c.dh, stride);
+        for (int y = 0; y < c.dh; ++y) {
+          for (int x = 0; x < c.dw; ++x)
+            ASSERT_EQ(out[static_cast<size_t>(y) * stride + x], Expected(s, x, y, c.dw, c.dh))
+                << KernelLevelName(level) << " " << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh << " at " << x
+                << "," << y;
+          ASSERT_EQ(out[static_cast<size_t>(y) * stride + c.dw], 0x12345678u);
+        }
       }
     }
   }
