@@ -561,23 +561,23 @@ TEST_F(WindowTest, FullScreenOnASoftwareRendererIsTheToolsFrameStretchedOnTheCpu
 
 // The daemon's window gets its frames through shared memory where the server offers it (Xvfb
 // does) and through plain XPutImage when that is switched off (as on a remote display); both
-// show the tool's frame of that size.
+// show the tool's frame of that size, black beside the picture.
 TEST_F(WindowTest, DaemonModeFramesGoThroughSharedMemoryOrPlainPutImageAlike) {
   std::string out;
   ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 40x30 gradient:'#ff2000'-'#0030ff' -fill '#00ff00'"
                        " -draw 'line 0,0 39,29' pattern.bmp", &out), 0) << out;
   kytest::WriteFile(dir / "hack.ini", "[Default]\n[Pictures]\npattern.bmp\n");
   ASSERT_EQ(RunCommand(kTool + " build '" + dir / "hack.ini" + "' -o '" + dir / "Hack.scr" + "'", &out), 0) << out;
-  ASSERT_EQ(RunCommand(kTool + " render '" + dir / "Hack.scr" + "' --out '" + dir / "frames" + "' --frames 1 --size 80x60", &out), 0) << out;
+  ASSERT_EQ(RunCommand(kTool + " render '" + dir / "Hack.scr" + "' --out '" + dir / "frames" + "' --frames 1 --size 100x60", &out), 0) << out;
   const ky::TPngPicture frame = ky::ReadPngFile(dir / "frames/frame-00000.png");
   std::vector<uint32_t> expected;
   for (int y = 0; y < 60; ++y)
-    for (int x = 0; x < 80; ++x) expected.push_back(frame.Picture.Pixel(x, y) & 0xFFFFFF);
+    for (int x = 0; x < 100; ++x) expected.push_back(frame.Picture.Pixel(x, y) & 0xFFFFFF);
 
   Display* d = XOpenDisplay(Server().Display().c_str());
   ASSERT_NE(d, nullptr);
   for (const bool shared : {true, false}) {
-    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, 80, 60, 0, 0, 0);
+    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, 100, 60, 0, 0xFFFFFF, 0xFFFFFF);
     XMapWindow(d, w);
     XSync(d, False);
     char id[32];
