@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "graphics/uPictureReaders.h"
@@ -40,6 +41,10 @@ void TAnimImgObject::RepointMissing(const std::string& folder) {
 void TAnimImgObject::PrepareSurface(TBitmap32& surface) {
   surface.SetDrawMode(dmCustom);
   surface.SetOnPixelCombine([this](TColor32 F, TColor32& B, uint32_t M) { PixelCombine(F, B, M); });
+  surface.SetOnCombineRow([this](TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets,
+                                 uint32_t master, bool pixelAlpha) {
+    CombineRow(dst, src, n, row, xOffsets, master, pixelAlpha);
+  });
 }
 
 void TAnimImgObject::Initialize() {
@@ -130,6 +135,35 @@ void TImgObject::PixelCombine(TColor32 F, TColor32& B, uint32_t M) const {
   const uint32_t g = (GreenComponent(F) * a + GreenComponent(B) * (255 - a)) / 255;
   const uint32_t b = (BlueComponent(F) * a + BlueComponent(B) * (255 - a)) / 255;
   B = (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+void TImgObject::CombineRow(TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets,
+                            uint32_t master, bool pixelAlpha) const {
+  const bool keyed = Transparent && !(IsPng && TransparentType == 0);
+  // PixelAlpha's answer is 255 outside the alpha mode.
+  const bool alphaMode = pixelAlpha && Transparent && TransparentType == 0 && HasAlpha;
+  const uint32_t fixed = (pixelAlpha ? 255u : master) & 0xFF;
+  if (!alphaMode) {
+    for (int i = 0; i < n; ++i)
+      if (!(keyed && src[i] == KeyColor)) dst[i] = ObjectBlend(src[i], dst[i], fixed);
+    return;
+  }
+  // The alpha map lookups of PixelAlpha, with the row's part worked out once.
+  const int sx = DrawnScreenX(), sy = DrawnScreenY();
+  const int xShift = sx < 0 && WidthSize != 0 ? -sx * 100 / WidthSize : 0;
+  const int y = row + (sy < 0 && HeightSize != 0 ? -sy * 100 / HeightSize : 0);
+  const bool flipped = Drawn().Flipped;
+  const int64_t rowStart = int64_t{y} * FFront.Width();
+  const int64_t last = std::min<int64_t>(int64_t{PictureWidth} * PictureHeight, static_cast<int64_t>(AlphaMap.size())) - 1;
+  const uint32_t frontAlpha = FFront.MasterAlpha();
+  for (int i = 0; i < n; ++i) {
+    int x = (xOffsets ? xOffsets[i] : i) + xShift;
+    if (flipped) x = PictureWidth - 1 - x;
+    const int64_t p = rowStart + x;
+    const uint32_t m = (p < 0 || p > last) ? 0u : AlphaMap[static_cast<size_t>(p)];
+    const uint32_t a = frontAlpha == 255 ? m : m * frontAlpha / 255;
+    if (!(keyed && src[i] == KeyColor)) dst[i] = ObjectBlend(src[i], dst[i], a & 0xFF);
+  }
 }
 
 uint32_t TImgObject::PixelAlpha(int x, int y) const {
