@@ -8,7 +8,10 @@
 #include <gif_lib.h>
 #include <png.h>
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -148,6 +151,34 @@ void BM_EngineFrame1080p(benchmark::State& state) {
 // Water only; water and clock; water, clock and 101 objects (the objects' cost is the
 // difference of the last two: both compose on the overlay).
 BENCHMARK(BM_EngineFrame1080p)->Args({0, 0})->Args({0, 1})->Args({1, 1})->Unit(benchmark::kMillisecond);
+
+// What waking every 5 ms costs: one ticker thread for the scene against one thread per object
+// (101), each sleeping to its next 5 ms and doing no work. The counter is the process CPU time
+// as a share of one core.
+void BM_TickWakeups(benchmark::State& state) {
+  const int threads = static_cast<int>(state.range(0));
+  double cpuShare = 0;
+  for (auto _ : state) {
+    timespec c0{}, c1{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &c0);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+      pool.emplace_back([start] {
+        auto next = start;
+        while (next < start + std::chrono::seconds(1)) {
+          next += std::chrono::milliseconds(5);
+          std::this_thread::sleep_until(next);
+        }
+      });
+    for (std::thread& t : pool) t.join();
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &c1);
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cpuShare = ((c1.tv_sec - c0.tv_sec) + (c1.tv_nsec - c0.tv_nsec) / 1e9) / wall;
+  }
+  state.counters["cpu_percent_of_a_core"] = cpuShare * 100;
+}
+BENCHMARK(BM_TickWakeups)->Arg(1)->Arg(101)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int WriteScene(const std::string& dir) {
   ky::TBitmap32 pic, mask;

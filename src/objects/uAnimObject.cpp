@@ -272,10 +272,11 @@ void TAnimObject::CatchUp(uint32_t now, bool live) {
   const uint32_t elapsed = now - FTickBase;
   if (static_cast<int32_t>(elapsed) < 0) return;
   const uint32_t due = elapsed / kObjectTickMs + 1;
-  if (live && due - FTicksDone > 200) FTicksDone = due - 1;
-  while (FTicksDone < due) {
-    Step(FTickBase + FTicksDone * kObjectTickMs);
-    ++FTicksDone;
+  uint32_t done = FTicksDone.load(std::memory_order_relaxed);
+  if (live && due - done > 200) done = due - 1;
+  for (; done < due; ++done) {
+    Step(FTickBase + done * kObjectTickMs);
+    FTicksDone.store(done + 1, std::memory_order_relaxed);
   }
 }
 

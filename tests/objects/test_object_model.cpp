@@ -326,3 +326,21 @@ TEST(TAnimObject, HiddenObjectsDoNotMoveAndPausingKeepsTheState) {
   EXPECT_EQ(s.Obj(0).X, x);
   EXPECT_EQ(s.Obj(0).StepCount, 21);
 }
+
+TEST(TAnimObject, LeavingThroughAnAllowedSideHidesATypeTwoObject) {
+  kytest::TTempDir dir;
+  const std::string pic = Picture(dir, 10, 10);
+  // A 100-pixel area without the restriction: Bounds reach 5 pixels past either side, so the
+  // bouncing object leaves when it reaches one, if that side allows it.
+  const std::string keys = "Motion=3\r\nRestrictArea=0\r\nDisplayDurationType=2\r\nRedisplay=0\r\nPosLeft=50\r\n"
+                           "MotionAreaType=1\r\nMoveAreaRectleft=0\r\nMoveAreaRecttop=0\r\nMoveAreaRectright=100\r\n"
+                           "MoveAreaRectbottom=100\r\nOffScreenOpt=";
+  for (const char* sides : {"LR", ""}) {
+    TObjectScene s(Section(pic, keys + sides + "\r\n"));
+    s.Start(100, 100, 100, 100);
+    s.DrawAt(60000);
+    const bool allowed = *sides != '\0';
+    EXPECT_EQ(s.Obj(0).DrawState().Visible, !allowed) << sides;
+    EXPECT_EQ(s.Obj(0).Finished, allowed) << sides;
+  }
+}
