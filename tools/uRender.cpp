@@ -13,11 +13,14 @@
 #include "config/uUserSettings.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPngWriter.h"
+#include "graphics/uScreenStretch.h"
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
 #include "saver/FKyScrSvr.h"
 #include "saver/uOffscreenHost.h"
+#include "audio/uWaveSound.h"
+#include "uVirtualMixer.h"
 
 namespace ky {
 
@@ -64,6 +67,14 @@ class TContactSheet {
   std::vector<TBitmap32> FThumbs;
 };
 
+void WriteAudioFile(const std::string& path, const TPcm& pcm) {
+  const std::string bytes = WaveFileBytes(pcm);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) throw TKyError(path + ": cannot write the file (" + std::strerror(errno) + ")");
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !ok) throw TKyError(path + ": cannot write the file");
+}
+
 }  // namespace
 
 std::pair<std::string, std::string> ParseSetting(const std::string& text) {
@@ -98,15 +109,25 @@ void RenderSaver(const TRenderRequest& r) {
   TManualTicks clock(r.StartTick);
   int written = 0;
   TContactSheet sheet;
+  TScreenStretch stretcher;
+  TBitmap32 screen;
   TOffscreenHost host(r.Width, r.Height, clock, [&](const TBitmap32& frame) {
     if (written >= r.Frames) return;
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%05d.png", written);
-    SavePngFile(frame, r.OutDir + name);
-    if (!r.Sheet.empty() && written % 10 == 0) sheet.Add(frame);
+    const bool stretch = r.Screen && (frame.Width() != r.Width || frame.Height() != r.Height);
+    if (stretch) {
+      screen.SetSize(r.Width, r.Height);
+      stretcher.Draw(frame, screen);
+    }
+    const TBitmap32& shown = stretch ? screen : frame;
+    SavePngFile(shown, r.OutDir + name);
+    if (!r.Sheet.empty() && written % 10 == 0) sheet.Add(shown);
     ++written;
   });
+  TVirtualMixer audio(clock, r.StartTick, r.AudioChannels);
   TKyfmScrSvr show(project, host, clock);
+  if (!r.Audio.empty()) show.SetAudioDevice(audio);
   show.SetCommonFolder(GetCommonFolder(saver));
   show.FormShow();
   // A step that shows nothing (no picture could be read yet) still lets the virtual time pass.
@@ -120,6 +141,7 @@ void RenderSaver(const TRenderRequest& r) {
   }
   show.FormClose();
   if (!r.Sheet.empty()) sheet.Save(r.Sheet);
+  if (!r.Audio.empty()) WriteAudioFile(r.Audio, audio.Mix(static_cast<size_t>(written) * 33 * kAudioRate / 1000));
   if (written < r.Frames) throw TKyError(r.Saver + ": the show ended after " + std::to_string(written) + " frames");
 }
 

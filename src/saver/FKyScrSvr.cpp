@@ -16,6 +16,9 @@
 #include "scene/engine/uAnimEngine.h"
 #include "scene/engine/uClock.h"
 #include "scene/model/uKyProject.h"
+#include "audio/uSoundEffect.h"
+#include "saver/uMusicChain.h"
+#include "saver/uSceneSounds.h"
 
 namespace ky {
 
@@ -64,6 +67,10 @@ TKyfmScrSvr::~TKyfmScrSvr() {
 
 void TKyfmScrSvr::FormShow() {
   const TKyCSetting& s = FProject.Setting();
+  FSounds = std::make_unique<TSoundEffect>(*FAudio);
+  FSounds->SetVolume(s.SoundVolume);
+  FSceneSounds = std::make_unique<TSceneSounds>(*FSounds, FTicks, FRandom, FProject.MediaFolders());
+  FSceneSounds->SetMessagePump([this] { FHost.ProcessMessages(); });
   FOldFrame.SetSize(800, 600);
   FNewFrame.SetSize(800, 600);
   FMixFrame.SetSize(800, 600);
@@ -100,6 +107,9 @@ void TKyfmScrSvr::FormShow() {
     FNextPicture = FPictures[static_cast<size_t>(FPictureIndex)];
     FProportional = s.Proportional;
   }
+
+  FMusic = std::make_unique<TMusicChain>(*FAudio, FRandom, [this](const std::string& text) { FHost.ShowError(text); });
+  FMusic->Start(s, FProject.MediaFolders().Work);
 
   if (!FPictures.empty()) {
     FScene = std::make_unique<TProject>();
@@ -179,6 +189,7 @@ void TKyfmScrSvr::LoadPicture() {
       FPictureSurface.Assign(picture);
     }
     // A plain picture has no sound effects; the previous scene's stop here.
+    StopSceneSounds();
     FLoadedPicture = FNextPicture;
     return;
   }
@@ -219,7 +230,17 @@ void TKyfmScrSvr::LoadPicture() {
   FPlainPicture = false;
   FPictureWidth = pictureW;
   FPictureHeight = pictureH;
+  if (FSoundOn && FSceneSounds) {
+    // The scene's looping sounds start at once.
+    StopSceneSounds();
+    FSceneSounds->Load(*FScene);
+    FSceneSounds->Tick();
+  }
   FLoadedPicture = FNextPicture;
+}
+
+void TKyfmScrSvr::StopSceneSounds() {
+  if (FSceneSounds) FSceneSounds->Stop();
 }
 
 void TKyfmScrSvr::RestoreEngine() {
@@ -238,6 +259,8 @@ void TKyfmScrSvr::RestoreEngine() {
 uint32_t TKyfmScrSvr::FrameStep() {
   if (!FRunning) return kFrameInterval;
   try {
+    if (FMusic) FMusic->Poll();
+    if (FSoundOn && FSceneSounds) FSceneSounds->Tick();
     const uint32_t now = FTicks.Now();
     if (FTimedChange && (now - FPictureStartTick) / 1000u >= static_cast<uint32_t>(std::max(0, FCurrentDuration))) {
       FCurrentDuration = FDuration;
@@ -400,6 +423,10 @@ void TKyfmScrSvr::FormClose() {
   FNewFrame.SetSize(0, 0);
   FMixFrame.SetSize(0, 0);
   FEffectList.clear();
+  StopSceneSounds();
+  FSceneSounds.reset();
+  FSounds.reset();
+  FMusic.reset();
 }
 
 }  // namespace ky

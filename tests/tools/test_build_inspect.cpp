@@ -61,7 +61,8 @@ TEST_F(SaverTest, BuiltSaverRunsItsModesAndLeavesNothing) {
   for (const char* expected :
        {"\"Names\":[\"a.jpg\",\"b.jpg\",\"c.bmp\"]", "\"Flags\":[\"TRUE\",\"TRUE\",\"TRUE\"]", "\"ProductName\":\"Garden\"",
         "\"Duration\":10", "\"Stretch\":false", "\"MusicFile\":\"one.mp3;two.ogg;\"", "\"SectionCount\":4",
-        "{\"Name\":\"a.jpg\",\"Size\":105}", "{\"Name\":\"c.bmp\",\"Size\":105}", "{\"Name\":\"two.ogg\",\"Size\":8}"})
+        "{\"Name\":\"a.jpg\",\"Kind\":\"picture\",\"Size\":105}", "{\"Name\":\"c.bmp\",\"Kind\":\"picture\",\"Size\":105}",
+        "{\"Name\":\"two.ogg\",\"Kind\":\"music\",\"Size\":8}"})
     EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
 
   int status = -1;

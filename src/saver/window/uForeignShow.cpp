@@ -2,6 +2,8 @@
 
 #include <poll.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "app/uCommonUtil.h"
@@ -37,7 +39,7 @@ class TForeignHost final : public TShowHost {
 
 }  // namespace
 
-void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickSource& ticks) {
+void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickSource& ticks, TAudioDevice& audio) {
   TX11Window window(id);
   window.WatchStructure();
   TForeignHost host(window);
@@ -45,6 +47,7 @@ void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickS
   while (!gone && !TerminationRequested()) {
     // A new size starts the show again at that size.
     TKyfmScrSvr show(project, host, ticks);
+    show.SetAudioDevice(audio);
     show.SetCommonFolder(GetCommonFolder(LongFileName("/proc/self/exe")));
     show.FormShow();
     bool resized = false;
@@ -59,6 +62,9 @@ void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickS
     }
     show.FormClose();
   }
+  // For measurements: which way the frames went.
+  const char* stats = std::getenv("KYSAVER_STATS");
+  if (stats && *stats) std::ofstream(stats) << "x11_frames " << (window.SharedMemoryFrames() ? "shm" : "plain") << "\n";
 }
 
 void DrawPreviewPicture(unsigned long id, const std::string& jpegFile) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <exception>
 
+#include "audio/uAudioLock.h"
+#include "audio/uMixerDevice.h"
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
 #include "platform/uSignals.h"
@@ -52,7 +54,9 @@ void TQtModeWindows::RunShow(TKyCProject& project, const std::string& settingsFi
   TKyfmScrSvr::PrepareProject(project, settingsFile, /*skipMerge=*/false);
   if (TerminationRequested()) return;
   const TSystemTicks ticks;
+  TMixerDevice audio;
   TShowWindow window(project, ticks, /*ignoreInput=*/false);
+  window.SetAudioDevice(audio);
   window.RunModal();
 }
 
@@ -64,14 +68,20 @@ void TQtModeWindows::RunConfigure(TKyCProject&) {
 void TQtModeWindows::RunHack(TKyCProject& project, const std::string& settingsFile, const std::string& window) {
   TKyfmScrSvr::PrepareProject(project, settingsFile, /*skipMerge=*/false);
   const TSystemTicks ticks;
+  // The daemon starts one hack per monitor: only the one holding the lock plays sound.
+  const TAudioLock audioLock;
+  std::unique_ptr<TAudioDevice> audio;
+  if (audioLock.MayPlay()) audio = std::make_unique<TMixerDevice>();
+  else audio = std::make_unique<TSilentDevice>();
   if (!window.empty()) {
     if (!DisplayAvailable()) throw TKyError("no display to show the saver on");
-    RunShowInForeignWindow(project, ParseWindowId(window), ticks);
+    RunShowInForeignWindow(project, ParseWindowId(window), ticks, *audio);
     return;
   }
   EnsureApplication();
   if (project.FileList().Names.empty()) return;
   TShowWindow w(project, ticks, /*ignoreInput=*/true);
+  w.SetAudioDevice(*audio);
   w.RunModal();
 }
 

@@ -7,8 +7,12 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLTextureBlitter>
 #include <QOpenGLWidget>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -20,33 +24,101 @@
 
 #include "app/uCommonUtil.h"
 #include "platform/uSignals.h"
+#include "saver/uFramePresent.h"
 #include "platform/uText.h"
+#include "saver/window/uCoverWindows.h"
 
 namespace ky {
 
 namespace {
 
-// The back surface's picture, stretched over the whole display by the GPU.
-class TGlPresenter final : public QOpenGLWidget {
+// The back surface's picture, stretched over the whole display by the GPU. Only the rows that
+// changed since the last frame are uploaded.
+class TGlPresenter final : public QOpenGLWidget, protected QOpenGLFunctions {
  public:
   explicit TGlPresenter(QWidget* parent) : QOpenGLWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
   }
-  void SetFrame(const QImage& image) {
-    FImage = image;
+  ~TGlPresenter() override {
+    if (!FReady) return;
+    makeCurrent();
+    FBlitter.destroy();
+    glDeleteTextures(1, &FTexture);
+    doneCurrent();
+  }
+  void SetFrame(const TBitmap32& frame) {
+    FFrame = &frame;
     update();
   }
+  // The mean time of the frames' uploads and draws so far, and how many there were.
+  double MeanPaintMs() const { return FPaints > 0 ? FPaintMs / FPaints : 0; }
+  int Paints() const { return FPaints; }
 
  protected:
+  void initializeGL() override {
+    initializeOpenGLFunctions();
+    FBlitter.create();
+    glGenTextures(1, &FTexture);
+    glBindTexture(GL_TEXTURE_2D, FTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    FReady = true;
+  }
   void paintGL() override {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    if (!FImage.isNull()) p.drawImage(rect(), FImage);
+    const auto t0 = std::chrono::steady_clock::now();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (!FFrame || FFrame->Empty()) return;
+    const int w = FFrame->Width(), h = FFrame->Height();
+    glBindTexture(GL_TEXTURE_2D, FTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    const bool resized = w != FTextureW || h != FTextureH;
+    const TRowSpan span = FShadow.Update(*FFrame);
+    // The fourth byte is not alpha for the screen: the texture keeps colour only.
+    if (resized) {
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, FShadow.Frame().Bits());
+      FTextureW = w;
+      FTextureH = h;
+    } else if (!span.Empty()) {
+      glTexSubImage2D(GL_TEXTURE_2D, 0, 0, span.First, w, span.Last - span.First + 1, GL_BGRA, GL_UNSIGNED_BYTE,
+                      FShadow.Frame().ScanLine(span.First));
+    }
+    FBlitter.bind();
+    const QRect all(0, 0, width(), height());
+    FBlitter.blit(FTexture, QOpenGLTextureBlitter::targetTransform(QRectF(all), all), QOpenGLTextureBlitter::OriginTopLeft);
+    FBlitter.release();
+    FPaintMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    ++FPaints;
   }
 
  private:
-  QImage FImage;
+  const TBitmap32* FFrame = nullptr;
+  TFrameShadow FShadow;
+  QOpenGLTextureBlitter FBlitter;
+  GLuint FTexture = 0;
+  int FTextureW = 0, FTextureH = 0;
+  bool FReady = false;
+  double FPaintMs = 0;
+  int FPaints = 0;
 };
+
+// The renderer of the contexts this display gives, or an empty text when none can be made.
+bool ProbeRenderer(std::string& renderer, bool& gles) {
+  QOpenGLContext probe;
+  if (!probe.create()) return false;
+  gles = probe.isOpenGLES();
+  QOffscreenSurface surface;
+  surface.setFormat(probe.format());
+  surface.create();
+  if (probe.makeCurrent(&surface)) {
+    const auto* text = reinterpret_cast<const char*>(probe.functions()->glGetString(GL_RENDERER));
+    renderer = text ? text : "";
+    probe.doneCurrent();
+  }
+  return true;
+}
 
 QImage Wrap(const TBitmap32& b) {
   // The fourth byte of the show's pixels is not alpha for the screen: RGB32 ignores it, and
@@ -96,8 +168,11 @@ TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ig
   setFocusPolicy(Qt::StrongFocus);
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  FScreenW = g.width();
-  FScreenH = g.height();
+  // The show draws at the screen's device size, one frame pixel to one device pixel, however
+  // much the desktop scales its widgets.
+  const qreal scale = screen ? screen->devicePixelRatio() : 1.0;
+  FScreenW = qRound(g.width() * scale);
+  FScreenH = qRound(g.height() * scale);
   setGeometry(g);
   FTimer.setSingleShot(true);
   QObject::connect(&FTimer, &QTimer::timeout, [this] { Step(); });
@@ -111,10 +186,17 @@ TShowWindow::~TShowWindow() = default;
 
 bool TShowWindow::InitFullScreen() {
   // A context that cannot be made means no full-screen presentation: the plain path serves.
-  QOpenGLContext probe;
-  if (!probe.create()) return false;
+  std::string renderer;
+  bool gles = false;
+  if (!ProbeRenderer(renderer, gles)) return false;
+  // A software rasterizer stretches slower than we do, and OpenGL ES may lack the BGRA upload:
+  // the working-size frame is then stretched on the CPU into the plain window.
+  if (gles || ChooseStretchPath(renderer) == TStretchPath::Cpu) {
+    FCpuStretch = true;
+    return true;
+  }
   FGl = new TGlPresenter(this);
-  FGl->setGeometry(0, 0, FScreenW, FScreenH);
+  FGl->setGeometry(rect());
   FGl->show();
   return true;
 }
@@ -127,7 +209,50 @@ void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
 
 void TShowWindow::PresentBack(const TBitmap32& back) {
   NotePresent();
-  if (FGl) static_cast<TGlPresenter*>(FGl)->SetFrame(Wrap(back));
+  auto* gl = static_cast<TGlPresenter*>(FGl);
+  // A context that cannot keep up (a slow GPU, a remote display) hands over to the CPU stretch,
+  // judged on the mean of its first frames; a path forced by KYSAVER_FULLSCREEN stays.
+  if (gl && gl->Paints() >= kGlJudgedFrames && gl->MeanPaintMs() > kGlSlowPaintMs && std::getenv("KYSAVER_FULLSCREEN") == nullptr) {
+    gl->hide();
+    gl->deleteLater();
+    FGl = nullptr;
+    gl = nullptr;
+    FCpuStretch = true;
+  }
+  if (gl) {
+    gl->SetFrame(back);
+    return;
+  }
+  if (!FCpuStretch) return;
+  FBackFrame = &back;
+  repaint();
+}
+
+// The back surface stretched over the window. Where the painter draws into a plain picture of
+// the screen (Qt's raster backing store), the stretch writes there directly; otherwise it goes
+// through a picture of our own.
+void TShowWindow::PaintStretched(QPainter& p) {
+  // Stretched to the device pixels of the window: a scaled screen gets its full resolution.
+  const qreal scale = devicePixelRatioF();
+  const int w = qRound(width() * scale), h = qRound(height() * scale);
+  QPaintEngine* engine = p.paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  const QTransform t = p.deviceTransform();
+  if (device && device->devType() == QInternal::Image && t.type() <= QTransform::TxTranslate) {
+    auto* image = static_cast<QImage*>(device);
+    const int ox = static_cast<int>(t.dx()), oy = static_cast<int>(t.dy());
+    const QImage::Format f = image->format();
+    if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_ARGB32) &&
+        image->isDetached() && image->devicePixelRatio() == 1.0 && ox >= 0 && oy >= 0 && ox + w <= image->width() &&
+        oy + h <= image->height() && image->bytesPerLine() % 4 == 0) {
+      auto* first = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(oy) * image->bytesPerLine()) + ox;
+      FStretch.Draw(*FBackFrame, first, w, h, static_cast<int>(image->bytesPerLine() / 4));
+      return;
+    }
+  }
+  FStretched.SetSize(w, h);
+  FStretch.Draw(*FBackFrame, FStretched);
+  p.drawImage(QRectF(0, 0, w / scale, h / scale), Wrap(FStretched));
 }
 
 // The longest time between two pictures put on the screen is what a viewer sees as a stall.
@@ -149,22 +274,38 @@ void TShowWindow::NotePresent() {
 void TShowWindow::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TShowWindow::ShowInformation(const std::string& text) { ShowMessage(false, text); }
-void TShowWindow::ShowError(const std::string& text) { ShowMessage(true, text); }
+// A daemon's hack has nobody to answer a box: its errors go to stderr.
+void TShowWindow::ShowError(const std::string& text) {
+  if (FIgnoreInput) std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
+  else ShowMessage(true, text);
+}
 
 void TShowWindow::SetCursorVisible(bool visible) {
   if (visible) unsetCursor();
   else setCursor(Qt::BlankCursor);
+  if (FCovers) FCovers->SetCursorVisible(visible);
 }
 
 void TShowWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (FFrame.isNull()) p.fillRect(rect(), Qt::black);
-  else p.drawImage(0, 0, FFrame);
+  if (FCpuStretch && FBackFrame && !FBackFrame->Empty()) {
+    PaintStretched(p);
+    return;
+  }
+  if (FFrame.isNull()) {
+    p.fillRect(rect(), Qt::black);
+    return;
+  }
+  // The frame is at device size: on a scaled screen it covers the logical size it maps to.
+  const qreal scale = devicePixelRatioF();
+  p.drawImage(QRectF(0, 0, FFrame.width() / scale, FFrame.height() / scale), FFrame);
 }
 
 void TShowWindow::mouseMoveEvent(QMouseEvent* e) {
   if (FIgnoreInput) return;
-  const QPoint pos = e->position().toPoint();
+  // Global device pixels: a move from one monitor's window onto another's is counted as the
+  // mouse moved, and a scaled screen does not shrink the jitter allowance.
+  const QPoint pos = (e->globalPosition() * devicePixelRatioF()).toPoint();
   FShow.FormMouseMove(pos.x(), pos.y());
   CheckClose();
 }
@@ -228,7 +369,9 @@ void TShowWindow::WriteStats() const {
   std::vector<int64_t> intervals;
   for (size_t i = 1; i < FStartMicros.size(); ++i) intervals.push_back(FStartMicros[i] - FStartMicros[i - 1]);
   std::ofstream out(path);
+  const char* shownBy = !FShow.UseDirectX() ? "plain" : (FCpuStretch ? "cpu" : "gpu");
   out << "frames " << FStepMicros.size() << "\n"
+      << "present_path " << shownBy << "\n"
       << "window_shown_wall_ms " << FWindowShownWallMs << "\n"
       << "set_up_wall_ms " << FSetUpWallMs << "\n"
       << "first_frame_wall_ms " << FFirstFrameWallMs << "\n"
@@ -251,11 +394,14 @@ void TShowWindow::EndShow() {
   WriteStats();
   FTimer.stop();
   FShow.FormClose();
+  FCovers.reset();
   hide();
   if (FLoop) FLoop->quit();
 }
 
 void TShowWindow::RunModal() {
+  // The user's show covers every monitor; a daemon's hack gets a window per monitor from it.
+  if (!FIgnoreInput) FCovers = std::make_unique<TCoverWindows>(QGuiApplication::primaryScreen(), this);
   showFullScreen();
   if (CanShowMessageBoxes()) {  // a real display: take the keyboard
     raise();

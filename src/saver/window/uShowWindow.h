@@ -1,7 +1,8 @@
 #pragma once
 // The show's window: borderless, full screen, black, without a cursor. Plain frames are shown
 // 1:1 from the show's canvas; in full-screen presentation an OpenGL surface takes the
-// working-size frame and stretches it over the display.
+// working-size frame and stretches it over the display, or, where OpenGL is drawn in software
+// or cannot keep up, the frame is stretched on the CPU into the window itself.
 #include <QEventLoop>
 #include <QImage>
 #include <QTimer>
@@ -10,15 +11,18 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/uScreenStretch.h"
 #include "saver/FKyScrSvr.h"
 #include "saver/uShowHost.h"
 
 class QOpenGLWidget;
+class QPainter;
 class QSocketNotifier;
 
 namespace ky {
 
 class TKyCProject;
+class TCoverWindows;
 
 class TShowWindow final : public QWidget, public TShowHost {
  public:
@@ -26,6 +30,8 @@ class TShowWindow final : public QWidget, public TShowHost {
   TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent = nullptr);
   ~TShowWindow() override;
 
+  // Where the show's sound plays (it must outlive the window); before RunModal.
+  void SetAudioDevice(TAudioDevice& device) { FShow.SetAudioDevice(device); }
   // Shows the window full screen and runs the show until it ends.
   void RunModal();
   // What the show is at.
@@ -51,6 +57,7 @@ class TShowWindow final : public QWidget, public TShowHost {
  private:
   void Step();
   void CheckClose();
+  void PaintStretched(QPainter& p);
   // Every ending only asks: the transition lets events run, and the show it is drawing must
   // outlive it. The teardown runs once control is back in the frame loop.
   void RequestEnd();
@@ -62,7 +69,17 @@ class TShowWindow final : public QWidget, public TShowHost {
   QImage FFrame;  // wraps the canvas the show drew; no copy
   QTimer FTimer;
   QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
+  // The full-screen frame stretched on the CPU: the show's back surface, and where the stretch
+  // goes when it cannot write into the window's own picture.
+  bool FCpuStretch = false;
+  const TBitmap32* FBackFrame = nullptr;
+  TScreenStretch FStretch;
+  TBitmap32 FStretched;
+  // The GPU path is judged after this many frames; slower than this on average, it hands over.
+  static constexpr int kGlJudgedFrames = 30;
+  static constexpr double kGlSlowPaintMs = 12.0;
   std::unique_ptr<QSocketNotifier> FTermination;
+  std::unique_ptr<TCoverWindows> FCovers;  // the other monitors, black, while the show runs
   bool FEndRequested = false;
   bool FEnded = false;
   QEventLoop* FLoop = nullptr;
