@@ -150,14 +150,14 @@ void TImgObject::CombineRow(TColor32* dst, const TColor32* src, int n, int row, 
   }
   // The alpha map lookups of PixelAlpha, with the row's part worked out once.
   const int sx = DrawnScreenX(), sy = DrawnScreenY();
-  const int xShift = sx < 0 && WidthSize != 0 ? -sx * 100 / WidthSize : 0;
-  const int y = row + (sy < 0 && HeightSize != 0 ? -sy * 100 / HeightSize : 0);
+  const int64_t xShift = sx < 0 && WidthSize != 0 ? -int64_t{sx} * 100 / WidthSize : 0;
+  const int64_t y = row + (sy < 0 && HeightSize != 0 ? -int64_t{sy} * 100 / HeightSize : 0);
   const bool flipped = Drawn().Flipped;
-  const int64_t rowStart = int64_t{y} * FFront.Width();
+  const int64_t rowStart = y * FFront.Width();
   const int64_t last = std::min<int64_t>(int64_t{PictureWidth} * PictureHeight, static_cast<int64_t>(AlphaMap.size())) - 1;
   const uint32_t frontAlpha = FFront.MasterAlpha();
   for (int i = 0; i < n; ++i) {
-    int x = (xOffsets ? xOffsets[i] : i) + xShift;
+    int64_t x = (xOffsets ? xOffsets[i] : i) + xShift;
     if (flipped) x = PictureWidth - 1 - x;
     const int64_t p = rowStart + x;
     const uint32_t m = (p < 0 || p > last) ? 0u : AlphaMap[static_cast<size_t>(p)];
@@ -169,10 +169,11 @@ void TImgObject::CombineRow(TColor32* dst, const TColor32* src, int n, int row, 
 uint32_t TImgObject::PixelAlpha(int x, int y) const {
   if (!(Transparent && TransparentType == 0 && HasAlpha)) return 255;
   const int sx = DrawnScreenX(), sy = DrawnScreenY();
-  if (sx < 0 && WidthSize != 0) x += -sx * 100 / WidthSize;
-  if (sy < 0 && HeightSize != 0) y += -sy * 100 / HeightSize;
-  if (Drawn().Flipped) x = PictureWidth - 1 - x;
-  const int64_t p = int64_t{y} * FFront.Width() + x;
+  int64_t px = x, py = y;
+  if (sx < 0 && WidthSize != 0) px += -int64_t{sx} * 100 / WidthSize;
+  if (sy < 0 && HeightSize != 0) py += -int64_t{sy} * 100 / HeightSize;
+  if (Drawn().Flipped) px = PictureWidth - 1 - px;
+  const int64_t p = py * FFront.Width() + px;
   if (p < 0 || p > int64_t{PictureWidth} * PictureHeight - 1 || p >= static_cast<int64_t>(AlphaMap.size())) return 0;
   return AlphaMap[static_cast<size_t>(p)] * FFront.MasterAlpha() / 255;
 }

@@ -344,3 +344,23 @@ TEST(TAnimObject, LeavingThroughAnAllowedSideHidesATypeTwoObject) {
     EXPECT_EQ(s.Obj(0).Finished, allowed) << sides;
   }
 }
+
+TEST(TAnimObject, HostileValuesNeitherOverflowNorHang) {
+  kytest::TTempDir dir;
+  const std::string pic = Picture(dir, 4, 4);
+  const char* cases[] = {
+      "MotionAreaType=1\r\nMoveAreaRectleft=-2147483648\r\nMoveAreaRectright=2147483647\r\nMoveAreaRecttop=-2147483648\r\n"
+      "MoveAreaRectbottom=2147483647\r\nPosLeftType=5\r\nPosTopType=4\r\nMotion=7\r\n",
+      "MotionSpeed=2147483647\r\nMotion=9\r\nWidthSize=2147483647\r\nHeightSize=-2147483648\r\n",
+      "Opacity=2147483647\r\nAppearEffect=1\r\nAppearEffectDur=-5\r\nDisplayDurationType=1\r\nDisplayDurationSec=0\r\n"
+      "DisappearEffect=1\r\nDisappearEffectDur=0\r\nRedisplayDelay=-1\r\n",
+      "DisplaySec=2147483647\r\nMotion=1\r\nRestrictArea=0\r\nPosLeft=-2147483648\r\n",
+      "Motion=5\r\nWidthSize=0\r\nHeightSize=0\r\nMotionSpeed=-50\r\n"};
+  for (const char* keys : cases) {
+    TObjectScene s(Section(pic, keys));
+    s.Start();
+    for (uint32_t t = 0; t <= 2000; t += 33) s.DrawAt(t);
+    EXPECT_EQ(s.Obj(0).TicksDone(), 397u) << keys;  // ticks at 0, 5, ..., 1980
+    EXPECT_LE(s.Obj(0).Front().MasterAlpha(), 255u);
+  }
+}
