@@ -53,14 +53,14 @@ int32_t ReadObjectInteger(const TIniFile& ini, const std::string& section, const
   return ParseInteger(text).value_or(def);
 }
 
-TAnimObject::TAnimObject(TObjectClock clock) : FClock(std::move(clock)), FTicker(FClock.Ticker) {
+TAnimObject::TAnimObject(TObjectClock clock) : FClock(std::move(clock)) {
   if (FClock.Ticks) FRandom.SetSeed(FClock.Ticks->Now());
-  if (FTicker) FTicker->Attach(this);
+  if (FClock.Ticker) FClock.Ticker->Attach(this);
 }
 
 TAnimObject::~TAnimObject() {
   Stop();
-  if (FTicker) FTicker->Detach(this);
+  if (FClock.Ticker) FClock.Ticker->Detach(this);
 }
 
 uint32_t TAnimObject::OpacityAlpha() const {
@@ -289,7 +289,7 @@ void TAnimObject::CatchUp(uint32_t now, bool live) {
 
 void TAnimObject::PrepareDraw() {
   const uint32_t now = FClock.Ticks ? FClock.Ticks->Now() : 0;
-  if (!FTicker) CatchUp(now, /*live=*/false);
+  if (!FClock.Ticker) CatchUp(now, /*live=*/false);
   PrepareFrame(now);
   std::lock_guard<std::mutex> g(FLock);
   FDrawn.Visible = Visible;

@@ -156,7 +156,6 @@ class TAnimObject : public TSceneObject {
   bool FRunning = false;
   uint32_t FTickBase = 0;   // t0: the tick of the last Start
   std::atomic<uint32_t> FTicksDone{0};  // n: ticks received since then (read by other threads)
-  std::shared_ptr<TObjectTicker> FTicker;
   TObjectDrawState FDrawn;
   int FDrawnScreenX = 0, FDrawnScreenY = 0;
 };
