@@ -425,3 +425,19 @@ TEST(TAnimImgObject, RowCombineAgreesWithThePixelByPixelReference) {
           }
   EXPECT_EQ(compared, 72);
 }
+
+TEST(ObjectBlend, EveryChannelValueAndAlphaFollowsTheRule) {
+  // All of f, b and a: each channel (f * a + b * (255 - a)) div 255, the alpha byte a. The
+  // channels get different values so a carry between them would show.
+  int wrong = 0;
+  for (uint32_t a = 0; a < 256; ++a)
+    for (uint32_t f = 0; f < 256; ++f)
+      for (uint32_t b = 0; b < 256; ++b) {
+        const TColor32 F = (f << 16) | ((255 - f) << 8) | f, B = (b << 16) | (b << 8) | (255 - b);
+        const TColor32 got = ObjectBlend(F | 0x12000000u, B | 0x34000000u, a);
+        const uint32_t want = (a << 24) | (((f * a + b * (255 - a)) / 255) << 16) |
+                              ((((255 - f) * a + b * (255 - a)) / 255) << 8) | ((f * a + (255 - b) * (255 - a)) / 255);
+        wrong += got != want;
+      }
+  EXPECT_EQ(wrong, 0);
+}
