@@ -156,6 +156,13 @@ void TImgObject::CombineRow(TColor32* dst, const TColor32* src, int n, int row, 
   const int64_t rowStart = y * FFront.Width();
   const int64_t last = std::min<int64_t>(int64_t{PictureWidth} * PictureHeight, static_cast<int64_t>(AlphaMap.size())) - 1;
   const uint32_t frontAlpha = FFront.MasterAlpha();
+  // The common run: the picture at its own size, not mirrored, every pixel inside the map.
+  const int64_t first = rowStart + xShift;
+  if (!xOffsets && !flipped && !keyed && frontAlpha == 255 && n > 0 && first >= 0 && first + n - 1 <= last) {
+    const uint8_t* m = &AlphaMap[static_cast<size_t>(first)];
+    for (int i = 0; i < n; ++i) dst[i] = ObjectBlend(src[i], dst[i], m[i]);
+    return;
+  }
   for (int i = 0; i < n; ++i) {
     int64_t x = (xOffsets ? xOffsets[i] : i) + xShift;
     if (flipped) x = PictureWidth - 1 - x;
