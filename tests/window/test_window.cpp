@@ -509,6 +509,25 @@ TEST_F(WindowTest, XScreenSaverDaemonRunsAndEndsTheSaver) {
   RunCommand(command + "-exit");
 }
 
+TEST_F(WindowTest, SceneObjectsAppearOnTheScreen) {
+  std::string out;
+  // A magenta 8 x 6 picture standing at scene (32, 12) on dry land: at 5 times the scene's size
+  // it covers screen x 140..179, y 45..74.
+  ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 8x6 xc:'#ff00ff' PNG32:mark.png", &out), 0) << out;
+  kytest::WriteFile(dir / "objects.ini", "[Obj0]\nObjType=IMG\nFilename=mark.png\nPosLeft=32\nPosTop=12\n");
+  kytest::WriteFile(dir / "objlake.ini", "[Scene]\nTitle=Lake\nPhoto=lake.png\nMask=lake-mask.png\nObjects=objects.ini\n");
+  ASSERT_EQ(RunCommand(kTool + " scene '" + dir / "objlake.ini" + "' -o '" + dir / "objlake.kyp" + "'", &out), 0) << out;
+  kytest::WriteFile(dir / "objects-saver.ini", "[Default]\nDuration=30\n[Pictures]\nobjlake.kyp\n");
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "objects-saver.ini" + "' -o '" + dir / "Objects.scr" + "'", &out), 0) << out;
+  TProcess show({dir / "Objects.scr", "/S"}, Env());
+  EXPECT_TRUE(WaitFor(5000, [] { return ScreenPixel(160, 60) == 0xFF00FFu; })) << std::hex << ScreenPixel(160, 60);
+  EXPECT_EQ(ScreenPixel(141, 46), 0xFF00FFu);
+  EXPECT_NE(ScreenPixel(160, 80), 0xFF00FFu);
+  show.Signal(SIGTERM);
+  EXPECT_EQ(show.Wait(2000), 0);
+  EXPECT_EQ(Left(), "");
+}
+
 // Xvfb's OpenGL is Mesa's software rasterizer: there the full-screen setting stretches the
 // working-size frame on the CPU into the window, and the screen is exactly the tool's frame
 // stretched by the same rule. Forced onto the GPU path, the same picture is drawn by OpenGL's

@@ -239,14 +239,17 @@ void TAnimEngine::DrawObjects() {
     obj->PrepareDraw();
     const TObjectDrawState st = obj->DrawState();
     if (!st.Visible) continue;
-    const int left = st.ScreenLeft, top = st.ScreenTop;
+    // Edges far outside any surface are held within a billion pixels, so a hostile position or
+    // size cannot overflow the rectangle's width; what is drawn is unchanged (it is clipped).
+    auto edge = [](double v) { return Round(std::clamp(v, -1e9, 1e9)); };
+    const int left = edge(st.ScreenLeft), top = edge(st.ScreenTop);
     int right, bottom;
     if (st.Scaled) {
-      right = Round(left + st.PictureWidth * st.ScaleX * st.WidthSize / 100);
-      bottom = Round(top + st.PictureHeight * st.ScaleY * st.HeightSize / 100);
+      right = edge(left + st.PictureWidth * st.ScaleX * st.WidthSize / 100);
+      bottom = edge(top + st.PictureHeight * st.ScaleY * st.HeightSize / 100);
     } else {
-      right = left + st.PictureWidth;
-      bottom = top + st.PictureHeight;
+      right = edge(static_cast<double>(left) + st.PictureWidth);
+      bottom = edge(static_cast<double>(top) + st.PictureHeight);
     }
     TBitmap32* src = &obj->Front();
     if (st.Flipped) {
