@@ -55,6 +55,7 @@ TBitmap32::TBitmap32(TBitmap32&& other) noexcept
       FStretchFilter(other.FStretchFilter),
       FOnPixelCombine(std::move(other.FOnPixelCombine)),
       FPixelAlpha(std::move(other.FPixelAlpha)),
+      FOnCombineRow(std::move(other.FOnCombineRow)),
       FClipRect(other.FClipRect) {
   other.FWidth = other.FHeight = 0;
   other.FClipRect = TRect{};
@@ -73,6 +74,7 @@ TBitmap32& TBitmap32::operator=(TBitmap32&& other) noexcept {
   FStretchFilter = other.FStretchFilter;
   FOnPixelCombine = std::move(other.FOnPixelCombine);
   FPixelAlpha = std::move(other.FPixelAlpha);
+  FOnCombineRow = std::move(other.FOnCombineRow);
   FClipRect = other.FClipRect;
   other.FWidth = other.FHeight = 0;
   other.FClipRect = TRect{};
@@ -270,6 +272,7 @@ void TBitmap32::Draw(const TRect& dest, const TRect& sourceRect, const TBitmap32
   ctx.OuterColor = source.OuterColor();
   ctx.Combine = mode == dmCustom ? &source.OnPixelCombine() : nullptr;
   ctx.Alpha = mode == dmCustom && source.PixelAlpha() ? &source.PixelAlpha() : nullptr;
+  ctx.Row = mode == dmCustom && source.OnCombineRow() ? &source.OnCombineRow() : nullptr;
 
   if (d.Width() == s.Width() && d.Height() == s.Height()) {
     // Block copy: the offsets are those of the source pixel within the drawn part.

@@ -67,6 +67,13 @@ using TPixelCombineEvent = std::function<void(TColor32 F, TColor32& B, uint32_t 
 // MasterAlpha where it is consulted (block copies, sfDraft, sfLinear enlargement).
 using TPixelAlphaEvent = std::function<uint32_t(int X, int Y)>;
 
+// dmCustom, optional: combines a run of n source pixels onto dst at once, standing for
+// OnPixelCombine and PixelAlpha pixel by pixel (it must give the same result). pixelAlpha tells
+// whether this drawing consults PixelAlpha (then the offsets are (xOffsets[i] or i, row)) or
+// uses masterAlpha for every pixel.
+using TCombineRowEvent = std::function<void(TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets,
+                                            uint32_t masterAlpha, bool pixelAlpha)>;
+
 // Raised when the pixel memory cannot be had or the size is above kMaxSurfacePixels
 // (uPictureLimits.h); the surface is then 0 x 0.
 class EBitmapError : public std::runtime_error {
@@ -112,7 +119,7 @@ class TBitmap32 {
 
   // --- copying ---
   // Same size and pixels, and DrawMode, CombineMode, WrapMode, MasterAlpha, OuterColor and
-  // StretchFilter; the callbacks OnPixelCombine and PixelAlpha are not copied.
+  // StretchFilter; the callbacks OnPixelCombine, PixelAlpha and OnCombineRow are not copied.
   void Assign(const TBitmap32& source);
 
   // --- whole-area writes (no blending, alpha overwritten) ---
@@ -168,6 +175,9 @@ class TBitmap32 {
   void SetOnPixelCombine(TPixelCombineEvent e) { FOnPixelCombine = std::move(e); }
   const TPixelAlphaEvent& PixelAlpha() const { return FPixelAlpha; }
   void SetPixelAlpha(TPixelAlphaEvent e) { FPixelAlpha = std::move(e); }
+  // Not copied by Assign, like the other callbacks.
+  const TCombineRowEvent& OnCombineRow() const { return FOnCombineRow; }
+  void SetOnCombineRow(TCombineRowEvent e) { FOnCombineRow = std::move(e); }
 
   // The area clipped operations may touch, kept inside the surface.
   const TRect& ClipRect() const { return FClipRect; }
@@ -191,6 +201,7 @@ class TBitmap32 {
   TStretchFilter FStretchFilter = sfNearest;
   TPixelCombineEvent FOnPixelCombine;
   TPixelAlphaEvent FPixelAlpha;
+  TCombineRowEvent FOnCombineRow;
   TRect FClipRect;
 };
 

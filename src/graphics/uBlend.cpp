@@ -67,6 +67,10 @@ void CombineRow(const TCombineContext& ctx, TColor32* dst, const TColor32* src, 
       }
       return;
     case dmCustom: {
+      if (ctx.Row != nullptr) {
+        (*ctx.Row)(dst, src, n, row, xOffsets, ctx.MasterAlpha, ctx.Alpha != nullptr);
+        return;
+      }
       const TPixelCombineEvent& combine = *ctx.Combine;
       if (ctx.Alpha != nullptr) {
         const TPixelAlphaEvent& alpha = *ctx.Alpha;

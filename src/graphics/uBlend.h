@@ -17,6 +17,7 @@ struct TCombineContext {
   TColor32 OuterColor = 0;
   const TPixelCombineEvent* Combine = nullptr;
   const TPixelAlphaEvent* Alpha = nullptr;  // dmCustom: replaces MasterAlpha
+  const TCombineRowEvent* Row = nullptr;     // dmCustom: a whole run at once, when set
 };
 
 // Combines n source pixels onto dst. The PixelAlpha offsets are (xOffsets[i], row) when

@@ -13,13 +13,25 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "platform/uCpuFeatures.h"
 
 namespace ky {
 
 class TScreenStretch {
  public:
+  // The kernels of that level (SSSE3 for Sse41, AVX2 and the plain ones for Reference); all give
+  // the same pixels.
+  explicit TScreenStretch(TKernelLevel level = WidestKernelLevel()) : FLevel(level) {}
+
   // Writes source stretched to width x height into rows of stride pixels starting at target.
-  void Draw(const TBitmap32& source, uint32_t* target, int width, int height, int stride);
+  void Draw(const TBitmap32& source, uint32_t* target, int width, int height, int stride) {
+    DrawRows(source, target, width, height, stride, 0, height);
+  }
+  // The same for the destination rows first .. end - 1 only (target is still row 0).
+  void DrawRows(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int first, int end);
+  // The destination rows (of height rows, from a source of sourceHeight rows) that read any of
+  // the source rows sourceFirst .. sourceLast: first .. end - 1, empty when end <= first.
+  static void RowsReading(int sourceFirst, int sourceLast, int sourceHeight, int height, int& first, int& end);
   // The same into a surface, at its size.
   void Draw(const TBitmap32& source, TBitmap32& target) {
     Draw(source, target.Bits(), target.Width(), target.Height(), target.Width());
@@ -34,6 +46,7 @@ class TScreenStretch {
   // Row y of the source filtered across into one of the two cached rows.
   const uint32_t* FilteredRow(const TBitmap32& source, int y);
 
+  TKernelLevel FLevel;
   int FSw = 0, FSh = 0, FDw = 0, FDh = 0;
   // Per destination column: the left source column and the two weights (left, right), with the
   // last columns taken as weight 64 on their right neighbour so that every pair is in the row.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "graphics/uPictureReaders.h"
@@ -40,6 +41,10 @@ void TAnimImgObject::RepointMissing(const std::string& folder) {
 void TAnimImgObject::PrepareSurface(TBitmap32& surface) {
   surface.SetDrawMode(dmCustom);
   surface.SetOnPixelCombine([this](TColor32 F, TColor32& B, uint32_t M) { PixelCombine(F, B, M); });
+  surface.SetOnCombineRow([this](TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets,
+                                 uint32_t master, bool pixelAlpha) {
+    CombineRow(dst, src, n, row, xOffsets, master, pixelAlpha);
+  });
 }
 
 void TAnimImgObject::Initialize() {
@@ -132,13 +137,50 @@ void TImgObject::PixelCombine(TColor32 F, TColor32& B, uint32_t M) const {
   B = (a << 24) | (r << 16) | (g << 8) | b;
 }
 
+void TImgObject::CombineRow(TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets,
+                            uint32_t master, bool pixelAlpha) const {
+  const bool keyed = Transparent && !(IsPng && TransparentType == 0);
+  // PixelAlpha's answer is 255 outside the alpha mode.
+  const bool alphaMode = pixelAlpha && Transparent && TransparentType == 0 && HasAlpha;
+  const uint32_t fixed = (pixelAlpha ? 255u : master) & 0xFF;
+  if (!alphaMode) {
+    for (int i = 0; i < n; ++i)
+      if (!(keyed && src[i] == KeyColor)) dst[i] = ObjectBlend(src[i], dst[i], fixed);
+    return;
+  }
+  // The alpha map lookups of PixelAlpha, with the row's part worked out once.
+  const int sx = DrawnScreenX(), sy = DrawnScreenY();
+  const int64_t xShift = sx < 0 && WidthSize != 0 ? -int64_t{sx} * 100 / WidthSize : 0;
+  const int64_t y = row + (sy < 0 && HeightSize != 0 ? -int64_t{sy} * 100 / HeightSize : 0);
+  const bool flipped = Drawn().Flipped;
+  const int64_t rowStart = y * FFront.Width();
+  const int64_t last = std::min<int64_t>(int64_t{PictureWidth} * PictureHeight, static_cast<int64_t>(AlphaMap.size())) - 1;
+  const uint32_t frontAlpha = FFront.MasterAlpha();
+  // The common run: the picture at its own size, not mirrored, every pixel inside the map.
+  const int64_t first = rowStart + xShift;
+  if (!xOffsets && !flipped && !keyed && frontAlpha == 255 && n > 0 && first >= 0 && first + n - 1 <= last) {
+    const uint8_t* m = &AlphaMap[static_cast<size_t>(first)];
+    for (int i = 0; i < n; ++i) dst[i] = ObjectBlend(src[i], dst[i], m[i]);
+    return;
+  }
+  for (int i = 0; i < n; ++i) {
+    int64_t x = (xOffsets ? xOffsets[i] : i) + xShift;
+    if (flipped) x = PictureWidth - 1 - x;
+    const int64_t p = rowStart + x;
+    const uint32_t m = (p < 0 || p > last) ? 0u : AlphaMap[static_cast<size_t>(p)];
+    const uint32_t a = frontAlpha == 255 ? m : m * frontAlpha / 255;
+    if (!(keyed && src[i] == KeyColor)) dst[i] = ObjectBlend(src[i], dst[i], a & 0xFF);
+  }
+}
+
 uint32_t TImgObject::PixelAlpha(int x, int y) const {
   if (!(Transparent && TransparentType == 0 && HasAlpha)) return 255;
   const int sx = DrawnScreenX(), sy = DrawnScreenY();
-  if (sx < 0 && WidthSize != 0) x += -sx * 100 / WidthSize;
-  if (sy < 0 && HeightSize != 0) y += -sy * 100 / HeightSize;
-  if (Drawn().Flipped) x = PictureWidth - 1 - x;
-  const int64_t p = int64_t{y} * FFront.Width() + x;
+  int64_t px = x, py = y;
+  if (sx < 0 && WidthSize != 0) px += -int64_t{sx} * 100 / WidthSize;
+  if (sy < 0 && HeightSize != 0) py += -int64_t{sy} * 100 / HeightSize;
+  if (Drawn().Flipped) px = PictureWidth - 1 - px;
+  const int64_t p = py * FFront.Width() + px;
   if (p < 0 || p > int64_t{PictureWidth} * PictureHeight - 1 || p >= static_cast<int64_t>(AlphaMap.size())) return 0;
   return AlphaMap[static_cast<size_t>(p)] * FFront.MasterAlpha() / 255;
 }

@@ -36,9 +36,13 @@ class TAnimImgObject : public TAnimObject {
 
  protected:
   std::string ImagesFolder() const { return FCommonFolder + "images/"; }
-  // Both surfaces: custom draw mode through PixelCombine.
+  // Both surfaces: custom draw mode through PixelCombine, and CombineRow for whole runs.
   void PrepareSurface(TBitmap32& surface);
+  // One pixel: F onto B with the alpha the drawing supplies (the reference of CombineRow).
   virtual void PixelCombine(TColor32 F, TColor32& B, uint32_t M) const = 0;
+  // A run at once, as PixelCombine (and PixelAlpha when the drawing asks it) pixel by pixel.
+  virtual void CombineRow(TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets, uint32_t master,
+                          bool pixelAlpha) const = 0;
   // The picture keys of this class, after "ObjType" and "Filename".
   virtual void SavePictureKeys(const std::string& section) = 0;
   // After the base Initialize: a GIF draws its first frame.
@@ -48,6 +52,21 @@ class TAnimImgObject : public TAnimObject {
  private:
   std::string FCommonFolder;
 };
+
+// B.c := (F.c * a + B.c * (255 - a)) div 255 for red, green and blue; B's alpha byte := a.
+inline TColor32 ObjectBlend(TColor32 F, TColor32 B, uint32_t a) {
+  // The two ends, common in pictures with alpha, come out of the rule exactly.
+  if (a == 0) return B & 0x00FFFFFFu;
+  if (a == 255) return F | 0xFF000000u;
+  // Red and blue side by side in one word: each lane stays below 65536 (a + (255 - a) = 255),
+  // and x div 255 = (x + 1 + (x >> 8)) >> 8 exactly for x <= 65535, lane by lane.
+  const uint32_t na = 255 - a;
+  const uint32_t rb = (F & 0x00FF00FFu) * a + (B & 0x00FF00FFu) * na;
+  const uint32_t g = ((F >> 8) & 0xFFu) * a + ((B >> 8) & 0xFFu) * na;
+  const uint32_t rbDiv = ((rb + 0x00010001u + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  const uint32_t gDiv = (g + 1 + (g >> 8)) >> 8;
+  return (a << 24) | rbDiv | (gDiv << 8);
+}
 
 class TImgObject final : public TAnimImgObject {
  public:
@@ -66,6 +85,8 @@ class TImgObject final : public TAnimImgObject {
 
  protected:
   void PixelCombine(TColor32 F, TColor32& B, uint32_t M) const override;
+  void CombineRow(TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets, uint32_t master,
+                  bool pixelAlpha) const override;
   void SavePictureKeys(const std::string& section) override;
   TStretchFilter PictureFilter() const override { return sfDraft; }
 };

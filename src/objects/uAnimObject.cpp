@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
@@ -11,6 +12,7 @@ namespace ky {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+constexpr int64_t kFarSide = int64_t{1} << 28;
 
 std::string SectionOf(int index) { return "Obj" + std::to_string(index); }
 
@@ -51,14 +53,14 @@ int32_t ReadObjectInteger(const TIniFile& ini, const std::string& section, const
   return ParseInteger(text).value_or(def);
 }
 
-TAnimObject::TAnimObject(TObjectClock clock) : FClock(std::move(clock)), FTicker(FClock.Ticker) {
+TAnimObject::TAnimObject(TObjectClock clock) : FClock(std::move(clock)) {
   if (FClock.Ticks) FRandom.SetSeed(FClock.Ticks->Now());
-  if (FTicker) FTicker->Attach(this);
+  if (FClock.Ticker) FClock.Ticker->Attach(this);
 }
 
 TAnimObject::~TAnimObject() {
   Stop();
-  if (FTicker) FTicker->Detach(this);
+  if (FClock.Ticker) FClock.Ticker->Detach(this);
 }
 
 uint32_t TAnimObject::OpacityAlpha() const {
@@ -199,11 +201,16 @@ void TAnimObject::Initialize() {
   WanderRangeY = FRandom.Random(1000);
   const int hw = PictureWidth / 2, hh = PictureHeight / 2;
   const TRect area = MotionAreaType == 0 ? TRect{0, 0, SceneWidth, SceneHeight} : MoveArea;
-  const int rw = Round(hw * WidthSize / 100.0), rh = Round(hh * HeightSize / 100.0);
+  const int64_t rw = Round64(hw * (WidthSize / 100.0)), rh = Round64(hh * (HeightSize / 100.0));
+  // Sides far beyond any picture are held at kFarSide, so the sums below and the motion's
+  // integer sums cannot overflow on hostile values.
+  auto side = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kFarSide, kFarSide)); };
   if (RestrictArea)
-    Bounds = TRect{area.Left + hw, area.Top + hh, area.Right - rw, area.Bottom - rh};
+    Bounds = TRect{side(int64_t{area.Left} + hw), side(int64_t{area.Top} + hh), side(area.Right - rw),
+                   side(area.Bottom - rh)};
   else
-    Bounds = TRect{area.Left - hw, area.Top - hh, area.Right + rw, area.Bottom + rh};
+    Bounds = TRect{side(int64_t{area.Left} - hw), side(int64_t{area.Top} - hh), side(area.Right + rw),
+                   side(area.Bottom + rh)};
   PickStartPositions();
   ResetPosition();
 }
@@ -240,7 +247,7 @@ void TAnimObject::ResetPosition() {
   SetY(PosTop);
   PathX = WanderX = PosLeft;
   PathY = WanderY = PosTop;
-  Speed = MotionSpeed * 10;
+  Speed = static_cast<int>(std::clamp<int64_t>(int64_t{MotionSpeed} * 10, INT32_MIN, INT32_MAX));
 }
 
 void TAnimObject::Stop() {
@@ -272,16 +279,17 @@ void TAnimObject::CatchUp(uint32_t now, bool live) {
   const uint32_t elapsed = now - FTickBase;
   if (static_cast<int32_t>(elapsed) < 0) return;
   const uint32_t due = elapsed / kObjectTickMs + 1;
-  if (live && due - FTicksDone > 200) FTicksDone = due - 1;
-  while (FTicksDone < due) {
-    Step(FTickBase + FTicksDone * kObjectTickMs);
-    ++FTicksDone;
+  uint32_t done = FTicksDone.load(std::memory_order_relaxed);
+  if (live && due - done > 200) done = due - 1;
+  for (; done < due; ++done) {
+    Step(FTickBase + done * kObjectTickMs);
+    FTicksDone.store(done + 1, std::memory_order_relaxed);
   }
 }
 
 void TAnimObject::PrepareDraw() {
   const uint32_t now = FClock.Ticks ? FClock.Ticks->Now() : 0;
-  if (!FTicker) CatchUp(now, /*live=*/false);
+  if (!FClock.Ticker) CatchUp(now, /*live=*/false);
   PrepareFrame(now);
   std::lock_guard<std::mutex> g(FLock);
   FDrawn.Visible = Visible;
@@ -303,7 +311,8 @@ void TAnimObject::PrepareDraw() {
 void TAnimObject::SetFadeAlpha(int64_t numerator, int durSec) {
   // round(round(n * 100 * (Opacity / 10) / (dur * 1000)) * 255 / 100), clamped to 0-255.
   if (durSec <= 0) return;
-  const double pct = Round64(static_cast<double>(numerator) * 100.0 * (Opacity / 10.0) / (durSec * 1000.0));
+  const int opacity = std::clamp(Opacity, 0, 10);
+  const double pct = Round64(static_cast<double>(numerator) * 100.0 * (opacity / 10.0) / (durSec * 1000.0));
   const int64_t a = Round64(pct * 255.0 / 100.0);
   FrontAlpha = static_cast<uint32_t>(std::clamp<int64_t>(a, 0, 255));
 }

@@ -6,6 +6,7 @@
 // the drawing thread on a virtual clock); Start, Stop, Initialize and the drawing run on the
 // drawing thread. FLock guards the moving state; the drawing reads it once per frame through
 // PrepareDraw, which copies one consistent record (TObjectDrawState plus the alpha of Front).
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -69,7 +70,7 @@ class TAnimObject : public TSceneObject {
   void CatchUp(uint32_t now, bool live);
   bool Running() const { return FRunning; }
   // Ticks received since the last Start.
-  uint32_t TicksDone() const { return FTicksDone; }
+  uint32_t TicksDone() const { return FTicksDone.load(std::memory_order_relaxed); }
 
   // --- authored properties (public: the list, the tools and the tests read them) ---
   int Index = 0;
@@ -154,8 +155,7 @@ class TAnimObject : public TSceneObject {
   mutable std::mutex FLock;
   bool FRunning = false;
   uint32_t FTickBase = 0;   // t0: the tick of the last Start
-  uint32_t FTicksDone = 0;  // n: ticks received since then
-  std::shared_ptr<TObjectTicker> FTicker;
+  std::atomic<uint32_t> FTicksDone{0};  // n: ticks received since then (read by other threads)
   TObjectDrawState FDrawn;
   int FDrawnScreenX = 0, FDrawnScreenY = 0;
 };

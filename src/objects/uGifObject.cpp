@@ -215,4 +215,11 @@ void TGifObject::PixelCombine(TColor32 F, TColor32& B, uint32_t M) const {
   B = (a << 24) | (r << 16) | (g << 8) | b;
 }
 
+void TGifObject::CombineRow(TColor32* dst, const TColor32* src, int n, int, const int*, uint32_t master, bool) const {
+  const TColor32 key = KeyColor & 0x00FFFFFFu;
+  const uint32_t a = master & 0xFF;
+  for (int i = 0; i < n; ++i)
+    if ((src[i] & 0x00FFFFFFu) != key) dst[i] = ObjectBlend(src[i], dst[i], a);
+}
+
 }  // namespace ky

@@ -48,6 +48,8 @@ class TGifObject final : public TAnimImgObject {
 
  protected:
   void PixelCombine(TColor32 F, TColor32& B, uint32_t M) const override;
+  void CombineRow(TColor32* dst, const TColor32* src, int n, int row, const int* xOffsets, uint32_t master,
+                  bool pixelAlpha) const override;
   void SavePictureKeys(const std::string& section) override;
   TStretchFilter PictureFilter() const override { return sfNearest; }
   void AfterInitialize() override;

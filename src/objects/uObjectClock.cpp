@@ -7,7 +7,7 @@
 
 namespace ky {
 
-TObjectTicker::TObjectTicker(const TTickSource& ticks) : FTicks(ticks), FThread([this] { Run(); }) {}
+TObjectTicker::TObjectTicker(const TTickSource& ticks) : FTicks(ticks) {}
 
 TObjectTicker::~TObjectTicker() {
   {
@@ -21,6 +21,8 @@ TObjectTicker::~TObjectTicker() {
 void TObjectTicker::Attach(TAnimObject* object) {
   std::lock_guard<std::mutex> g(FListLock);
   FObjects.push_back(object);
+  // The thread starts with the first object: a scene without objects has none.
+  if (!FThread.joinable()) FThread = std::thread([this] { Run(); });
 }
 
 void TObjectTicker::Detach(TAnimObject* object) {

@@ -27,6 +27,7 @@ class TObjectTicker {
   TObjectTicker(const TObjectTicker&) = delete;
   TObjectTicker& operator=(const TObjectTicker&) = delete;
 
+  // The first object attached starts the thread.
   void Attach(TAnimObject* object);
   void Detach(TAnimObject* object);
 

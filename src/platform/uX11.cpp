@@ -129,10 +129,15 @@ void TX11Window::SetBackground(const uint32_t* pixels, int width, int height) {
   XSync(dpy, False);
 }
 
-void TX11Window::Draw(const uint32_t* pixels, int width, int height) {
+void TX11Window::Draw(const uint32_t* pixels, int width, int height, int x, int y) {
   if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
   gXError = false;
-  FImpl->Frames->Put(pixels, width, height);
+  FImpl->Frames->Put(pixels, width, height, x, y);
+}
+
+void TX11Window::FillBlack() {
+  if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
+  FImpl->Frames->FillBlack(FWidth, FHeight);
 }
 
 bool TX11Window::SharedMemoryFrames() const { return FImpl->Frames && FImpl->Frames->SharedMemory(); }

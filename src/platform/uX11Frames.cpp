@@ -100,28 +100,34 @@ void TX11FramePutter::MakeShared(int width, int height) {
   FShared = std::move(s);
 }
 
-void TX11FramePutter::Put(const uint32_t* pixels, int width, int height) {
+void TX11FramePutter::Put(const uint32_t* pixels, int width, int height, int x, int y) {
   if (width <= 0 || height <= 0) return;
   if (FTryShared && (!FShared || FShared->Width != width || FShared->Height != height)) MakeShared(width, height);
   if (!FShared) {
-    PutPlain(pixels, width, height);
+    PutPlain(pixels, width, height, x, y);
     return;
   }
   XImage* image = FShared->Image;
   for (int y = 0; y < height; ++y)
     std::memcpy(image->data + static_cast<ptrdiff_t>(y) * image->bytes_per_line, pixels + static_cast<ptrdiff_t>(y) * width,
                 sizeof(uint32_t) * static_cast<size_t>(width));
-  XShmPutImage(FDisplay, FWindow, FGc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), False);
+  XShmPutImage(FDisplay, FWindow, FGc, image, 0, 0, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), False);
   // The next frame is written into the same memory: the server must be done with this one.
   XSync(FDisplay, False);
 }
 
-void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height) {
+void TX11FramePutter::FillBlack(int windowWidth, int windowHeight) {
+  if (windowWidth <= 0 || windowHeight <= 0) return;
+  XSetForeground(FDisplay, FGc, BlackPixel(FDisplay, DefaultScreen(FDisplay)));
+  XFillRectangle(FDisplay, FWindow, FGc, 0, 0, static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight));
+}
+
+void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height, int x, int y) {
   Visual* visual = DefaultVisual(FDisplay, DefaultScreen(FDisplay));
   XImage* image = XCreateImage(FDisplay, visual, 24, ZPixmap, 0, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
                                static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
   if (!image) return;
-  XPutImage(FDisplay, FWindow, FGc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XPutImage(FDisplay, FWindow, FGc, image, 0, 0, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
   image->data = nullptr;  // the caller's pixels
   XDestroyImage(image);
   XFlush(FDisplay);

@@ -59,18 +59,22 @@ TEST(TScreenStretch, EverySizeFollowsTheRule) {
     TBitmap32 s(c.sw, c.sh);
     for (int y = 0; y < c.sh; ++y)
       for (int x = 0; x < c.sw; ++x) s.SetPixel(x, y, static_cast<TColor32>(rnd.Random(0x7FFFFFFF)) * 2 + 1);
-    // Written into a larger buffer, so the stride is honoured and nothing beyond the width is.
-    const int stride = c.dw + 3;
-    std::vector<uint32_t> out(static_cast<size_t>(stride) * c.dh, 0x12345678u);
-    TScreenStretch stretch;
-    for (int pass = 0; pass < 2; ++pass) {  // a second frame reuses the tables, not the rows
-      if (pass == 1) s.SetPixel(0, 0, ~s.Pixel(0, 0));
-      stretch.Draw(s, out.data(), c.dw, c.dh, stride);
-      for (int y = 0; y < c.dh; ++y) {
-        for (int x = 0; x < c.dw; ++x)
-          ASSERT_EQ(out[static_cast<size_t>(y) * stride + x], Expected(s, x, y, c.dw, c.dh))
-              << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh << " at " << x << "," << y;
-        ASSERT_EQ(out[static_cast<size_t>(y) * stride + c.dw], 0x12345678u);
+    // Every kernel level the processor runs, whatever KYSAVER_DISABLE says.
+    for (const TKernelLevel level : RunnableKernelLevels()) {
+      // Written into a larger buffer, so the stride is honoured and nothing beyond the width is.
+      const int stride = c.dw + 3;
+      std::vector<uint32_t> out(static_cast<size_t>(stride) * c.dh, 0x12345678u);
+      TScreenStretch stretch(level);
+      for (int pass = 0; pass < 2; ++pass) {  // a second frame reuses the tables, not the rows
+        s.SetPixel(0, 0, ~s.Pixel(0, 0));
+        stretch.Draw(s, out.data(), c.dw, c.dh, stride);
+        for (int y = 0; y < c.dh; ++y) {
+          for (int x = 0; x < c.dw; ++x)
+            ASSERT_EQ(out[static_cast<size_t>(y) * stride + x], Expected(s, x, y, c.dw, c.dh))
+                << KernelLevelName(level) << " " << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh << " at " << x
+                << "," << y;
+          ASSERT_EQ(out[static_cast<size_t>(y) * stride + c.dw], 0x12345678u);
+        }
       }
     }
   }
@@ -84,4 +88,37 @@ TEST(TScreenStretch, SameSizeIsTheSourceMadeOpaque) {
   TScreenStretch().Draw(s, d);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x) EXPECT_EQ(d.Pixel(x, y), s.Pixel(x, y) | 0xFF000000u);
+}
+
+TEST(TScreenStretch, RedrawingTheRowsThatReadChangedRowsGivesTheWholeDraw) {
+  // Source rows a .. b change; redrawing only the destination rows RowsReading names must give
+  // what a whole new draw gives, and the other rows must not be touched.
+  struct TCase {
+    int sw, sh, dw, dh, a, b;
+  };
+  const TCase cases[] = {{64, 48, 200, 150, 10, 12}, {64, 48, 200, 150, 0, 0},   {64, 48, 200, 150, 47, 47},
+                         {80, 60, 30, 20, 5, 40},    {16, 9, 160, 90, 3, 3},     {16, 9, 33, 7, 8, 8}};
+  TRandom rnd(5);
+  for (const TCase& c : cases) {
+    TBitmap32 s(c.sw, c.sh);
+    for (int y = 0; y < c.sh; ++y)
+      for (int x = 0; x < c.sw; ++x) s.SetPixel(x, y, static_cast<TColor32>(rnd.Random(0x7FFFFFFF)) * 2);
+    TBitmap32 shown(c.dw, c.dh), whole(c.dw, c.dh);
+    TScreenStretch stretch;
+    stretch.Draw(s, shown);
+    for (int y = c.a; y <= c.b; ++y)
+      for (int x = 0; x < c.sw; ++x) s.SetPixel(x, y, ~s.Pixel(x, y));
+    int first = 0, end = 0;
+    TScreenStretch::RowsReading(c.a, c.b, c.sh, c.dh, first, end);
+    ASSERT_LT(first, end);
+    TBitmap32 before;
+    before.Assign(shown);
+    stretch.DrawRows(s, shown.Bits(), c.dw, c.dh, c.dw, first, end);
+    TScreenStretch().Draw(s, whole);
+    for (int y = 0; y < c.dh; ++y)
+      for (int x = 0; x < c.dw; ++x) {
+        ASSERT_EQ(shown.Pixel(x, y), whole.Pixel(x, y)) << c.sw << "x" << c.sh << " rows " << c.a << ".." << c.b << " at " << x << "," << y;
+        if (y < first || y >= end) ASSERT_EQ(shown.Pixel(x, y), before.Pixel(x, y));
+      }
+  }
 }

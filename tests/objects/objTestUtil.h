@@ -131,3 +131,15 @@ class TObjectScene {
 };
 
 }  // namespace kytest
+
+namespace kytest {
+
+// A deterministic picture with edges and gradients.
+inline ky::TBitmap32 TestPictureLike(int w, int h) {
+  ky::TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, ky::MakeColor32(x * 255 / w, ((x / 3 + y / 2) % 2) ? 200 : 40, y * 255 / h));
+  return b;
+}
+
+}  // namespace kytest

@@ -326,3 +326,41 @@ TEST(TAnimObject, HiddenObjectsDoNotMoveAndPausingKeepsTheState) {
   EXPECT_EQ(s.Obj(0).X, x);
   EXPECT_EQ(s.Obj(0).StepCount, 21);
 }
+
+TEST(TAnimObject, LeavingThroughAnAllowedSideHidesATypeTwoObject) {
+  kytest::TTempDir dir;
+  const std::string pic = Picture(dir, 10, 10);
+  // A 100-pixel area without the restriction: Bounds reach 5 pixels past either side, so the
+  // bouncing object leaves when it reaches one, if that side allows it.
+  const std::string keys = "Motion=3\r\nRestrictArea=0\r\nDisplayDurationType=2\r\nRedisplay=0\r\nPosLeft=50\r\n"
+                           "MotionAreaType=1\r\nMoveAreaRectleft=0\r\nMoveAreaRecttop=0\r\nMoveAreaRectright=100\r\n"
+                           "MoveAreaRectbottom=100\r\nOffScreenOpt=";
+  for (const char* sides : {"LR", ""}) {
+    TObjectScene s(Section(pic, keys + sides + "\r\n"));
+    s.Start(100, 100, 100, 100);
+    s.DrawAt(60000);
+    const bool allowed = *sides != '\0';
+    EXPECT_EQ(s.Obj(0).DrawState().Visible, !allowed) << sides;
+    EXPECT_EQ(s.Obj(0).Finished, allowed) << sides;
+  }
+}
+
+TEST(TAnimObject, HostileValuesNeitherOverflowNorHang) {
+  kytest::TTempDir dir;
+  const std::string pic = Picture(dir, 4, 4);
+  const char* cases[] = {
+      "MotionAreaType=1\r\nMoveAreaRectleft=-2147483648\r\nMoveAreaRectright=2147483647\r\nMoveAreaRecttop=-2147483648\r\n"
+      "MoveAreaRectbottom=2147483647\r\nPosLeftType=5\r\nPosTopType=4\r\nMotion=7\r\n",
+      "MotionSpeed=2147483647\r\nMotion=9\r\nWidthSize=2147483647\r\nHeightSize=-2147483648\r\n",
+      "Opacity=2147483647\r\nAppearEffect=1\r\nAppearEffectDur=-5\r\nDisplayDurationType=1\r\nDisplayDurationSec=0\r\n"
+      "DisappearEffect=1\r\nDisappearEffectDur=0\r\nRedisplayDelay=-1\r\n",
+      "DisplaySec=2147483647\r\nMotion=1\r\nRestrictArea=0\r\nPosLeft=-2147483648\r\n",
+      "Motion=5\r\nWidthSize=0\r\nHeightSize=0\r\nMotionSpeed=-50\r\n"};
+  for (const char* keys : cases) {
+    TObjectScene s(Section(pic, keys));
+    s.Start();
+    for (uint32_t t = 0; t <= 2000; t += 33) s.DrawAt(t);
+    EXPECT_EQ(s.Obj(0).TicksDone(), 397u) << keys;  // ticks at 0, 5, ..., 1980
+    EXPECT_LE(s.Obj(0).Front().MasterAlpha(), 255u);
+  }
+}

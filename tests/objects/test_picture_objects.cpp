@@ -2,6 +2,8 @@
 // timing on the virtual clock, and the limits against hostile scenes.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "graphics/uBmpWriter.h"
 #include "graphics/uGifImage.h"
 #include "graphics/uJpegReader.h"
@@ -355,4 +357,87 @@ TEST(TGifObject, FramesBeyondTheObjectBudgetAreRefused) {
   EXPECT_EQ(s.Gif(0).PictureWidth, 0);
   EXPECT_EQ(s.Gif(0).Image(), nullptr);
   EXPECT_EQ(s.Gif(1).PictureWidth, 1000);
+}
+
+// --- the run-at-once combine against the pixel-by-pixel reference ---
+
+namespace {
+
+// Draws like the engine: from the snapshot's edges, stretched by WidthSize/HeightSize.
+TBitmap32 DrawLikeTheEngine(TAnimImgObject& o, int w, int h) {
+  TBitmap32 target(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) target.SetPixel(x, y, MakeColor32(x * 9, y * 5, (x ^ y) * 3));
+  const TObjectDrawState d = o.DrawState();
+  const int right = static_cast<int>(std::nearbyint(d.ScreenLeft + d.PictureWidth * d.ScaleX * d.WidthSize / 100));
+  const int bottom = static_cast<int>(std::nearbyint(d.ScreenTop + d.PictureHeight * d.ScaleY * d.HeightSize / 100));
+  TBitmap32* src = &o.Front();
+  if (d.Flipped) {
+    o.Back().Assign(o.Front());
+    o.Back().FlipHorizontal();
+    src = &o.Back();
+  }
+  target.Draw(TRect{d.ScreenLeft, d.ScreenTop, right, bottom}, TRect{0, 0, d.PictureWidth, d.PictureHeight}, *src);
+  return target;
+}
+
+}  // namespace
+
+TEST(TAnimImgObject, RowCombineAgreesWithThePixelByPixelReference) {
+  kytest::TTempDir dir;
+  std::vector<uint32_t> px(24 * 16);
+  for (size_t i = 0; i < px.size(); ++i)
+    px[i] = (static_cast<uint32_t>((i * 37) % 256) << 24) | static_cast<uint32_t>(i * 2654435761u & 0xFFFFFF);
+  kytest::WritePngRgba(dir / "a.png", 24, 16, px);
+  TBitmap32 jpg = kytest::TestPictureLike(24, 16);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(jpg, 90);
+  kytest::WriteFile(dir / "k.jpg", std::string(jpeg.begin(), jpeg.end()));
+  kytest::TGifSpec gif = kytest::SolidFramesGif(24, 16, {10, 10}, {1, 3});
+  gif.Frames[1].Pixels[5] = 0;
+  kytest::WriteGif(dir / "g.gif", gif);
+  // Sizes that shrink, enlarge and keep; positions partly off the surface on the left and top.
+  const char* sizes[] = {"WidthSize=100\r\nHeightSize=100\r\n", "WidthSize=50\r\nHeightSize=75\r\n",
+                         "WidthSize=250\r\nHeightSize=180\r\n"};
+  const char* places[] = {"PosLeft=30\r\nPosTop=20\r\n", "PosLeft=4\r\nPosTop=3\r\n"};
+  const char* pictures[][2] = {{"IMG", "a.png"}, {"IMG", "k.jpg"}, {"GIF", "g.gif"}};
+  int compared = 0;
+  for (const auto& pic : pictures)
+    for (const char* size : sizes)
+      for (const char* place : places)
+        for (const bool flipped : {false, true})
+          for (const int opacity : {10, 6}) {
+            TObjectScene s(Obj(0, pic[0], dir / pic[1],
+                               std::string(size) + place + "Opacity=" + std::to_string(opacity) + "\r\n"));
+            s.Start(80, 60, 120, 90);
+            s.DrawAt(130);
+            s.Obj(0).Stop();
+            s.Obj(0).Flipped = flipped;
+            s.DrawAt(130);
+            const TBitmap32 fast = DrawLikeTheEngine(s.Obj(0), 120, 90);
+            s.Obj(0).Front().SetOnCombineRow(nullptr);
+            s.Obj(0).Back().SetOnCombineRow(nullptr);
+            const TBitmap32 reference = DrawLikeTheEngine(s.Obj(0), 120, 90);
+            int differing = 0;
+            for (int y = 0; y < 90; ++y)
+              for (int x = 0; x < 120; ++x) differing += fast.Pixel(x, y) != reference.Pixel(x, y);
+            EXPECT_EQ(differing, 0) << pic[1] << " " << size << place << flipped << opacity;
+            ++compared;
+          }
+  EXPECT_EQ(compared, 72);
+}
+
+TEST(ObjectBlend, EveryChannelValueAndAlphaFollowsTheRule) {
+  // All of f, b and a: each channel (f * a + b * (255 - a)) div 255, the alpha byte a. The
+  // channels get different values so a carry between them would show.
+  int wrong = 0;
+  for (uint32_t a = 0; a < 256; ++a)
+    for (uint32_t f = 0; f < 256; ++f)
+      for (uint32_t b = 0; b < 256; ++b) {
+        const TColor32 F = (f << 16) | ((255 - f) << 8) | f, B = (b << 16) | (b << 8) | (255 - b);
+        const TColor32 got = ObjectBlend(F | 0x12000000u, B | 0x34000000u, a);
+        const uint32_t want = (a << 24) | (((f * a + b * (255 - a)) / 255) << 16) |
+                              ((((255 - f) * a + b * (255 - a)) / 255) << 8) | ((f * a + (255 - b) * (255 - a)) / 255);
+        wrong += got != want;
+      }
+  EXPECT_EQ(wrong, 0);
 }

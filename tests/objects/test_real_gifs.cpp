@@ -99,3 +99,20 @@ TEST(TGifObjectRealFiles, TransparentZeroTurnsEveryFlagOff) {
   ASSERT_NE(s.Gif(0).Image(), nullptr);
   for (const TGifFrame& f : s.Gif(0).Image()->Frames) EXPECT_FALSE(f.Control.Transparent);
 }
+
+TEST(TGifObjectRealFiles, BrokenFilesDrawNothingAndKeepRunning) {
+  kytest::TTempDir dir;
+  const std::string whole = kytest::ReadFile(DataGif("gif-test-suite__animated_loop_variable_delay.gif"));
+  kytest::WriteFile(dir / "cut.gif", whole.substr(0, whole.size() / 2));
+  kytest::WriteFile(dir / "empty.gif", "");
+  kytest::WriteFile(dir / "junk.gif", "GIF89a\x10\x00\x10\x00\xF7\x00\x00" + std::string(40, '\xFF'));
+  for (const char* name : {"cut.gif", "empty.gif", "junk.gif"}) {
+    TObjectScene s("[Obj0]\r\nObjType=GIF\r\nFilename=" + dir / name + "\r\nMotion=2\r\n");
+    s.Start();
+    for (uint32_t t = 0; t <= 1000; t += 33) s.DrawAt(t);
+    EXPECT_EQ(s.Gif(0).PictureWidth, 0) << name;
+    EXPECT_TRUE(s.Gif(0).Front().Empty()) << name;
+    EXPECT_FALSE(s.Gif(0).HasPainter()) << name;
+    EXPECT_EQ(s.Gif(0).TicksDone(), 199u) << name;  // the timeline runs on: ticks 0 .. 990
+  }
+}

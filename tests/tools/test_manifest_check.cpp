@@ -68,7 +68,7 @@ TEST_F(ManifestCheckTest, RelativeManifestPacksTheObjectPicturesOfItsScenes) {
   std::string out;
   ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && " + kTool + " scene coast/bay.ini -o coast/bay.kyp && " + kTool +
                            " build coast/saver.ini -o coast/s.scr && " + kTool + " inspect --json coast/s.scr", &out), 0) << out;
-  EXPECT_TRUE(Contains(out, "{\"Name\":\"boat.png\",\"Kind\":\"object picture\",\"Size\":")) << out;
+  EXPECT_TRUE(Contains(out, "{\"Name\":\"boat.png\",\"Kind\":\"object\",\"Size\":")) << out;
 }
 
 }  // namespace

@@ -509,6 +509,25 @@ TEST_F(WindowTest, XScreenSaverDaemonRunsAndEndsTheSaver) {
   RunCommand(command + "-exit");
 }
 
+TEST_F(WindowTest, SceneObjectsAppearOnTheScreen) {
+  std::string out;
+  // A magenta 8 x 6 picture standing at scene (32, 12) on dry land: at 5 times the scene's size
+  // it covers screen x 140..179, y 45..74.
+  ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 8x6 xc:'#ff00ff' PNG32:mark.png", &out), 0) << out;
+  kytest::WriteFile(dir / "objects.ini", "[Obj0]\nObjType=IMG\nFilename=mark.png\nPosLeft=32\nPosTop=12\n");
+  kytest::WriteFile(dir / "objlake.ini", "[Scene]\nTitle=Lake\nPhoto=lake.png\nMask=lake-mask.png\nObjects=objects.ini\n");
+  ASSERT_EQ(RunCommand(kTool + " scene '" + dir / "objlake.ini" + "' -o '" + dir / "objlake.kyp" + "'", &out), 0) << out;
+  kytest::WriteFile(dir / "objects-saver.ini", "[Default]\nDuration=30\n[Pictures]\nobjlake.kyp\n");
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "objects-saver.ini" + "' -o '" + dir / "Objects.scr" + "'", &out), 0) << out;
+  TProcess show({dir / "Objects.scr", "/S"}, Env());
+  EXPECT_TRUE(WaitFor(5000, [] { return ScreenPixel(160, 60) == 0xFF00FFu; })) << std::hex << ScreenPixel(160, 60);
+  EXPECT_EQ(ScreenPixel(141, 46), 0xFF00FFu);
+  EXPECT_NE(ScreenPixel(160, 80), 0xFF00FFu);
+  show.Signal(SIGTERM);
+  EXPECT_EQ(show.Wait(2000), 0);
+  EXPECT_EQ(Left(), "");
+}
+
 // Xvfb's OpenGL is Mesa's software rasterizer: there the full-screen setting stretches the
 // working-size frame on the CPU into the window, and the screen is exactly the tool's frame
 // stretched by the same rule. Forced onto the GPU path, the same picture is drawn by OpenGL's
@@ -561,23 +580,23 @@ TEST_F(WindowTest, FullScreenOnASoftwareRendererIsTheToolsFrameStretchedOnTheCpu
 
 // The daemon's window gets its frames through shared memory where the server offers it (Xvfb
 // does) and through plain XPutImage when that is switched off (as on a remote display); both
-// show the tool's frame of that size.
+// show the tool's frame of that size, black beside the picture.
 TEST_F(WindowTest, DaemonModeFramesGoThroughSharedMemoryOrPlainPutImageAlike) {
   std::string out;
   ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 40x30 gradient:'#ff2000'-'#0030ff' -fill '#00ff00'"
                        " -draw 'line 0,0 39,29' pattern.bmp", &out), 0) << out;
   kytest::WriteFile(dir / "hack.ini", "[Default]\n[Pictures]\npattern.bmp\n");
   ASSERT_EQ(RunCommand(kTool + " build '" + dir / "hack.ini" + "' -o '" + dir / "Hack.scr" + "'", &out), 0) << out;
-  ASSERT_EQ(RunCommand(kTool + " render '" + dir / "Hack.scr" + "' --out '" + dir / "frames" + "' --frames 1 --size 80x60", &out), 0) << out;
+  ASSERT_EQ(RunCommand(kTool + " render '" + dir / "Hack.scr" + "' --out '" + dir / "frames" + "' --frames 1 --size 100x60", &out), 0) << out;
   const ky::TPngPicture frame = ky::ReadPngFile(dir / "frames/frame-00000.png");
   std::vector<uint32_t> expected;
   for (int y = 0; y < 60; ++y)
-    for (int x = 0; x < 80; ++x) expected.push_back(frame.Picture.Pixel(x, y) & 0xFFFFFF);
+    for (int x = 0; x < 100; ++x) expected.push_back(frame.Picture.Pixel(x, y) & 0xFFFFFF);
 
   Display* d = XOpenDisplay(Server().Display().c_str());
   ASSERT_NE(d, nullptr);
   for (const bool shared : {true, false}) {
-    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, 80, 60, 0, 0, 0);
+    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, 100, 60, 0, 0xFFFFFF, 0xFFFFFF);
     XMapWindow(d, w);
     XSync(d, False);
     char id[32];

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -208,10 +209,33 @@ bool TShowWindow::InitFullScreen() {
   return true;
 }
 
+// Device pixels (the frame's) to the widget's logical coordinates, covering every pixel touched.
+QRect TShowWindow::LogicalRect(const QRect& device) const {
+  const qreal scale = devicePixelRatioF();
+  if (scale == 1.0) return device;
+  return QRectF(device.x() / scale, device.y() / scale, device.width() / scale, device.height() / scale).toAlignedRect();
+}
+
 void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
   NotePresent();
   FFrame = Wrap(canvas);
+  FFrameRect = QRect(0, 0, canvas.Width(), canvas.Height());
   repaint();
+}
+
+// Only the frame's own rectangle is painted again while it keeps its place; the black around it
+// is painted when the place changes.
+bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame) {
+  NotePresent();
+  FFrame = Wrap(frame);
+  const QRect r(x, y, frame.Width(), frame.Height());
+  if (r != FFrameRect) {
+    FFrameRect = r;
+    repaint();
+  } else {
+    repaint(LogicalRect(r).intersected(rect()));
+  }
+  return true;
 }
 
 void TShowWindow::PresentBack(const TBitmap32& back) {
@@ -232,16 +256,24 @@ void TShowWindow::PresentBack(const TBitmap32& back) {
   }
   if (!FCpuStretch) return;
   FBackFrame = &back;
-  repaint();
+  // The window keeps what it showed: only the screen rows that read changed rows are drawn again.
+  const TRowSpan changed = FBackShadow.Update(back);
+  if (changed.Empty()) return;
+  const qreal scale = devicePixelRatioF();
+  int first = 0, end = 0;
+  TScreenStretch::RowsReading(changed.First, changed.Last, back.Height(), qRound(height() * scale), first, end);
+  if (end > first) repaint(LogicalRect(QRect(0, first, qRound(width() * scale), end - first)));
 }
 
 // The back surface stretched over the window. Where the painter draws into a plain picture of
 // the screen (Qt's raster backing store), the stretch writes there directly; otherwise it goes
 // through a picture of our own.
-void TShowWindow::PaintStretched(QPainter& p) {
+void TShowWindow::PaintStretched(QPainter& p, const QRect& area) {
   // Stretched to the device pixels of the window: a scaled screen gets its full resolution.
   const qreal scale = devicePixelRatioF();
   const int w = qRound(width() * scale), h = qRound(height() * scale);
+  const int first = std::max(0, static_cast<int>(std::floor(area.top() * scale)));
+  const int end = std::min(h, static_cast<int>(std::ceil((area.bottom() + 1) * scale)));
   QPaintEngine* engine = p.paintEngine();
   QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
   const QTransform t = p.deviceTransform();
@@ -252,14 +284,14 @@ void TShowWindow::PaintStretched(QPainter& p) {
     if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_ARGB32) &&
         image->isDetached() && image->devicePixelRatio() == 1.0 && ox >= 0 && oy >= 0 && ox + w <= image->width() &&
         oy + h <= image->height() && image->bytesPerLine() % 4 == 0) {
-      auto* first = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(oy) * image->bytesPerLine()) + ox;
-      FStretch.Draw(*FBackFrame, first, w, h, static_cast<int>(image->bytesPerLine() / 4));
+      auto* origin = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(oy) * image->bytesPerLine()) + ox;
+      FStretch.DrawRows(*FBackFrame, origin, w, h, static_cast<int>(image->bytesPerLine() / 4), first, end);
       return;
     }
   }
   FStretched.SetSize(w, h);
-  FStretch.Draw(*FBackFrame, FStretched);
-  p.drawImage(QRectF(0, 0, w / scale, h / scale), Wrap(FStretched));
+  FStretch.DrawRows(*FBackFrame, FStretched.Bits(), w, h, w, first, end);
+  p.drawImage(QRectF(0, first / scale, w / scale, (end - first) / scale), Wrap(FStretched), QRectF(0, first, w, end - first));
 }
 
 // The longest time between two pictures put on the screen is what a viewer sees as a stall.
@@ -293,19 +325,20 @@ void TShowWindow::SetCursorVisible(bool visible) {
   if (FCovers) FCovers->SetCursorVisible(visible);
 }
 
-void TShowWindow::paintEvent(QPaintEvent*) {
+void TShowWindow::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   if (FCpuStretch && FBackFrame && !FBackFrame->Empty()) {
-    PaintStretched(p);
-    return;
-  }
-  if (FFrame.isNull()) {
+    PaintStretched(p, e->rect());
+  } else if (FFrame.isNull()) {
     p.fillRect(rect(), Qt::black);
-    return;
+  } else {
+    // The frame is at device size: on a scaled screen it covers the logical size it maps to.
+    const QRect target = LogicalRect(FFrameRect);
+    for (const QRect& r : QRegion(rect()).subtracted(QRegion(target))) p.fillRect(r, Qt::black);
+    const qreal scale = devicePixelRatioF();
+    p.drawImage(QRectF(FFrameRect.x() / scale, FFrameRect.y() / scale, FFrameRect.width() / scale, FFrameRect.height() / scale),
+                FFrame);
   }
-  // The frame is at device size: on a scaled screen it covers the logical size it maps to.
-  const qreal scale = devicePixelRatioF();
-  p.drawImage(QRectF(0, 0, FFrame.width() / scale, FFrame.height() / scale), FFrame);
 }
 
 void TShowWindow::mouseMoveEvent(QMouseEvent* e) {
@@ -400,6 +433,9 @@ void TShowWindow::EndShow() {
   FEnded = true;
   WriteStats();
   FTimer.stop();
+  // The frame wraps the show's surfaces, which go now.
+  FFrame = QImage();
+  FBackFrame = nullptr;
   FShow.FormClose();
   FCovers.reset();
   hide();

@@ -13,6 +13,7 @@
 
 #include "graphics/uScreenStretch.h"
 #include "saver/FKyScrSvr.h"
+#include "saver/uFramePresent.h"
 #include "saver/uShowHost.h"
 
 class QOpenGLWidget;
@@ -41,6 +42,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   int ScreenHeight() const override { return FScreenH; }
   bool InitFullScreen() override;
   void PresentCanvas(const TBitmap32& canvas) override;
+  bool PresentFrame(int x, int y, const TBitmap32& frame) override;
   void PresentBack(const TBitmap32& back) override;
   void ProcessMessages() override;
   void ShowInformation(const std::string& text) override;
@@ -57,7 +59,9 @@ class TShowWindow final : public QWidget, public TShowHost {
  private:
   void Step();
   void CheckClose();
-  void PaintStretched(QPainter& p);
+  // The rows of area (the whole width) from the back surface stretched over the window.
+  void PaintStretched(QPainter& p, const QRect& area);
+  QRect LogicalRect(const QRect& device) const;
   // Every ending only asks: the transition lets events run, and the show it is drawing must
   // outlive it. The teardown runs once control is back in the frame loop.
   void RequestEnd();
@@ -66,13 +70,15 @@ class TShowWindow final : public QWidget, public TShowHost {
   TKyfmScrSvr FShow;
   bool FIgnoreInput;
   int FScreenW = 0, FScreenH = 0;
-  QImage FFrame;  // wraps the canvas the show drew; no copy
+  QImage FFrame;  // wraps the canvas or the frame the show drew; no copy
+  QRect FFrameRect;  // where FFrame is shown, in device pixels; black around it
   QTimer FTimer;
   QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
   // The full-screen frame stretched on the CPU: the show's back surface, and where the stretch
   // goes when it cannot write into the window's own picture.
   bool FCpuStretch = false;
   const TBitmap32* FBackFrame = nullptr;
+  TFrameShadow FBackShadow;  // what the window shows, at working size
   TScreenStretch FStretch;
   TBitmap32 FStretched;
   // The GPU path is judged after this many frames; slower than this on average, it hands over.
