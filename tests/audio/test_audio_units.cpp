@@ -38,6 +38,15 @@ TEST(WaveSound, EightBitAt22050IsResampledAndCentred) {
   EXPECT_NEAR(pcm.Samples[pcm.Samples.size() / 2], 18432, 64);
 }
 
+TEST(WaveSound, AChunkClaimingMoreThanTheFileHoldsYieldsWhatIsThere) {
+  const std::vector<int16_t> tone = Tone(440, 0.05, 12000);
+  std::string bytes = WavBytes(tone);
+  for (int k = 0; k < 4; ++k) bytes[40 + k] = static_cast<char>(0xFF);  // data: 4 GB
+  const TPcm pcm = DecodeWave(bytes.data(), bytes.size(), "cut.wav");
+  ASSERT_EQ(pcm.Frames(), tone.size());
+  for (size_t i = 0; i < tone.size(); ++i) ASSERT_EQ(pcm.Samples[2 * i], tone[i]) << i;
+}
+
 TEST(WaveSound, WhatIsNoUsableWaveIsAnErrorNamingTheFile) {
   const std::string good = WavBytes(Tone(440, 0.05, 1000));
   std::string zeroRate = good;
