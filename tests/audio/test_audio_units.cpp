@@ -49,14 +49,17 @@ TEST(WaveSound, AChunkClaimingMoreThanTheFileHoldsYieldsWhatIsThere) {
 
 TEST(WaveSound, WhatIsNoUsableWaveIsAnErrorNamingTheFile) {
   const std::string good = WavBytes(Tone(440, 0.05, 1000));
-  std::string zeroRate = good;
+  std::string zeroRate = good, tinyRate = good;
   for (int k = 24; k < 32; ++k) zeroRate[k] = 0;
+  tinyRate[24] = 2;  // 2 Hz: 18 minutes of output from 4 kB
+  for (int k = 25; k < 28; ++k) tinyRate[k] = 0;
   const std::vector<std::pair<const char*, std::string>> cases = {
       {"empty", ""},
       {"header only", good.substr(0, 12)},
       {"cut in the format", good.substr(0, 30)},
       {"no samples", good.substr(0, 44)},
       {"zero rate", zeroRate},
+      {"2 Hz", tinyRate},
       {"a picture", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, 'x')},
       {"text", "RIFF but not really a wave file at all"},
   };
