@@ -13,6 +13,7 @@
 #include "config/uUserSettings.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPngWriter.h"
+#include "graphics/uScreenStretch.h"
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
@@ -108,12 +109,20 @@ void RenderSaver(const TRenderRequest& r) {
   TManualTicks clock(r.StartTick);
   int written = 0;
   TContactSheet sheet;
+  TScreenStretch stretcher;
+  TBitmap32 screen;
   TOffscreenHost host(r.Width, r.Height, clock, [&](const TBitmap32& frame) {
     if (written >= r.Frames) return;
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%05d.png", written);
-    SavePngFile(frame, r.OutDir + name);
-    if (!r.Sheet.empty() && written % 10 == 0) sheet.Add(frame);
+    const bool stretch = r.Screen && (frame.Width() != r.Width || frame.Height() != r.Height);
+    if (stretch) {
+      screen.SetSize(r.Width, r.Height);
+      stretcher.Draw(frame, screen);
+    }
+    const TBitmap32& shown = stretch ? screen : frame;
+    SavePngFile(shown, r.OutDir + name);
+    if (!r.Sheet.empty() && written % 10 == 0) sheet.Add(shown);
     ++written;
   });
   TVirtualMixer audio(clock, r.StartTick, r.AudioChannels);

@@ -18,6 +18,9 @@ struct TRenderRequest {
   std::string Sheet;  // contact sheet of every 10th frame, when set
   std::string Audio;  // the sound of the rendered span as a WAV file, when set
   int AudioChannels = 8;  // the channels the virtual audio device gives (fewer: the fallback player)
+  // Frames as the screen shows them: a full-screen working-size frame stretched to the size,
+  // as the window stretches it on the CPU.
+  bool Screen = false;
 };
 
 // Throws TKyError naming the saver, the setting or the file at fault.

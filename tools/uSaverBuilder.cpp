@@ -194,8 +194,11 @@ std::string BuildSaverPackage(const std::string& manifestPath) {
   for (const std::string& p : m.Pictures) AddSceneSounds(m, p, media, names);
   // The pictures of scene objects go in under their bare names, where the show looks for them.
   for (const std::string& p : m.Pictures)
-    for (const std::string& pic : ObjectPicturesOfPicture(Resolve(m, p), m.Folder))
-      if (names.count(FileNamePart(pic)) == 0) AddMedia(m, pic, media, names);
+    for (const std::string& pic : ObjectPicturesOfPicture(Resolve(m, p), m.Folder)) {
+      // Found paths begin with the manifest's folder, which AddMedia puts in front itself.
+      const bool prefixed = !m.Folder.empty() && pic.compare(0, m.Folder.size(), m.Folder) == 0;
+      if (names.count(FileNamePart(pic)) == 0) AddMedia(m, prefixed ? pic.substr(m.Folder.size()) : pic, media, names);
+    }
   std::string musicFile;
   for (const std::string& p : m.Music) {
     AddMedia(m, p, media, names);

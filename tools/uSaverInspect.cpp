@@ -2,10 +2,12 @@
 
 #include <sstream>
 
+#include "graphics/uPictureKind.h"
 #include "package/uCreatorProject.h"
 #include "package/uPackage.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
+#include "uInspectSummary.h"
 #include "uJson.h"
 
 namespace ky {
@@ -19,6 +21,7 @@ struct TReport {
   TKyCProject Project;
   std::vector<std::string> MediaNames;
   std::vector<uint64_t> MediaSizes;
+  std::vector<uint64_t> MediaOffsets;
   uint64_t WindowTextLength = 0;
 };
 
@@ -43,7 +46,10 @@ void Read(const std::string& path, TReport& r) {
   if (bundleSpan.Length > 0 && (!bundle.Info.Found || bundle.Info.Offset != bundleSpan.Offset + kMarkerLength))
     throw TKyError(path + ": the media bundle is not a package");
   if (bundle.Truncated) throw TKyError(path + ": the media bundle is truncated");
-  for (const TSectionSpan& s : bundle.Sections) r.MediaSizes.push_back(s.Length);
+  for (const TSectionSpan& s : bundle.Sections) {
+    r.MediaSizes.push_back(s.Length);
+    r.MediaOffsets.push_back(s.Offset);
+  }
   r.WindowTextLength = top.Sections[3].Length;
 }
 
@@ -136,25 +142,19 @@ std::string AsJson(const TReport& r) {
 }
 
 std::string AsText(const std::string& path, const TReport& r) {
-  std::ostringstream o;
-  o << TerminalText(path) << ": saver package with " << r.SectionLengths.size() << " sections (";
-  for (size_t i = 0; i < r.SectionLengths.size(); ++i) o << (i ? ", " : "") << r.SectionLengths[i];
-  o << " bytes)\n\nPictures:\n";
-  const TKyCFileList& list = r.Project.FileList();
-  for (size_t i = 0; i < list.Names.size(); ++i) o << "  " << TerminalText(list.Names[i]) << "  " << TerminalText(list.Flags[i]) << "\n";
-  o << "\nSettings:\n";
-  for (const TSettingKey& k : SettingKeys())
-    o << "  [" << k.Section << "] " << k.Key << " = " << TerminalText(SettingValueText(r.Project.Setting(), k)) << "\n";
-  o << "  [UI] UIFile = " << TerminalText(r.Project.UISetting().UIFile) << "\n\nMedia:\n";
+  std::vector<TSaverMedia> media;
   const size_t n = std::max(r.MediaNames.size(), r.MediaSizes.size());
   for (size_t i = 0; i < n; ++i) {
-    o << "  " << (i < r.MediaNames.size() ? TerminalText(r.MediaNames[i]) : std::string("(no name)")) << "  ";
-    if (i < r.MediaNames.size()) o << "(" << KindName(KindOf(r, r.MediaNames[i])) << ") ";
-    if (i < r.MediaSizes.size()) o << r.MediaSizes[i] << " bytes\n";
-    else o << "(no data)\n";
+    TSaverMedia& m = media.emplace_back();
+    if (i < r.MediaNames.size()) m.Name = r.MediaNames[i];
+    m.HasData = i < r.MediaSizes.size();
+    if (i < r.MediaNames.size()) m.Kind = KindName(KindOf(r, r.MediaNames[i]));
+    if (m.HasData) {
+      m.Size = r.MediaSizes[i];
+      m.Offset = r.MediaOffsets[i];
+    }
   }
-  o << "\nWindow description: " << r.WindowTextLength << " bytes\n";
-  return o.str();
+  return SaverSummary(path, r.Project, media, r.WindowTextLength);
 }
 
 }  // namespace

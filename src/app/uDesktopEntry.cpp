@@ -33,6 +33,13 @@ std::string ExecArgument(const std::string& s) {
   return EscapeValue(quoted + "\"");
 }
 
+// The program of Exec. A "%" in it is written "%%", which some launchers look for on disk
+// before they read it as "%": such a path is handed to env, which they do find.
+std::string ExecProgram(const std::string& path) {
+  const std::string quoted = ExecArgument(path);
+  return path.find('%') == std::string::npos ? quoted : "env " + quoted;
+}
+
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -77,7 +84,7 @@ std::string DesktopEntryText(const std::string& productName, const std::string& 
          "Version=1.4\n"
          "Name=" + name + "\n"
          "Comment=Settings of the screensaver " + name + "\n"
-         "Exec=" + ExecArgument(saverPath) + " /C\n"
+         "Exec=" + ExecProgram(saverPath) + " /C\n"
          "TryExec=" + EscapeValue(saverPath) + "\n"
          "Icon=preferences-desktop-screensaver\n"
          "Terminal=false\n"

@@ -229,12 +229,10 @@ THackEdit AddHack(const std::string& original, const std::string& defaultsText, 
   }
   for (const TEntry& e : Entries(text, lines, *r)) {
     if (!RunsSaver(text.substr(e.Begin, e.End - e.Begin), saverPath)) continue;
-    // Our own lines start with the separator when the entry above needed one; it stays.
-    size_t begin = e.Begin;
-    if (e.OwnLine && text.compare(begin, 2, "\\n") == 0) begin = text.find_first_not_of(kSpace, begin + 2);
-    const std::string old = text.substr(begin, e.End - begin);
+    // A separator in front of our own line is outside the entry, so it stays.
+    const std::string old = text.substr(e.Begin, e.End - e.Begin);
     edit.Change = old == entry ? THackChange::Unchanged : THackChange::Replaced;
-    text.replace(begin, e.End - begin, entry);
+    text.replace(e.Begin, e.End - e.Begin, entry);
     return edit;
   }
   const TLine& last = lines[r->Last];
@@ -243,18 +241,17 @@ THackEdit AddHack(const std::string& original, const std::string& defaultsText, 
   return edit;
 }
 
-THackEdit RemoveHack(const std::string& original, const std::string& defaultsText, const std::string& saverPath) {
-  THackEdit edit{original, THackChange::Absent};
-  std::string& text = edit.Text;
-  std::vector<TLine> lines = SplitLines(text);
+namespace {
+
+// Removes the last entry that runs the saver; false when there is none.
+bool RemoveOneEntry(std::string& text, const std::string& saverPath) {
+  const std::vector<TLine> lines = SplitLines(text);
   const std::optional<TResource> r = FindPrograms(text, lines);
-  if (!r) return edit;
+  if (!r) return false;
   const std::vector<TEntry> entries = Entries(text, lines, *r);
-  // From the last, so that earlier offsets stay good.
   for (size_t k = entries.size(); k-- > 0;) {
     const TEntry& e = entries[k];
     if (!RunsSaver(text.substr(e.Begin, e.End - e.Begin), saverPath)) continue;
-    edit.Change = THackChange::Removed;
     const TLine& line = lines[e.Line];
     if (e.OwnLine && line.Continues) {
       text.erase(line.Begin, line.End + 1 - line.Begin);
@@ -268,7 +265,18 @@ THackEdit RemoveHack(const std::string& original, const std::string& defaultsTex
       if (next != std::string::npos && text.compare(next, 2, "\\n") == 0) end = next + 2;
       text.erase(e.Begin, end - e.Begin);
     }
+    return true;
   }
+  return false;
+}
+
+}  // namespace
+
+THackEdit RemoveHack(const std::string& original, const std::string& defaultsText, const std::string& saverPath) {
+  THackEdit edit{original, THackChange::Absent};
+  std::string& text = edit.Text;
+  // Entries written by hand may run the saver twice; none is left.
+  while (RemoveOneEntry(text, saverPath)) edit.Change = THackChange::Removed;
   if (edit.Change != THackChange::Removed) return edit;
   // A list brought in from the system's defaults, with nothing else changed, goes as it came.
   const std::string block = ProgramsBlock(defaultsText);

@@ -119,7 +119,7 @@ std::string InstallSaver(const TInstallPlaces& places, const std::string& saverP
   // The number xscreensaver-command -select takes.
   line += " as hack " + std::to_string(HackPosition(edit.Text, saverPath));
   if (!existed)
-    line += defaults.Path.empty() ? " (made: no system list of hacks found)" : " (made with the hacks of " + defaults.Path + ")";
+    line += defaults.Path.empty() ? " (made; XScreenSaver's own list of hacks was not found: is it installed?)" : " (made with the hacks of " + defaults.Path + ")";
 
   const std::string folder = ApplicationsFolder(places);
   MakeFolders(folder);

@@ -20,23 +20,41 @@ std::string TAudioLock::DefaultPath() {
 
 TAudioLock::TAudioLock() : TAudioLock(DefaultPath()) {}
 
-TAudioLock::TAudioLock(const std::string& path) {
-  FFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (FFd < 0) return;
-  struct stat st {};
-  // Another user's file in a shared folder decides nothing for us.
-  if (fstat(FFd, &st) != 0 || st.st_uid != geteuid() || !S_ISREG(st.st_mode)) {
+TAudioLock::TAudioLock(const std::string& path) : FPath(path) {
+  // The holder removes the file when it ends, so a start may lock a file that is no longer
+  // under the name; only the file the name leads to counts, so such a start tries again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    FFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (FFd < 0) return;
+    struct stat st {};
+    // Another user's file in a shared folder decides nothing for us.
+    if (fstat(FFd, &st) != 0 || st.st_uid != geteuid() || !S_ISREG(st.st_mode)) {
+      close(FFd);
+      FFd = -1;
+      return;
+    }
+    int rc;
+    do rc = flock(FFd, LOCK_EX | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+      FMayPlay = false;
+      close(FFd);
+      FFd = -1;
+      return;
+    }
+    struct stat named {};
+    if (lstat(path.c_str(), &named) == 0 && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
+      FHeld = true;
+      return;
+    }
     close(FFd);
     FFd = -1;
-    return;
   }
-  int rc;
-  do rc = flock(FFd, LOCK_EX | LOCK_NB);
-  while (rc != 0 && errno == EINTR);
-  FMayPlay = rc == 0;
 }
 
 TAudioLock::~TAudioLock() {
+  // Removed while still locked: no later start can take the lock of a file that is gone.
+  if (FHeld) unlink(FPath.c_str());
   if (FFd >= 0) close(FFd);
 }
 

@@ -20,7 +20,9 @@ class TAudioLock {
   static std::string DefaultPath();
 
  private:
+  std::string FPath;
   int FFd = -1;
+  bool FHeld = false;  // the holder removes the file when it lets go
   bool FMayPlay = true;
 };
 

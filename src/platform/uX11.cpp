@@ -10,6 +10,7 @@
 #include "uError.h"
 #include "uText.h"
 #include "uTicks.h"
+#include "uX11Frames.h"
 
 namespace ky {
 
@@ -53,7 +54,9 @@ struct TX11Window::TImpl {
   Display* Dpy = nullptr;
   Window Win = 0;
   XErrorHandler Old = nullptr;
+  std::unique_ptr<TX11FramePutter> Frames;  // made with the first frame
   ~TImpl() {
+    Frames.reset();
     if (Dpy) {
       XSync(Dpy, False);
       XCloseDisplay(Dpy);
@@ -126,16 +129,18 @@ void TX11Window::SetBackground(const uint32_t* pixels, int width, int height) {
   XSync(dpy, False);
 }
 
-void TX11Window::Draw(const uint32_t* pixels, int width, int height) {
-  Display* dpy = FImpl->Dpy;
-  const GC gc = XCreateGC(dpy, FImpl->Win, 0, nullptr);
-  XImage* image = WrapPixels(dpy, pixels, width, height);
+void TX11Window::Draw(const uint32_t* pixels, int width, int height, int x, int y) {
+  if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
   gXError = false;
-  XPutImage(dpy, FImpl->Win, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
-  FreeWrapped(image);
-  XFreeGC(dpy, gc);
-  XFlush(dpy);
+  FImpl->Frames->Put(pixels, width, height, x, y);
 }
+
+void TX11Window::FillBlack() {
+  if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
+  FImpl->Frames->FillBlack(FWidth, FHeight);
+}
+
+bool TX11Window::SharedMemoryFrames() const { return FImpl->Frames && FImpl->Frames->SharedMemory(); }
 
 void TX11Window::WatchStructure() {
   XWindowAttributes a{};

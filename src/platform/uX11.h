@@ -43,8 +43,12 @@ class TX11Window {
   // Shows the picture as the window's background, so that it stays after this process ends.
   // pixels: rows of 32-bit 0xAARRGGBB values, the window's size.
   void SetBackground(const uint32_t* pixels, int width, int height);
-  // Draws the picture at (0, 0) now.
-  void Draw(const uint32_t* pixels, int width, int height);
+  // Draws the picture at (x, y) now (through shared memory where the server offers it).
+  void Draw(const uint32_t* pixels, int width, int height, int x = 0, int y = 0);
+  // Fills the whole window black.
+  void FillBlack();
+  // true when the frames drawn so far went through shared memory.
+  bool SharedMemoryFrames() const;
 
   // Asks to be told of resizes and of the window's destruction.
   void WatchStructure();

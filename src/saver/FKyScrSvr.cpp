@@ -267,6 +267,7 @@ uint32_t TKyfmScrSvr::FrameStep() {
       NextPictureIndex();
       FNextPicture = FPictures[static_cast<size_t>(FPictureIndex)];
       if (FNextPicture != FLoadedPicture) {
+        SyncCanvas();
         LoadPicture();
         if (FTransition) RunTransition(FTransitionTime);
         else FillCanvasBlack();
@@ -304,15 +305,29 @@ void TKyfmScrSvr::DrawFrame(int x, int y, const TBitmap32& surface) {
     FBack.SetSize(surface.Width(), surface.Height());
     CopyAt(FBack, 0, 0, surface);
     FHost.PresentBack(FBack);
+  } else if (FHost.PresentFrame(x, y, surface)) {
+    FCanvasFrame = &surface;
+    FCanvasX = x;
+    FCanvasY = y;
   } else {
     CopyAt(FCanvas, x, y, surface);
     FHost.PresentCanvas(FCanvas);
   }
 }
 
+void TKyfmScrSvr::SyncCanvas() {
+  if (!FCanvasFrame) return;
+  CopyAt(FCanvas, FCanvasX, FCanvasY, *FCanvasFrame);
+  FCanvasFrame = nullptr;
+  FHost.PresentCanvas(FCanvas);
+}
+
 void TKyfmScrSvr::DrawGraphic(const TBitmap32& bitmap) { DrawFrame(0, 0, bitmap); }
 
-void TKyfmScrSvr::FillCanvasBlack() { FCanvas.Clear(MakeColor32(0, 0, 0)); }
+void TKyfmScrSvr::FillCanvasBlack() {
+  FCanvasFrame = nullptr;
+  FCanvas.Clear(MakeColor32(0, 0, 0));
+}
 
 void TKyfmScrSvr::RunTransition(uint32_t time) {
   FInTransition = true;
@@ -413,6 +428,8 @@ bool TKyfmScrSvr::FormCloseQuery() {
 }
 
 void TKyfmScrSvr::FormClose() {
+  // The host lets go of the last frame before the surfaces go.
+  FCanvasFrame = nullptr;
   FScene.reset();
   FHost.SetCursorVisible(true);
   FRunning = false;

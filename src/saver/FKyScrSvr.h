@@ -93,6 +93,9 @@ class TKyfmScrSvr {
   void DrawFrame(int x, int y, const TBitmap32& surface);
   void DrawGraphic(const TBitmap32& bitmap);
   void FillCanvasBlack();
+  // Brings the canvas up to what the host shows when the last frame went by PresentFrame, and
+  // hands it over: the frame's surface may change from here on.
+  void SyncCanvas();
   void WorkingSize(int& w, int& h) const;
   // Points the engine at the scene it showed before a new one failed to be prepared.
   void RestoreEngine();
@@ -138,6 +141,9 @@ class TKyfmScrSvr {
   std::unique_ptr<TMusicChain> FMusic;
 
   TBitmap32 FCanvas;  // the window's canvas, screen size
+  // The frame the host shows at (FCanvasX, FCanvasY) that the canvas does not hold yet.
+  const TBitmap32* FCanvasFrame = nullptr;
+  int FCanvasX = 0, FCanvasY = 0;
   TBitmap32 FBack;    // the full-screen back surface, working size
   uint32_t FPictureStartTick = 0;
   uint32_t FFrameTick = 0;

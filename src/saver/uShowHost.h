@@ -20,6 +20,10 @@ class TShowHost {
   virtual bool InitFullScreen() = 0;
   // The plain window: the screen-size canvas is shown 1:1.
   virtual void PresentCanvas(const TBitmap32& canvas) = 0;
+  // The plain window, where the host can show a frame at (x, y) over what it showed before
+  // (black around the first): the show then does not copy the frame into its canvas. The frame
+  // stays valid and keeps its size until the next Present call. false: PresentCanvas is used.
+  virtual bool PresentFrame(int /*x*/, int /*y*/, const TBitmap32& /*frame*/) { return false; }
   // Full screen: the back surface is shown stretched over the whole display.
   virtual void PresentBack(const TBitmap32& back) = 0;
 

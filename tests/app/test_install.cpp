@@ -115,6 +115,11 @@ TEST(HackList, AnEntryWrittenByHandIsReplacedWhereItStands) {
   EXPECT_EQ(Hacks(edit.Text), (std::vector<std::string>{"maze -root", kEntry, "qix -root"}));
   EXPECT_EQ(HackPosition(edit.Text, kSaver), 2u);
   EXPECT_EQ(Hacks(RemoveHack(edit.Text, kDefaults, kSaver).Text), (std::vector<std::string>{"maze -root", "qix -root"}));
+  // Twice by hand, once on a line with another entry: every one of them goes.
+  const std::string twice = "programs: /opt/savers/Garden.scr -root \\n maze -root \\n\\\n  qix -root \\n\\\n"
+                            "  \"G\" /opt/savers/Garden.scr -root \\n\\\n  /opt/savers/Garden.scr --root \\n\n";
+  ASSERT_EQ(Hacks(twice).size(), 5u);
+  EXPECT_EQ(Hacks(RemoveHack(twice, kDefaults, kSaver).Text), (std::vector<std::string>{"maze -root", "qix -root"}));
 }
 
 TEST(HackList, AUserWithoutAListGetsTheSystemsAndLosesItAgain) {
@@ -172,7 +177,7 @@ TEST(DesktopEntry, NamedAfterTheProductItOpensTheConfigurationWindow) {
   const std::string text = DesktopEntryText("Garden", "/home/me/my savers/50% $off.scr");
   EXPECT_NE(text.find("\nName=Garden\n"), std::string::npos) << text;
   // Exec quoting: '$' escaped with a backslash (written "\\" in the file), '%' doubled.
-  EXPECT_NE(text.find("\nExec=\"/home/me/my savers/50%% \\\\$off.scr\" /C\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nExec=env \"/home/me/my savers/50%% \\\\$off.scr\" /C\n"), std::string::npos) << text;
   EXPECT_TRUE(IsDesktopEntryOf(text, "/home/me/my savers/50% $off.scr"));
   EXPECT_FALSE(IsDesktopEntryOf(text, "/home/me/my savers/50%"));
   EXPECT_THROW(DesktopEntryText("Garden", "/tmp/a\tb"), TKyError);
@@ -186,6 +191,27 @@ TEST(DesktopEntry, TheDesktopsValidatorAcceptsIt) {
     kytest::WriteFile(dir / "kysaver-x.desktop", DesktopEntryText(name, path));
     std::string out;
     EXPECT_EQ(kytest::RunCommand("desktop-file-validate '" + dir / "kysaver-x.desktop" + "'", &out), 0) << out;
+  }
+}
+
+// GLib's launcher, an implementation of the format of its own, runs the saver itself with /C.
+TEST(DesktopEntry, TheDesktopsLauncherRunsTheSaverWithC) {
+  if (access("/usr/bin/gio", X_OK) != 0) GTEST_SKIP() << "gio is not installed";
+  TTempDir dir;
+  mkdir((dir / "my savers").c_str(), 0700);
+  for (const std::string name : {"Garden.scr", "50% $off.scr", "a`b`.scr", "back\\slash \"q\".scr", "it's.scr"}) {
+    SCOPED_TRACE(name);
+    // A stand-in saver that writes down how it was run.
+    const std::string saver = dir / "my savers/" + name;
+    kytest::WriteFile(saver, "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > '" + dir / "argv" + "'\n");
+    chmod(saver.c_str(), 0700);
+    unlink((dir / "argv").c_str());
+    kytest::WriteFile(dir / "kysaver-x.desktop", DesktopEntryText("X", saver));
+    std::string out;
+    ASSERT_EQ(kytest::RunCommand("gio launch '" + dir / "kysaver-x.desktop" + "'", &out), 0) << out;
+    std::string argv;
+    for (int i = 0; i < 200 && (argv = kytest::ReadFile(dir / "argv")).empty(); ++i) usleep(10000);
+    EXPECT_EQ(argv, saver + "|/C|");
   }
 }
 
@@ -231,6 +257,17 @@ TEST_F(InstallTest, WithoutSettingsFileTheSystemsListIsKeptAndEverythingGoesAgai
   EXPECT_EQ(UninstallSaver(places, kSaver, "Garden"), "Garden: no " + dir / "home/.xscreensaver" + "; no desktop entry");
 }
 
+TEST_F(InstallTest, WithoutXScreenSaverTheListHoldsTheSaverAloneAndGoesWithIt) {
+  places.DefaultsFiles = {dir / "missing"};
+  EXPECT_EQ(InstallSaver(places, kSaver, "Garden"),
+            "Garden: added to " + dir / "home/.xscreensaver" +
+                " as hack 1 (made; XScreenSaver's own list of hacks was not found: is it installed?); desktop entry " +
+                dir / "home/.local/share/applications/kysaver-Garden.desktop" + " written");
+  EXPECT_EQ(Hacks(kytest::ReadFile(dir / "home/.xscreensaver")), std::vector<std::string>{kEntry});
+  UninstallSaver(places, kSaver, "Garden");
+  EXPECT_EQ(Listing(), "");
+}
+
 TEST_F(InstallTest, ThreeHacksBecomeFourStayFourAndTheOriginalBytesComeBack) {
   mkdir((dir / "home/.local").c_str(), 0700);
   const std::string original = UserFiles()[0];
@@ -259,6 +296,20 @@ TEST_F(InstallTest, ThreeHacksBecomeFourStayFourAndTheOriginalBytesComeBack) {
                 dir / "home/.local/share/applications/kysaver-Garden-2.desktop" + " removed");
   EXPECT_EQ(kytest::ReadFile(dir / "home/.xscreensaver"), original);
   EXPECT_EQ(kytest::ReadFile(dir / "home/.local/share/applications/kysaver-Garden.desktop"), other);
+}
+
+TEST_F(InstallTest, ASaverRebuiltUnderANewNameKeepsOneEntryOfEachKind) {
+  kytest::WriteFile(dir / "home/.xscreensaver", UserFiles()[1]);
+  InstallSaver(places, kSaver, "Garden");
+  EXPECT_EQ(InstallSaver(places, kSaver, "Lake"),
+            "Lake: entry replaced in " + dir / "home/.xscreensaver" + " as hack 4; desktop entry " +
+                dir / "home/.local/share/applications/kysaver-Lake.desktop" + " written");
+  EXPECT_EQ(Hacks(kytest::ReadFile(dir / "home/.xscreensaver")).back(), "\"Lake\"  /opt/savers/Garden.scr -root");
+  EXPECT_EQ(Listing(), "./.local ./.local/share ./.local/share/applications ./.local/share/applications/kysaver-Lake.desktop "
+                       "./.xscreensaver ");
+  UninstallSaver(places, kSaver, "Lake");
+  EXPECT_EQ(kytest::ReadFile(dir / "home/.xscreensaver"), UserFiles()[1]);
+  EXPECT_EQ(Listing(), "./.xscreensaver ");
 }
 
 TEST_F(InstallTest, ALinkedSettingsFileIsWrittenThroughTheLink) {

@@ -21,6 +21,7 @@
 #include "package/uCreatorProject.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
+#include "qt_test_app.h"
 #include "testutil.h"
 
 using namespace ky;
@@ -28,14 +29,7 @@ using kytest::TTempDir;
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
+using kytest::App;
 
 // Acts as the user once a modal window of type T is up: runs `act` on it. A window that never
 // comes, or stays after the deadline, is closed so the test cannot hang.

@@ -288,6 +288,13 @@ TEST_F(DesktopTest, XScreenSaverRunsTheSaverThatInstalledItself) {
   if (root) {
     ASSERT_EQ(chown(settings.c_str(), 65534, 65534), 0);
   }
+  // The saver lies where a user may put it: a folder with a space, a name with a quote, so the
+  // daemon's shell must take the command as --install quoted it.
+  const std::string folder = dir / "my savers";
+  mkdir(folder.c_str(), 0755);
+  const std::string saver = folder + "/Garden's.scr";
+  ASSERT_EQ(rename((dir / "Garden.scr").c_str(), saver.c_str()), 0);
+  const std::string saverArg = "\"" + saver + "\"";
   const std::string as = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
   const std::string userEnv = "env DISPLAY=" + x.Display() + " HOME='" + dir / "home" + "' TMPDIR='" + dir / "daemon-tmp" +
                               "' XDG_RUNTIME_DIR='" + dir / "daemon-tmp" + "' ";
@@ -298,12 +305,12 @@ TEST_F(DesktopTest, XScreenSaverRunsTheSaverThatInstalledItself) {
   };
 
   std::string out;
-  ASSERT_EQ(RunCommand(as + userEnv + "'" + dir / "Garden.scr" + "' --install", &out), 0) << out;
+  ASSERT_EQ(RunCommand(as + userEnv + saverArg + " --install", &out), 0) << out;
   EXPECT_EQ(out, "Garden: added to " + settings + " as hack 4; desktop entry " + dir / "home/.local/share/applications/kysaver-Garden.desktop" +
                      " written\n");
   EXPECT_EQ(hacks(), "4\n");
   const std::string installed = kytest::ReadFile(settings);
-  ASSERT_EQ(RunCommand(as + userEnv + "'" + dir / "Garden.scr" + "' --install", &out), 0) << out;
+  ASSERT_EQ(RunCommand(as + userEnv + saverArg + " --install", &out), 0) << out;
   EXPECT_EQ(hacks(), "4\n");
   EXPECT_EQ(kytest::ReadFile(settings), installed);
 
@@ -320,7 +327,7 @@ TEST_F(DesktopTest, XScreenSaverRunsTheSaverThatInstalledItself) {
   EXPECT_TRUE(WaitFor(15000, [&] { return x.Pixel(160, 120) == 0xFF0000u; })) << "the saver's picture";
   EXPECT_EQ(x.Pixel(2, 237), 0xFF0000u);
   // The daemon writes the switch as "--root" when it runs the hack.
-  const std::string saverRunning = "pgrep -f -- '^" + dir / "Garden.scr" + " --?root' >/dev/null";
+  const std::string saverRunning = "pgrep -f -- 'my savers/Garden.s[.]scr --?root' >/dev/null";
   EXPECT_EQ(RunCommand(saverRunning), 0) << "the saver runs as the hack";
 
   ASSERT_EQ(RunCommand(command + "-deactivate", &out), 0) << out;
@@ -331,7 +338,7 @@ TEST_F(DesktopTest, XScreenSaverRunsTheSaverThatInstalledItself) {
   RunCommand(command + "-exit");
   EXPECT_GE(xscreensaver.Wait(10000), 0);
 
-  ASSERT_EQ(RunCommand(as + userEnv + "'" + dir / "Garden.scr" + "' --uninstall", &out), 0) << out;
+  ASSERT_EQ(RunCommand(as + userEnv + saverArg + " --uninstall", &out), 0) << out;
   EXPECT_EQ(out, "Garden: removed from " + settings + "; desktop entry " + dir / "home/.local/share/applications/kysaver-Garden.desktop" +
                      " removed\n");
   EXPECT_EQ(kytest::ReadFile(settings), original);

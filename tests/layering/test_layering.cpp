@@ -48,7 +48,7 @@ const std::map<std::string, TFolderRule>& Rules() {
       {"app", {{"platform", "package", "config"}}},
       {"saver/window",
        {{"platform", "graphics", "package", "scene/records", "scene/model", "scene/engine", "saver", "saver/effects",
-         "config", "app", "audio"},
+         "config", "config/ui", "app", "audio"},
         true}},
       {"main", {{"platform", "app", "saver/window"}, true}},
   };

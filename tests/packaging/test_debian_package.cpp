@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "testutil.h"
@@ -46,8 +47,19 @@ TEST_F(PackageTest, HoldsTheProgramsManPagesDocumentsAndSharedFolder) {
   for (const char* path :
        {"./usr/bin/kysaver ", "./usr/bin/kysaver-tool ", "./usr/share/man/man1/kysaver.1.gz ", "./usr/share/man/man1/kysaver-tool.1.gz ",
         "./usr/share/doc/kysaver/copyright ", "./usr/share/doc/kysaver/README.md ", "./usr/share/doc/kysaver/using-savers.md ",
+        "./usr/share/doc/kysaver/authoring.md ",
         "./usr/share/kysaver/Common/images ", "./usr/share/kysaver/Common/sounds "})
     EXPECT_NE(listing.find(path), std::string::npos) << path << " in " << listing;
+  // Every picture a guide shows is there with it.
+  std::string missing;
+  ASSERT_EQ(RunCommand("cd '" + Root("/usr/share/doc/kysaver") + "' && grep -oh '](authoring/[^)]*)' *.md | tr -d '()]' | sort -u |"
+                       " while read -r f; do [ -f \"$f\" ] || echo \"$f\"; done",
+                       &missing),
+            0);
+  EXPECT_EQ(missing, "");
+  std::string pictures;
+  RunCommand("ls '" + Root("/usr/share/doc/kysaver/authoring") + "' | grep -c '[.]png$'", &pictures);
+  EXPECT_GT(std::atoi(pictures.c_str()), 0);
   // The man pages are real pages: man reads them and finds their sections.
   std::string page;
   ASSERT_EQ(RunCommand("MANWIDTH=200 man -l '" + Root("/usr/share/man/man1/kysaver.1.gz") + "' | col -b", &page), 0) << page;

@@ -577,3 +577,69 @@ TEST(TAnimEngine, ASceneThatChangedSizeWithoutPrepareIsNotDrawn) {
   EXPECT_EQ(s.Engine.Width(), 4);
   s.Engine.Step();
 }
+
+TEST(TAnimEngine, OverlayRestoredInPlacesMatchesTheWholeCopy) {
+  // The overlay brought back from the water frame only where the water moves and where the
+  // step before drew must equal the overlay copied whole, frame after frame: rain or snow of
+  // every size, a moving object, the clock, jitter lifting water rows, and the F1 reset.
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    TRandom rnd(seed * 7919);
+    const int W = 60 + rnd.Random(200), H = 50 + rnd.Random(150);
+    const int shore = H / 3 + rnd.Random(H / 2);
+    TEngineScene partial, whole;
+    TTestObject* objects[2] = {};
+    TEngineScene* scenes[2] = {&partial, &whole};
+    for (int i = 0; i < 2; ++i) {
+      TEngineScene& s = *scenes[i];
+      s.Make(W, H, [&](int x, int y) { return y >= shore ? 1 + (x * 3 / W) : 0; });
+      auto obj = std::make_unique<TTestObject>();
+      obj->FrontPic.SetSize(5, 4);
+      obj->FrontPic.Clear(0xFF30C030);
+      objects[i] = obj.get();
+      s.Project.Objects().push_back(std::move(obj));
+    }
+    const bool rain = seed % 2 == 0;
+    const TWeatherParam weather{rain ? kWeatherRain : kWeatherSnow, 20 + rnd.Random(300), rnd.Random(21),
+                                rain ? 30 + rnd.Random(120) : 1 + rnd.Random(12), rnd.Random(40), 3 + rnd.Random(8)};
+    for (int k = 0; k < 3; ++k) {
+      TWaveParam w = TWaveParam::Defaults();
+      w.Amplitude = 1 + rnd.Random(6);
+      w.Direction = rnd.Random(6);
+      w.Animated = rnd.Random(4) != 0;
+      w.Jitter = rnd.Random(2) == 0 ? rnd.Random(8) : 0;
+      w.HorzShift = rnd.Random(2) == 0;
+      w.Reflection = rnd.Random(3) == 0;
+      partial.Wave(k) = whole.Wave(k) = w;
+    }
+    const bool clock = seed % 3 != 0;
+    for (TEngineScene* s : scenes) {
+      s->Project.Weather() = weather;
+      s->Engine.SetShowClock(clock);
+      s->Engine.Clock().Position = static_cast<uint8_t>(seed % 4);
+      s->Start();
+      s->Engine.SetWeather(true);
+    }
+    whole.Engine.SetOverlayRestore(false);
+    for (int f = 0; f < 40; ++f) {
+      // The object wanders, sometimes hidden, sometimes outside the picture.
+      const TObjectDrawState st{rnd.Random(5) != 0, rnd.Random(2) == 0, true, rnd.Random(W + 20) - 10,
+                                rnd.Random(H + 20) - 10, 5, 4, 1.0 + rnd.Random(3), 1.0, 100, 100};
+      objects[0]->State = objects[1]->State = st;
+      if (f == 25) {
+        partial.Engine.ResetFrame();
+        whole.Engine.ResetFrame();
+      }
+      const uint32_t dt = 20 + rnd.Random(30);
+      for (TEngineScene* s : scenes) {
+        s->Ticks.Advance(dt);
+        s->Engine.Step();
+      }
+      const TBitmap32& a = partial.Engine.GetOutput();
+      const TBitmap32& b = whole.Engine.GetOutput();
+      ASSERT_EQ(&a, &partial.Engine.OverlaySurface());
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+          ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << "seed " << seed << " frame " << f << " at " << x << "," << y;
+    }
+  }
+}

@@ -2,6 +2,8 @@
 
 #include <poll.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "app/uCommonUtil.h"
@@ -24,7 +26,20 @@ class TForeignHost final : public TShowHost {
   int ScreenHeight() const override { return FWindow.Height(); }
   // A window we do not own cannot be switched to full-screen presentation.
   bool InitFullScreen() override { return false; }
-  void PresentCanvas(const TBitmap32& canvas) override { FWindow.Draw(canvas.Bits(), canvas.Width(), canvas.Height()); }
+  void PresentCanvas(const TBitmap32& canvas) override {
+    FWindow.Draw(canvas.Bits(), canvas.Width(), canvas.Height());
+    FShown = TRect{0, 0, canvas.Width(), canvas.Height()};
+  }
+  // The frame goes straight to the window, black around it when its place changes.
+  bool PresentFrame(int x, int y, const TBitmap32& frame) override {
+    const TRect r{x, y, x + frame.Width(), y + frame.Height()};
+    if (!(r == FShown)) {
+      FWindow.FillBlack();
+      FShown = r;
+    }
+    FWindow.Draw(frame.Bits(), frame.Width(), frame.Height(), x, y);
+    return true;
+  }
   void PresentBack(const TBitmap32& back) override { FWindow.Draw(back.Bits(), back.Width(), back.Height()); }
   void ProcessMessages() override {}
   void ShowInformation(const std::string& text) override { std::fprintf(stderr, "kysaver: %s\n", text.c_str()); }
@@ -33,6 +48,7 @@ class TForeignHost final : public TShowHost {
 
  private:
   TX11Window& FWindow;
+  TRect FShown{0, 0, 0, 0};  // where the last frame went
 };
 
 }  // namespace
@@ -60,6 +76,9 @@ void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickS
     }
     show.FormClose();
   }
+  // For measurements: which way the frames went.
+  const char* stats = std::getenv("KYSAVER_STATS");
+  if (stats && *stats) std::ofstream(stats) << "x11_frames " << (window.SharedMemoryFrames() ? "shm" : "plain") << "\n";
 }
 
 void DrawPreviewPicture(unsigned long id, const std::string& jpegFile) {

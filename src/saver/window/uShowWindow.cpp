@@ -7,12 +7,17 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLTextureBlitter>
 #include <QOpenGLWidget>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +25,7 @@
 
 #include "app/uCommonUtil.h"
 #include "platform/uSignals.h"
+#include "saver/uFramePresent.h"
 #include "platform/uText.h"
 #include "saver/window/uCoverWindows.h"
 
@@ -27,27 +33,93 @@ namespace ky {
 
 namespace {
 
-// The back surface's picture, stretched over the whole display by the GPU.
-class TGlPresenter final : public QOpenGLWidget {
+// The back surface's picture, stretched over the whole display by the GPU. Only the rows that
+// changed since the last frame are uploaded.
+class TGlPresenter final : public QOpenGLWidget, protected QOpenGLFunctions {
  public:
   explicit TGlPresenter(QWidget* parent) : QOpenGLWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
   }
-  void SetFrame(const QImage& image) {
-    FImage = image;
+  ~TGlPresenter() override {
+    if (!FReady) return;
+    makeCurrent();
+    FBlitter.destroy();
+    glDeleteTextures(1, &FTexture);
+    doneCurrent();
+  }
+  void SetFrame(const TBitmap32& frame) {
+    FFrame = &frame;
     update();
   }
+  // The mean time of the frames' uploads and draws so far, and how many there were.
+  double MeanPaintMs() const { return FPaints > 0 ? FPaintMs / FPaints : 0; }
+  int Paints() const { return FPaints; }
 
  protected:
+  void initializeGL() override {
+    initializeOpenGLFunctions();
+    FBlitter.create();
+    glGenTextures(1, &FTexture);
+    glBindTexture(GL_TEXTURE_2D, FTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    FReady = true;
+  }
   void paintGL() override {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    if (!FImage.isNull()) p.drawImage(rect(), FImage);
+    const auto t0 = std::chrono::steady_clock::now();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (!FFrame || FFrame->Empty()) return;
+    const int w = FFrame->Width(), h = FFrame->Height();
+    glBindTexture(GL_TEXTURE_2D, FTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    const bool resized = w != FTextureW || h != FTextureH;
+    const TRowSpan span = FShadow.Update(*FFrame);
+    // The fourth byte is not alpha for the screen: the texture keeps colour only.
+    if (resized) {
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, FShadow.Frame().Bits());
+      FTextureW = w;
+      FTextureH = h;
+    } else if (!span.Empty()) {
+      glTexSubImage2D(GL_TEXTURE_2D, 0, 0, span.First, w, span.Last - span.First + 1, GL_BGRA, GL_UNSIGNED_BYTE,
+                      FShadow.Frame().ScanLine(span.First));
+    }
+    FBlitter.bind();
+    const QRect all(0, 0, width(), height());
+    FBlitter.blit(FTexture, QOpenGLTextureBlitter::targetTransform(QRectF(all), all), QOpenGLTextureBlitter::OriginTopLeft);
+    FBlitter.release();
+    FPaintMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    ++FPaints;
   }
 
  private:
-  QImage FImage;
+  const TBitmap32* FFrame = nullptr;
+  TFrameShadow FShadow;
+  QOpenGLTextureBlitter FBlitter;
+  GLuint FTexture = 0;
+  int FTextureW = 0, FTextureH = 0;
+  bool FReady = false;
+  double FPaintMs = 0;
+  int FPaints = 0;
 };
+
+// The renderer of the contexts this display gives, or an empty text when none can be made.
+bool ProbeRenderer(std::string& renderer, bool& gles) {
+  QOpenGLContext probe;
+  if (!probe.create()) return false;
+  gles = probe.isOpenGLES();
+  QOffscreenSurface surface;
+  surface.setFormat(probe.format());
+  surface.create();
+  if (probe.makeCurrent(&surface)) {
+    const auto* text = reinterpret_cast<const char*>(probe.functions()->glGetString(GL_RENDERER));
+    renderer = text ? text : "";
+    probe.doneCurrent();
+  }
+  return true;
+}
 
 QImage Wrap(const TBitmap32& b) {
   // The fourth byte of the show's pixels is not alpha for the screen: RGB32 ignores it, and
@@ -115,23 +187,111 @@ TShowWindow::~TShowWindow() = default;
 
 bool TShowWindow::InitFullScreen() {
   // A context that cannot be made means no full-screen presentation: the plain path serves.
-  QOpenGLContext probe;
-  if (!probe.create()) return false;
+  std::string renderer;
+  bool gles = false;
+  if (!ProbeRenderer(renderer, gles)) return false;
+  // A software rasterizer stretches slower than we do, and OpenGL ES may lack the BGRA upload:
+  // the working-size frame is then stretched on the CPU into the plain window.
+  if (gles || ChooseStretchPath(renderer) == TStretchPath::Cpu) {
+    FCpuStretch = true;
+    return true;
+  }
   FGl = new TGlPresenter(this);
   FGl->setGeometry(rect());
   FGl->show();
+  // Qt rebuilds the native window of a shown window that gains an OpenGL child; a modal one
+  // (the preview show over a configuration window) then stays blocked by the window beneath
+  // until it is shown again.
+  if (isVisible() && windowModality() != Qt::NonModal) {
+    hide();
+    showFullScreen();
+  }
   return true;
+}
+
+// Device pixels (the frame's) to the widget's logical coordinates, covering every pixel touched.
+QRect TShowWindow::LogicalRect(const QRect& device) const {
+  const qreal scale = devicePixelRatioF();
+  if (scale == 1.0) return device;
+  return QRectF(device.x() / scale, device.y() / scale, device.width() / scale, device.height() / scale).toAlignedRect();
 }
 
 void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
   NotePresent();
   FFrame = Wrap(canvas);
+  FFrameRect = QRect(0, 0, canvas.Width(), canvas.Height());
   repaint();
+}
+
+// Only the frame's own rectangle is painted again while it keeps its place; the black around it
+// is painted when the place changes.
+bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame) {
+  NotePresent();
+  FFrame = Wrap(frame);
+  const QRect r(x, y, frame.Width(), frame.Height());
+  if (r != FFrameRect) {
+    FFrameRect = r;
+    repaint();
+  } else {
+    repaint(LogicalRect(r).intersected(rect()));
+  }
+  return true;
 }
 
 void TShowWindow::PresentBack(const TBitmap32& back) {
   NotePresent();
-  if (FGl) static_cast<TGlPresenter*>(FGl)->SetFrame(Wrap(back));
+  auto* gl = static_cast<TGlPresenter*>(FGl);
+  // A context that cannot keep up (a slow GPU, a remote display) hands over to the CPU stretch,
+  // judged on the mean of its first frames; a path forced by KYSAVER_FULLSCREEN stays.
+  if (gl && gl->Paints() >= kGlJudgedFrames && gl->MeanPaintMs() > kGlSlowPaintMs && std::getenv("KYSAVER_FULLSCREEN") == nullptr) {
+    gl->hide();
+    gl->deleteLater();
+    FGl = nullptr;
+    gl = nullptr;
+    FCpuStretch = true;
+  }
+  if (gl) {
+    gl->SetFrame(back);
+    return;
+  }
+  if (!FCpuStretch) return;
+  FBackFrame = &back;
+  // The window keeps what it showed: only the screen rows that read changed rows are drawn again.
+  const TRowSpan changed = FBackShadow.Update(back);
+  if (changed.Empty()) return;
+  const qreal scale = devicePixelRatioF();
+  int first = 0, end = 0;
+  TScreenStretch::RowsReading(changed.First, changed.Last, back.Height(), qRound(height() * scale), first, end);
+  if (end > first) repaint(LogicalRect(QRect(0, first, qRound(width() * scale), end - first)));
+}
+
+// The back surface stretched over the window. Where the painter draws into a plain picture of
+// the screen (Qt's raster backing store), the stretch writes there directly; otherwise it goes
+// through a picture of our own.
+void TShowWindow::PaintStretched(QPainter& p, const QRect& area) {
+  // Stretched to the device pixels of the window: a scaled screen gets its full resolution.
+  const qreal scale = devicePixelRatioF();
+  const int w = qRound(width() * scale), h = qRound(height() * scale);
+  const int first = std::max(0, static_cast<int>(std::floor(area.top() * scale)));
+  const int end = std::min(h, static_cast<int>(std::ceil((area.bottom() + 1) * scale)));
+  QPaintEngine* engine = p.paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  const QTransform t = p.deviceTransform();
+  if (device && device->devType() == QInternal::Image && t.type() <= QTransform::TxTranslate) {
+    auto* image = static_cast<QImage*>(device);
+    const int ox = static_cast<int>(t.dx()), oy = static_cast<int>(t.dy());
+    const QImage::Format f = image->format();
+    if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_ARGB32) &&
+        image->isDetached() && image->devicePixelRatio() == 1.0 && ox >= 0 && oy >= 0 && ox + w <= image->width() &&
+        oy + h <= image->height() && image->bytesPerLine() % 4 == 0) {
+      auto* origin = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(oy) * image->bytesPerLine()) + ox;
+      FStretch.DrawRows(*FBackFrame, origin, w, h, static_cast<int>(image->bytesPerLine() / 4), first, end);
+      return;
+    }
+  }
+  FStretched.SetSize(w, h);
+  FStretch.DrawRows(*FBackFrame, FStretched.Bits(), w, h, w, first, end);
+  p.drawImage(QRectF(0, first / scale, w / scale, (end - first) / scale), Wrap(FStretched), QRectF(0, first, w, end - first));
 }
 
 // The longest time between two pictures put on the screen is what a viewer sees as a stall.
@@ -165,15 +325,20 @@ void TShowWindow::SetCursorVisible(bool visible) {
   if (FCovers) FCovers->SetCursorVisible(visible);
 }
 
-void TShowWindow::paintEvent(QPaintEvent*) {
+void TShowWindow::paintEvent(QPaintEvent* e) {
   QPainter p(this);
-  if (FFrame.isNull()) {
+  if (FCpuStretch && FBackFrame && !FBackFrame->Empty()) {
+    PaintStretched(p, e->rect());
+  } else if (FFrame.isNull()) {
     p.fillRect(rect(), Qt::black);
-    return;
+  } else {
+    // The frame is at device size: on a scaled screen it covers the logical size it maps to.
+    const QRect target = LogicalRect(FFrameRect);
+    for (const QRect& r : QRegion(rect()).subtracted(QRegion(target))) p.fillRect(r, Qt::black);
+    const qreal scale = devicePixelRatioF();
+    p.drawImage(QRectF(FFrameRect.x() / scale, FFrameRect.y() / scale, FFrameRect.width() / scale, FFrameRect.height() / scale),
+                FFrame);
   }
-  // The frame is at device size: on a scaled screen it covers the logical size it maps to.
-  const qreal scale = devicePixelRatioF();
-  p.drawImage(QRectF(0, 0, FFrame.width() / scale, FFrame.height() / scale), FFrame);
 }
 
 void TShowWindow::mouseMoveEvent(QMouseEvent* e) {
@@ -244,7 +409,9 @@ void TShowWindow::WriteStats() const {
   std::vector<int64_t> intervals;
   for (size_t i = 1; i < FStartMicros.size(); ++i) intervals.push_back(FStartMicros[i] - FStartMicros[i - 1]);
   std::ofstream out(path);
+  const char* shownBy = !FShow.UseDirectX() ? "plain" : (FCpuStretch ? "cpu" : "gpu");
   out << "frames " << FStepMicros.size() << "\n"
+      << "present_path " << shownBy << "\n"
       << "window_shown_wall_ms " << FWindowShownWallMs << "\n"
       << "set_up_wall_ms " << FSetUpWallMs << "\n"
       << "first_frame_wall_ms " << FFirstFrameWallMs << "\n"
@@ -266,6 +433,9 @@ void TShowWindow::EndShow() {
   FEnded = true;
   WriteStats();
   FTimer.stop();
+  // The frame wraps the show's surfaces, which go now.
+  FFrame = QImage();
+  FBackFrame = nullptr;
   FShow.FormClose();
   FCovers.reset();
   hide();
@@ -275,6 +445,9 @@ void TShowWindow::EndShow() {
 void TShowWindow::RunModal() {
   // The user's show covers every monitor; a daemon's hack gets a window per monitor from it.
   if (!FIgnoreInput) FCovers = std::make_unique<TCoverWindows>(QGuiApplication::primaryScreen(), this);
+  // Run from a configuration window (itself modal), the show must be modal too to take the
+  // input; on its own it stays an ordinary window, so that its cover windows take input as well.
+  if (QApplication::activeModalWidget()) setWindowModality(Qt::ApplicationModal);
   showFullScreen();
   if (CanShowMessageBoxes()) {  // a real display: take the keyboard
     raise();

@@ -1,7 +1,8 @@
 #pragma once
 // The show's window: borderless, full screen, black, without a cursor. Plain frames are shown
 // 1:1 from the show's canvas; in full-screen presentation an OpenGL surface takes the
-// working-size frame and stretches it over the display.
+// working-size frame and stretches it over the display, or, where OpenGL is drawn in software
+// or cannot keep up, the frame is stretched on the CPU into the window itself.
 #include <QEventLoop>
 #include <QImage>
 #include <QTimer>
@@ -10,10 +11,13 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/uScreenStretch.h"
 #include "saver/FKyScrSvr.h"
+#include "saver/uFramePresent.h"
 #include "saver/uShowHost.h"
 
 class QOpenGLWidget;
+class QPainter;
 class QSocketNotifier;
 
 namespace ky {
@@ -38,6 +42,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   int ScreenHeight() const override { return FScreenH; }
   bool InitFullScreen() override;
   void PresentCanvas(const TBitmap32& canvas) override;
+  bool PresentFrame(int x, int y, const TBitmap32& frame) override;
   void PresentBack(const TBitmap32& back) override;
   void ProcessMessages() override;
   void ShowInformation(const std::string& text) override;
@@ -54,6 +59,9 @@ class TShowWindow final : public QWidget, public TShowHost {
  private:
   void Step();
   void CheckClose();
+  // The rows of area (the whole width) from the back surface stretched over the window.
+  void PaintStretched(QPainter& p, const QRect& area);
+  QRect LogicalRect(const QRect& device) const;
   // Every ending only asks: the transition lets events run, and the show it is drawing must
   // outlive it. The teardown runs once control is back in the frame loop.
   void RequestEnd();
@@ -62,9 +70,20 @@ class TShowWindow final : public QWidget, public TShowHost {
   TKyfmScrSvr FShow;
   bool FIgnoreInput;
   int FScreenW = 0, FScreenH = 0;
-  QImage FFrame;  // wraps the canvas the show drew; no copy
+  QImage FFrame;  // wraps the canvas or the frame the show drew; no copy
+  QRect FFrameRect;  // where FFrame is shown, in device pixels; black around it
   QTimer FTimer;
   QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
+  // The full-screen frame stretched on the CPU: the show's back surface, and where the stretch
+  // goes when it cannot write into the window's own picture.
+  bool FCpuStretch = false;
+  const TBitmap32* FBackFrame = nullptr;
+  TFrameShadow FBackShadow;  // what the window shows, at working size
+  TScreenStretch FStretch;
+  TBitmap32 FStretched;
+  // The GPU path is judged after this many frames; slower than this on average, it hands over.
+  static constexpr int kGlJudgedFrames = 30;
+  static constexpr double kGlSlowPaintMs = 12.0;
   std::unique_ptr<QSocketNotifier> FTermination;
   std::unique_ptr<TCoverWindows> FCovers;  // the other monitors, black, while the show runs
   bool FEndRequested = false;

@@ -5,6 +5,7 @@
 
 #include "platform/uNumbers.h"
 #include "scene/engine/uClock.h"
+#include "scene/records/uRegionCodes.h"
 #include "scene/model/uKyProject.h"
 #include "scene/weather/uRain.h"
 #include "scene/weather/uSnow.h"
@@ -69,6 +70,7 @@ void TAnimEngine::Prepare() {
   }
   BuildRegionMap();
   BuildJitterTable();
+  FindWaterRows();
   const TRect display{0, 0, FWater.Width, FWater.Height};
   for (auto& obj : FProject->Objects())
     obj->StartInScene(display, FProject->DesignWidth(), FProject->DesignHeight());
@@ -77,10 +79,12 @@ void TAnimEngine::Prepare() {
   // drawing when the overlay keeps a copy of it.
   StepFrame(NeedsOverlay());
   FFrame.Assign(*FPicture);
+  FOverlayFresh = false;
 }
 
 void TAnimEngine::ResetFrame() {
   if (!FPicture) return;
+  FOverlayFresh = false;
   FFrame.Assign(*FPicture);
   if (FHasReflection) BuildReflection();
 }
@@ -125,15 +129,50 @@ void TAnimEngine::StepFrame(bool renderWater) {
   FLastTick = now;
   if (renderWater) RenderWater();
   AdvancePhases(dt);
-  if (NeedsOverlay()) {
-    // Same size keeps the pixels, so this only allocates when the overlay was never sized.
-    FOverlay.SetSize(FWater.Width, FWater.Height);
-    if (FWater.Width > 0 && FWater.Height > 0)
-      std::memcpy(FOverlay.Bits(), FFrame.Bits(), sizeof(TColor32) * static_cast<size_t>(FWater.Width) * FWater.Height);
-  }
+  if (NeedsOverlay()) RefreshOverlay();
+  else FOverlayFresh = false;
   DrawObjects();
   if (FWeatherOn) DrawWeather(dt);
   if (FShowClock) DrawClock();
+}
+
+void TAnimEngine::FindWaterRows() {
+  FWaterTop = FWater.Height;
+  FWaterBottom = -1;
+  for (int k = 0; k < kRegionWaveSets; ++k) {
+    const int top = FWater.Map.TopRow(k), bottom = FWater.Map.BottomRow(k);
+    if (bottom < top) continue;
+    const std::vector<int32_t>& jitter = FWater.Jitter[static_cast<size_t>(k)];
+    const int32_t lift = jitter.empty() ? 0 : *std::max_element(jitter.begin(), jitter.end());
+    FWaterTop = std::min(FWaterTop, static_cast<int>(std::max<int64_t>(0, int64_t{top} - lift)));
+    FWaterBottom = std::max(FWaterBottom, std::min(bottom, FWater.Height - 1));
+  }
+}
+
+void TAnimEngine::RefreshOverlay() {
+  const int W = FWater.Width, H = FWater.Height;
+  // Same size keeps the pixels, so this only allocates when the overlay was never sized.
+  const bool sized = FOverlay.Width() == W && FOverlay.Height() == H;
+  FOverlay.SetSize(W, H);
+  const bool partial = FOverlayRestore && FOverlayFresh && sized && FFrame.Width() == W && FFrame.Height() == H;
+  if (W > 0 && H > 0) {
+    const size_t rowBytes = sizeof(TColor32) * static_cast<size_t>(W);
+    if (!partial) {
+      std::memcpy(FOverlay.Bits(), FFrame.Bits(), rowBytes * H);
+    } else {
+      if (FWaterBottom >= FWaterTop)
+        std::memcpy(FOverlay.ScanLine(FWaterTop), FFrame.ScanLine(FWaterTop), rowBytes * (FWaterBottom - FWaterTop + 1));
+      for (const TRect& d : FDrawn) {
+        const TRect r = IntersectRect(d, TRect{0, 0, W, H});
+        if (r.IsEmpty()) continue;
+        const size_t n = sizeof(TColor32) * static_cast<size_t>(r.Right - r.Left);
+        for (int y = r.Top; y < r.Bottom; ++y)
+          if (y < FWaterTop || y > FWaterBottom) std::memcpy(FOverlay.ScanLine(y) + r.Left, FFrame.ScanLine(y) + r.Left, n);
+      }
+    }
+  }
+  FDrawn.clear();
+  FOverlayFresh = true;
 }
 
 void TAnimEngine::RenderWater() {
@@ -218,6 +257,7 @@ void TAnimEngine::DrawObjects() {
     }
     if (src->Empty()) continue;
     FOverlay.Draw(TRect{left, top, right, bottom}, TRect{0, 0, st.PictureWidth, st.PictureHeight}, *src);
+    FDrawn.push_back(TRect{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)});
   }
 }
 
@@ -225,13 +265,17 @@ void TAnimEngine::DrawWeather(uint32_t dt) {
   if (!FWeather) return;
   FWeather->Step(dt, FSpeedPercent, FProject->Weather());
   FWeather->Draw();
+  const std::vector<TRect>& drawn = FWeather->DrawnArea();
+  FDrawn.insert(FDrawn.end(), drawn.begin(), drawn.end());
 }
 
 void TAnimEngine::DrawClock() {
   TBitmap32& out = GetOutput();
   const TPoint p = FClock->GetPosition(FWater.Width, FWater.Height);
   FClock->CaptureBackground(out, p.X, p.Y);
-  out.Draw(p.X, p.Y, FClock->Render());
+  const TBitmap32& face = FClock->Render();
+  out.Draw(p.X, p.Y, face);
+  FDrawn.push_back(TRect{p.X, p.Y, p.X + face.Width(), p.Y + face.Height()});
 }
 
 }  // namespace ky

@@ -74,6 +74,14 @@ class TAnimEngine {
   TRain* Rain();
   TRandom& Random() { return FRandom; }
 
+  // The overlay is brought back to the water frame each step by copying only the rows the water
+  // may change and the places drawn on it the step before (true, the default), or by copying
+  // the whole frame (false; the tests compare the two).
+  void SetOverlayRestore(bool partial) {
+    FOverlayRestore = partial;
+    FOverlayFresh = false;
+  }
+
  private:
   bool NeedsOverlay() const;
   bool HasObjects() const;
@@ -87,6 +95,11 @@ class TAnimEngine {
   void DrawObjects();
   void DrawWeather(uint32_t dt);
   void DrawClock();
+  // FOverlay := FFrame, by the cheapest copy that gives it.
+  void RefreshOverlay();
+  // The rows RenderWater may write: the wave sets' rows, and above them as far as a jitter
+  // moves a destination pixel.
+  void FindWaterRows();
 
   const TTickSource& FTicks;
   const TWaterKernelTable* FKernels;
@@ -107,6 +120,11 @@ class TAnimEngine {
   uint32_t FLastTick = 0;
   std::unique_ptr<TClock> FClock;
   bool FShowClock = false;
+  // The overlay equals the frame except inside FDrawn (drawn on it by the last step).
+  bool FOverlayFresh = false;
+  bool FOverlayRestore = true;
+  std::vector<TRect> FDrawn;
+  int FWaterTop = 0, FWaterBottom = -1;
 };
 
 }  // namespace ky

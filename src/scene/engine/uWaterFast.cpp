@@ -77,6 +77,8 @@ class TRowRenderer {
   void RenderRunUniform(int k, int x0, int x1);
   void RenderRunJitter(int k, int x0, int x1);
   void RenderRunColumns(int k, int x0, int x1);
+  // Columns x0 .. x1 - 1 read source column x + dx, which lies inside the picture for all of them.
+  void RenderColumnsTable(int k, int x0, int x1, int dx, const TColumnWave& cw);
   void RenderColumnsGeneral(int k, int x0, int x1, const TColumnWave& cw);
   const TColumnWave& ColumnWave(int k, double amp, int32_t cycle);
   const std::vector<ptrdiff_t>& ColumnOffsets(int k);
@@ -193,27 +195,49 @@ const TColumnWave& TRowRenderer::ColumnWave(int k, double amp, int32_t cycle) {
 // Column waves. Each column x has its own argument u = Round(x f / 2 (H - s / 2) / H + phase)
 // and so its own source row s + vd, vd = Round(cos((|u| mod C) mod 360) amp).
 //
-// Without sideways shift, a chunk of columns whose arguments all have one sign takes the table
-// path: |u| = sign * u, and subtracting a multiple n C of the cycle from sign * phase leaves
+// A chunk of columns whose arguments all have one sign takes the table path: |u| = sign * u,
+// and subtracting a multiple n C of the cycle from sign * phase leaves
 // e = Round(sign * x f / 2 (H - s / 2) / H + sign * phase - n C) small and positive with
 // e mod C = |u| mod C, so a table gives the cosine index of e without a division. Only
 // columns near a half-way point need the exact formula. Where the source rows need no
 // clamping and lie in region k all along the run (the body of a water region), the copies
-// need no checks either.
+// need no checks either. With sideways shift the argument still follows the column written,
+// and the columns whose shifted source lies inside the picture read one shifted block; only
+// the few at the ends, whose source column is clamped, take the general path.
 void TRowRenderer::RenderRunColumns(int k, int x0, int x1) {
+  const TWaveParam& w = (*FWater.Sets)[k];
+  const TRowWave& row = FWater.Row[k];
+  const int32_t cycle = wave::EffectiveCycle(w.Cycle);
+  const TColumnWave& cw = ColumnWave(k, row.Amp, cycle);
+  if (cw.Index.empty()) {
+    RenderColumnsGeneral(k, x0, x1, cw);
+    return;
+  }
+  if (!w.HorzShift) {
+    RenderColumnsTable(k, x0, x1, 0, cw);
+    return;
+  }
+  const int W = FWater.Width;
+  const int64_t hd = row.Hd;
+  // Source column x - hd lies in 0 .. W - 1 exactly for x in hd .. W - 1 + hd.
+  const int a = static_cast<int>(std::clamp<int64_t>(hd, x0, x1));
+  const int b = static_cast<int>(std::clamp<int64_t>(W + hd, a, x1));
+  if (a > x0) RenderColumnsGeneral(k, x0, a, cw);
+  if (b > a) RenderColumnsTable(k, a, b, static_cast<int>(-hd), cw);
+  if (x1 > b) RenderColumnsGeneral(k, b, x1, cw);
+}
+
+void TRowRenderer::RenderColumnsTable(int k, int x0, int x1, int dx, const TColumnWave& cw) {
   const int s = FS;
   const TWaveParam& w = (*FWater.Sets)[k];
   const TRowWave& row = FWater.Row[k];
   const int W = FWater.Width, H = FWater.Height;
   const int32_t cycle = wave::EffectiveCycle(w.Cycle);
-  const TColumnWave& cw = ColumnWave(k, row.Amp, cycle);
-  if (w.HorzShift || cw.Index.empty()) {
-    RenderColumnsGeneral(k, x0, x1, cw);
-    return;
-  }
   const bool clamp = int64_t{s} + cw.VdMin < 0 || int64_t{s} + cw.VdMax > H - 1;
-  const bool check = !FWater.Map.RowsCover(ClampInt(int64_t{s} + cw.VdMin, 0, H - 1), ClampInt(int64_t{s} + cw.VdMax, 0, H - 1),
-                                x0, x1, k);
+  // The run lies in region k of row s; shifted columns must be checked there too.
+  const bool check = !FWater.Map.RowsCover(ClampInt(int64_t{s} + cw.VdMin, 0, H - 1),
+                                           ClampInt(int64_t{s} + cw.VdMax, 0, H - 1), x0 + dx, x1 + dx, k) ||
+                     (dx != 0 && !FWater.Map.Covers(s, x0 + dx, x1 + dx, k));
   const int32_t phase = FWater.Phase[k];
   const double f = row.F;
   const double q = H - s / 2.0;
@@ -224,6 +248,7 @@ void TRowRenderer::RenderRunColumns(int k, int x0, int x1) {
   const TColor32* source = FWater.Source->Bits();
   const TColor32* sourceRow = source + static_cast<size_t>(s) * W;
   const int16_t* region = FWater.Map.Data();
+  const int16_t* regS = region + static_cast<size_t>(s) * W;
   TColor32* dst = FFrame.Bits() + static_cast<size_t>(s) * W;
   const int32_t* index = cw.Index.data();
   const int32_t* vd = cw.Vd.data();
@@ -249,14 +274,16 @@ void TRowRenderer::RenderRunColumns(int k, int x0, int x1) {
       RenderColumnsGeneral(k, c0, c0 + n, cw);
       continue;
     }
-    const TColor32* src = sourceRow + c0;
+    // Column c0 + i is written from source column sc + i.
+    const int sc = c0 + dx;
+    const TColor32* src = sourceRow + sc;
     TColor32* d = dst + c0;
     const bool redoAny = FSimd.ReducedArguments(n, base, dir, sign * slope, sign * phase - nc, e, redo);
     // The cosine index of column i, and its copy.
     auto copy = [&](int i, uint32_t ci) {
       if (offset == nullptr) {
-        const int64_t o = int64_t{rowAt[ci]} + c0 + i;
-        if (!check || region[o] == k) d[i] = source[o];
+        const int64_t o = int64_t{rowAt[ci]} + sc + i;
+        if (!check || (region[o] == k && regS[sc + i] == k)) d[i] = source[o];
       } else {
         d[i] = src[int64_t{vd[ci]} * W + i];
       }
@@ -295,7 +322,7 @@ void TRowRenderer::RenderRunColumns(int k, int x0, int x1) {
       for (; i < n; ++i) d[i] = (src + i)[offset[e[i]]];
     } else if (!check) {
       // The same through the cosine index, for an amplitude of this row only.
-      const TColor32* base = source + c0;
+      const TColor32* base = source + sc;
       int i = 0;
       for (; i + 4 <= n; i += 4) {
         const TColor32* p = base + i;

@@ -65,6 +65,7 @@ void TRain::Move() {
 
 void TRain::Draw() {
   const double slant = std::cos(FAngle * M_PI / 180);
+  FDrawn.clear();
   for (const TRainDrop& d : FDrops) {
     const int x0 = Round(d.X), y0 = Round(d.Y), L = std::clamp(d.Layer, 2, 4);
     const int g = 55 / (5 - L) + 200;
@@ -74,6 +75,8 @@ void TRain::Draw() {
     const int ym = Round(y0 + static_cast<double>(6 * (y1 - y0)) / 8);
     FTarget.BlendLine(x0, y0, xm, ym, MakeColor32(g, g, g, UpperAlpha(L, FOpacity)), false);
     FTarget.BlendLine(xm, ym, x1, y1, MakeColor32(g, g, g, LowerAlpha(L, FOpacity)), false);
+    // Both segments lie between the drop's two ends.
+    FDrawn.push_back(TRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1});
   }
 }
 

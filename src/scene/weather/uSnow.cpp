@@ -61,7 +61,14 @@ void TSnow::Move() {
 }
 
 void TSnow::Draw() {
-  for (const TSnowFlake& f : FFlakes) DrawFlake(Round(f.X), Round(f.Y), f.Size);
+  FDrawn.clear();
+  for (const TSnowFlake& f : FFlakes) {
+    const int x = Round(f.X), y = Round(f.Y);
+    DrawFlake(x, y, f.Size);
+    // A disc of radius size div 2, or the pixels around the centre from -1 to +2.
+    const int r = f.Size > 4 ? f.Size / 2 : 2;
+    FDrawn.push_back(TRect{x - r, y - r, x + r + 1, y + r + 1});
+  }
 }
 
 void TSnow::Disc(int x, int y, int r, TColor32 c) {

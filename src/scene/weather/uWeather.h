@@ -2,8 +2,10 @@
 // TWeather: what the engine asks of a weather effect (rain or snow) drawn onto the overlay.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "graphics/uGeometry.h"
 #include "platform/uRandom.h"
 #include "scene/records/uSceneRecords.h"
 
@@ -18,6 +20,11 @@ class TWeather {
   // settings.
   virtual void Step(uint32_t dt, int speedPercent, const TWeatherParam& weather) = 0;
   virtual void Draw() = 0;
+  // Rectangles (right and bottom edges excluded) that hold every pixel the last Draw changed.
+  const std::vector<TRect>& DrawnArea() const { return FDrawn; }
+
+ protected:
+  std::vector<TRect> FDrawn;
 };
 
 // The effect of the record's kind, or none; target and random must outlive it.

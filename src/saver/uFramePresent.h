@@ -1,0 +1,42 @@
+#pragma once
+// What the full-screen presentation decides without a window: which way frames reach the
+// screen, and which rows of a frame changed since the last one was handed over.
+#include <string>
+
+#include "graphics/uBitmap32.h"
+
+namespace ky {
+
+// How a working-size frame is stretched over the display: by the GPU (an OpenGL texture) or on
+// the CPU into the plain window.
+enum class TStretchPath { Gpu, Cpu };
+
+// true for the renderer strings of Mesa's software rasterizers (llvmpipe, softpipe, swrast),
+// which draw a texture over the screen slower than the CPU stretches it.
+bool IsSoftwareRenderer(const std::string& renderer);
+
+// The path for a context with that renderer. The environment variable KYSAVER_FULLSCREEN set to
+// "cpu" or "gpu" forces one (for tests and measurements); anything else leaves the choice.
+TStretchPath ChooseStretchPath(const std::string& renderer);
+
+// Rows first .. last (inclusive); empty when last < first.
+struct TRowSpan {
+  int First = 0;
+  int Last = -1;
+  bool Empty() const { return Last < First; }
+};
+
+// A copy of the last frame handed over, to tell which rows the next one changes.
+class TFrameShadow {
+ public:
+  // The span of rows from the first to the last that differ from the previous frame (all rows
+  // for the first frame or a new size); the copy then holds the new frame.
+  TRowSpan Update(const TBitmap32& frame);
+  const TBitmap32& Frame() const { return FFrame; }
+
+ private:
+  TBitmap32 FFrame;
+  bool FValid = false;
+};
+
+}  // namespace ky
