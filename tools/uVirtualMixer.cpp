@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "audio/uMediaDecoder.h"
 #include "audio/uWaveSound.h"
+#include "uMidiLength.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
 
@@ -98,11 +100,18 @@ void TVirtualMixer::StopFallback() { Stop(FFallback); }
 void TVirtualMixer::OpenMusic(const std::string& path) {
   CloseMusic();
   if (IsMidi(path)) {
-    // Silence that never ends: without a synthesiser the track's length is unknown here.
+    // Without a synthesiser MIDI is silence, as long as the track plays.
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw TKyError(path + ": cannot open the file");
+    std::string bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && bytes.size() < (16u << 20)) bytes.append(buffer, n);
+    std::fclose(f);
+    const int64_t ms = std::min<int64_t>(MidiLengthMs(bytes, path), static_cast<int64_t>(kMaxAudioFrames / kAudioRate) * 1000);
     auto silence = std::make_shared<TPcm>();
-    silence->Samples.assign(kAudioChannels, 0);
+    silence->Samples.assign(std::max<size_t>(1, static_cast<size_t>(ms * kAudioRate / 1000)) * kAudioChannels, 0);
     FMusic.Sound = std::move(silence);
-    FMusicMidi = true;
     return;
   }
   FMusic.Sound = std::make_shared<const TPcm>(DecodeMediaFile(path));
@@ -113,19 +122,18 @@ void TVirtualMixer::SetMusicGain(double gain) { FMusicGain = gain; }
 void TVirtualMixer::PlayMusic() {
   if (!FMusic.Sound) return;
   Stop(FMusic);
-  Start(FMusic, /*loop=*/FMusicMidi, FMusicGain);
+  Start(FMusic, /*loop=*/false, FMusicGain);
   FMusicEndNoted = false;
 }
 
 void TVirtualMixer::CloseMusic() {
   Stop(FMusic);
   FMusic.Sound.reset();
-  FMusicMidi = false;
   FMusicEndNoted = false;
 }
 
 bool TVirtualMixer::TakeMusicFinished() {
-  if (FMusicEndNoted || FMusic.Voice < 0 || FMusicMidi) return false;
+  if (FMusicEndNoted || FMusic.Voice < 0) return false;
   if (Sounding(FMusic, NowSample())) return false;
   FMusicEndNoted = true;
   return true;

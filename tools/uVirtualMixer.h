@@ -2,7 +2,7 @@
 // The audio device of the virtual clock: it notes at which tick every sound and track starts
 // and stops, and mixes them afterwards into one 44.1 kHz 16-bit stereo WAV whose sample 0 is
 // the show's first frame. The sounds are the live show's own decodes; music is decoded by
-// FFmpeg, and MIDI, which needs a synthesiser, is written as silence.
+// FFmpeg, and MIDI, which needs a synthesiser, is written as silence of the track's length.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -63,7 +63,6 @@ class TVirtualMixer final : public TAudioDevice {
   TSlot FFallback, FMusic;
   double FMusicGain = 1.0;
   bool FMusicEndNoted = false;
-  bool FMusicMidi = false;  // the open track is MIDI, written as silence
   std::vector<TVoice> FVoices;
 };
 

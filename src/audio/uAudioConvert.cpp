@@ -33,7 +33,8 @@ AVSampleFormat FormatOf(TSampleKind kind) {
 
 TPcm ConvertToOutput(const void* interleaved, size_t frames, int channels, int rate, TSampleKind kind,
                      const std::string& name) {
-  if (channels < 1 || channels > 8 || rate < 1 || rate > 384000)
+  // Below 1 kHz no real sound is recorded; such a rate only blows a few bytes up into megabytes.
+  if (channels < 1 || channels > 8 || rate < 1000 || rate > 384000)
     throw TKyError(name + ": " + std::to_string(channels) + " channels at " + std::to_string(rate) + " Hz cannot be played");
   const double outFrames = static_cast<double>(frames) * kAudioRate / rate;
   if (outFrames > static_cast<double>(kMaxAudioFrames)) throw TKyError(name + ": the sound is longer than 20 minutes");

@@ -14,8 +14,37 @@ namespace ky {
 
 namespace {
 
-// Sound files larger than this are refused before they are read.
-constexpr size_t kMaxWaveFileBytes = 256u << 20;
+// Sound files larger than this are refused before they are read (6 minutes of CD-quality stereo;
+// the decoders expand compressed sound up to four times).
+constexpr size_t kMaxWaveFileBytes = 64u << 20;
+
+uint32_t Get32(const std::string& b, size_t at) {
+  uint32_t v = 0;
+  for (int k = 0; k < 4; ++k) v |= static_cast<uint32_t>(static_cast<uint8_t>(b[at + k])) << (8 * k);
+  return v;
+}
+
+void Put32(std::string& b, size_t at, uint64_t v) {
+  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>(v >> (8 * k));
+}
+
+// A chunk that claims more than is left of the file is cut to what is there: the WAV loader
+// allocates what a chunk claims before it finds the file short, so a tiny file could ask for
+// gigabytes.
+void CutChunksToTheFile(std::string& b) {
+  if (b.size() < 12) return;
+  if (Get32(b, 4) > b.size() - 8) Put32(b, 4, b.size() - 8);
+  size_t at = 12;
+  while (at + 8 <= b.size()) {
+    const uint64_t left = b.size() - at - 8;
+    const uint64_t length = Get32(b, at + 4);
+    if (length > left) {
+      Put32(b, at + 4, left);
+      return;
+    }
+    at += 8 + length + (length & 1);
+  }
+}
 
 struct TWaveFree {
   void operator()(Uint8* p) const { SDL_FreeWAV(p); }
@@ -65,7 +94,9 @@ std::string WaveFileBytes(const TPcm& pcm) {
 TPcm DecodeWave(const void* data, size_t size, const std::string& name) {
   if (size == 0) throw TKyError(name + ": the sound file is empty");
   if (size > kMaxWaveFileBytes) throw TKyError(name + ": the sound file is too large");
-  SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+  std::string bytes(static_cast<const char*>(data), size);
+  CutChunksToTheFile(bytes);
+  SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) throw TKyError(name + ": cannot read the sound file");
   SDL_AudioSpec spec{};
   Uint8* raw = nullptr;

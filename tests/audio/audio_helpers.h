@@ -92,6 +92,29 @@ inline std::vector<size_t> Onsets(const std::vector<int16_t>& stereo, size_t qui
   return onsets;
 }
 
+// A format-0 Standard MIDI File: a piano playing `notes`, each `ticks` long; division is the
+// header's time division and tempoUs, when not 0, a tempo event (microseconds a quarter note).
+inline std::string MidiTune(const std::vector<int>& notes, unsigned ticks, unsigned division, uint32_t tempoUs = 0) {
+  auto vlq = [](uint32_t v) {
+    std::string out(1, static_cast<char>(v & 0x7F));
+    while (v >>= 7) out.insert(out.begin(), static_cast<char>(0x80 | (v & 0x7F)));
+    return out;
+  };
+  auto be = [](uint32_t v, int n) {
+    std::string out;
+    for (int k = n - 1; k >= 0; --k) out += static_cast<char>(v >> (8 * k));
+    return out;
+  };
+  std::string events;
+  if (tempoUs) events += std::string("\x00\xFF\x51\x03", 4) + be(tempoUs, 3);
+  events += std::string("\x00\xC0\x00", 3);
+  for (const int note : notes)
+    events += std::string("\x00\x90", 2) + static_cast<char>(note) + "\x64" + vlq(ticks) + "\x80" + static_cast<char>(note) +
+              std::string(1, '\0');
+  events += std::string("\x00\xFF\x2F\x00", 4);
+  return "MThd" + be(6, 4) + be(0, 2) + be(1, 2) + be(division, 2) + "MTrk" + be(static_cast<uint32_t>(events.size()), 4) + events;
+}
+
 // The sample of a virtual tick (sample 0 at tick 0).
 inline size_t SampleOfTick(uint32_t tick) { return static_cast<size_t>(uint64_t{tick} * kRate / 1000); }
 // The tick of the first frame at or after `ms` on a clock of 33 ms a frame.

@@ -7,6 +7,7 @@
 #include "audio/uSoundEffect.h"
 #include "audio/uWaveSound.h"
 #include "audio_helpers.h"
+#include "uMidiLength.h"
 #include "platform/uError.h"
 
 using namespace ky;
@@ -39,16 +40,28 @@ TEST(WaveSound, EightBitAt22050IsResampledAndCentred) {
   EXPECT_NEAR(pcm.Samples[pcm.Samples.size() / 2], 18432, 64);
 }
 
+TEST(WaveSound, AChunkClaimingMoreThanTheFileHoldsYieldsWhatIsThere) {
+  const std::vector<int16_t> tone = Tone(440, 0.05, 12000);
+  std::string bytes = WavBytes(tone);
+  for (int k = 0; k < 4; ++k) bytes[40 + k] = static_cast<char>(0xFF);  // data: 4 GB
+  const TPcm pcm = DecodeWave(bytes.data(), bytes.size(), "cut.wav");
+  ASSERT_EQ(pcm.Frames(), tone.size());
+  for (size_t i = 0; i < tone.size(); ++i) ASSERT_EQ(pcm.Samples[2 * i], tone[i]) << i;
+}
+
 TEST(WaveSound, WhatIsNoUsableWaveIsAnErrorNamingTheFile) {
   const std::string good = WavBytes(Tone(440, 0.05, 1000));
-  std::string zeroRate = good;
+  std::string zeroRate = good, tinyRate = good;
   for (int k = 24; k < 32; ++k) zeroRate[k] = 0;
+  tinyRate[24] = 2;  // 2 Hz: 18 minutes of output from 4 kB
+  for (int k = 25; k < 28; ++k) tinyRate[k] = 0;
   const std::vector<std::pair<const char*, std::string>> cases = {
       {"empty", ""},
       {"header only", good.substr(0, 12)},
       {"cut in the format", good.substr(0, 30)},
       {"no samples", good.substr(0, 44)},
       {"zero rate", zeroRate},
+      {"2 Hz", tinyRate},
       {"a picture", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, 'x')},
       {"text", "RIFF but not really a wave file at all"},
   };
@@ -113,5 +126,35 @@ TEST(AudioLock, OnlyOneHolderPlaysUntilItLetsGo) {
     const TAudioLock third(path);
     EXPECT_TRUE(third.MayPlay());
     EXPECT_EQ(access(path.c_str(), F_OK), 0);
+  }
+}
+
+TEST(MidiLength, TheLastEventThroughTheTempoChanges) {
+  struct TCase {
+    const char* what;
+    std::string bytes;
+    int64_t ms;
+  };
+  // 25 frames a second of 40 ticks: 1000 ticks a second.
+  const unsigned smpte = (static_cast<unsigned>(static_cast<uint8_t>(-25)) << 8) | 40;
+  const std::vector<TCase> cases = {
+      {"120 bpm by default", MidiTune({60, 62, 64, 65}, 480, 480), 4 * 500},
+      {"a tempo of 240 bpm", MidiTune({60, 62, 64, 65}, 480, 480, 250000), 4 * 250},
+      {"96 ticks a quarter", MidiTune({60, 62}, 96, 96, 1000000), 2 * 1000},
+      {"SMPTE time", MidiTune({60, 62, 64}, 500, smpte), 3 * 500},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(MidiLengthMs(c.bytes, "tune.mid"), c.ms) << c.what;
+}
+
+TEST(MidiLength, WhatIsNoMidiFileIsAnError) {
+  const std::string good = MidiTune({60, 62}, 480, 480);
+  for (const std::string& bad : {std::string("MThd"), std::string("RIFF....WAVE"), good.substr(0, good.size() - 6),
+                                 good.substr(0, 12) + std::string(2, '\0') + good.substr(14)}) {
+    try {
+      MidiLengthMs(bad, "bad.mid");
+      ADD_FAILURE() << "no error for " << bad.size() << " bytes";
+    } catch (const TKyError& e) {
+      EXPECT_NE(std::string(e.what()).find("bad.mid"), std::string::npos) << e.what();
+    }
   }
 }

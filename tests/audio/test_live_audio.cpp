@@ -119,15 +119,8 @@ TEST(LiveAudio, TheShowPlaysItsLoopingSoundAndWmaMusicAtTheirLevels) {
 
 TEST(LiveAudio, MidiMusicPlaysWithTheInstalledSoundFont) {
   TTempDir dir;
-  // Format 0, 480 ticks a quarter note at the default 120 bpm: eight piano notes of 0.5 s.
-  std::string events = std::string("\x00\xC0\x00", 3);
-  for (const int note : {60, 64, 67, 72, 67, 64, 60, 64})
-    events += std::string("\x00\x90", 2) + static_cast<char>(note) + "\x64" + std::string("\x83\x60\x80", 3) +
-              static_cast<char>(note) + std::string(1, '\0');
-  events += std::string("\x00\xFF\x2F\x00", 4);
-  auto be32 = [](uint32_t v) { return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)}; };
-  kytest::WriteFile(dir / "tune.mid", "MThd" + be32(6) + std::string("\x00\x00\x00\x01\x01\xE0", 6) + "MTrk" +
-                                          be32(static_cast<uint32_t>(events.size())) + events);
+  // 480 ticks a quarter note at the default 120 beats a minute: eight piano notes of 0.5 s.
+  kytest::WriteFile(dir / "tune.mid", MidiTune({60, 64, 67, 72, 67, 64, 60, 64}, 480, 480));
   WriteScene(dir / "lake.kyp", {});
   kytest::WriteFile(dir / "saver.ini", "[Default]\nStretch=0\nDuration=600\n[Pictures]\nlake.kyp\n[Music]\ntune.mid\n");
   std::string out;

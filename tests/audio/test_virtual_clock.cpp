@@ -330,3 +330,20 @@ TEST(Music, ALaterTrackThatCannotBeOpenedStopsTheChainAndSaysWhy) {
   EXPECT_TRUE(SilentFrom(out, track.size()));
   EXPECT_NE(a.host.LastMessage().find("bad.mp3"), std::string::npos) << a.host.LastMessage();
 }
+
+TEST(Music, MidiIsSilentOnTheVirtualClockForAsLongAsItPlays) {
+  TAudioShow a;
+  // Eight quarter notes at 240 beats a minute: 2 s.
+  kytest::WriteFile(a.dir / "tune.mid", MidiTune({60, 62, 64, 65, 67, 69, 71, 72}, 480, 480, 250000));
+  const std::vector<int16_t> next = Tone(500, 0.3, 9000);
+  WriteWav(a.dir / "next.wav", next);
+  a.project.Setting().Music = true;
+  a.project.Setting().MusicFile = "tune.mid;next.wav";
+  a.project.Setting().MusicMode = 1;
+  const std::vector<int16_t> out = a.Run({a.Scene("lake.kyp", {})}, 80);
+  // The next track starts at the first frame after the 2 s of silence.
+  const size_t start = SampleOfTick(FrameTickAtOrAfter(2000));
+  ASSERT_FALSE(Onsets(out).empty());
+  EXPECT_EQ(Onsets(out).front(), start);
+  for (size_t t = 0; t < next.size(); ++t) ASSERT_EQ(out[2 * (start + t)], next[t]) << t;
+}
