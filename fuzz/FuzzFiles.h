@@ -58,6 +58,7 @@ class TTempFolder {
   TTempFolder(const TTempFolder&) = delete;
   TTempFolder& operator=(const TTempFolder&) = delete;
   int Fd() const { return FFd; }
+  const std::string& Path() const { return FPath; }
 
  private:
   std::string FPath;

@@ -236,32 +236,38 @@ void TAnimEngine::AdvancePhases(uint32_t dt) {
 void TAnimEngine::DrawObjects() {
   if (!FProject) return;
   for (auto& obj : FProject->Objects()) {
-    obj->PrepareDraw();
-    const TObjectDrawState st = obj->DrawState();
-    if (!st.Visible) continue;
-    // Edges far outside any surface are held within a billion pixels, so a hostile position or
-    // size cannot overflow the rectangle's width; what is drawn is unchanged (it is clipped).
-    auto edge = [](double v) { return Round(std::clamp(v, -1e9, 1e9)); };
-    const int left = edge(st.ScreenLeft), top = edge(st.ScreenTop);
-    int right, bottom;
-    if (st.Scaled) {
-      right = edge(left + st.PictureWidth * st.ScaleX * st.WidthSize / 100);
-      bottom = edge(top + st.PictureHeight * st.ScaleY * st.HeightSize / 100);
-    } else {
-      right = edge(static_cast<double>(left) + st.PictureWidth);
-      bottom = edge(static_cast<double>(top) + st.PictureHeight);
-    }
-    TBitmap32* src = &obj->Front();
-    if (st.Flipped) {
-      TBitmap32& back = obj->Back();
-      back.Assign(*src);
-      back.FlipHorizontal();
-      src = &back;
-    }
-    if (src->Empty()) continue;
-    FOverlay.Draw(TRect{left, top, right, bottom}, TRect{0, 0, st.PictureWidth, st.PictureHeight}, *src);
-    FDrawn.push_back(TRect{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)});
+    TRect drawn{};
+    if (DrawSceneObject(*obj, FOverlay, drawn)) FDrawn.push_back(drawn);
   }
+}
+
+bool DrawSceneObject(TSceneObject& obj, TBitmap32& target, TRect& drawn) {
+  obj.PrepareDraw();
+  const TObjectDrawState st = obj.DrawState();
+  if (!st.Visible) return false;
+  // Edges far outside any surface are held within a billion pixels, so a hostile position or
+  // size cannot overflow the rectangle's width; what is drawn is unchanged (it is clipped).
+  auto edge = [](double v) { return Round(std::clamp(v, -1e9, 1e9)); };
+  const int left = edge(st.ScreenLeft), top = edge(st.ScreenTop);
+  int right, bottom;
+  if (st.Scaled) {
+    right = edge(left + st.PictureWidth * st.ScaleX * st.WidthSize / 100);
+    bottom = edge(top + st.PictureHeight * st.ScaleY * st.HeightSize / 100);
+  } else {
+    right = edge(static_cast<double>(left) + st.PictureWidth);
+    bottom = edge(static_cast<double>(top) + st.PictureHeight);
+  }
+  TBitmap32* src = &obj.Front();
+  if (st.Flipped) {
+    TBitmap32& back = obj.Back();
+    back.Assign(*src);
+    back.FlipHorizontal();
+    src = &back;
+  }
+  if (src->Empty()) return false;
+  target.Draw(TRect{left, top, right, bottom}, TRect{0, 0, st.PictureWidth, st.PictureHeight}, *src);
+  drawn = TRect{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+  return true;
 }
 
 void TAnimEngine::DrawWeather(uint32_t dt) {

@@ -16,6 +16,7 @@
 #include "platform/uTicks.h"
 #include "scene/engine/uWaterKernels.h"
 #include "scene/engine/uWaveMaths.h"
+#include "scene/model/uSceneObject.h"
 #include "scene/records/uSceneRecords.h"
 
 namespace ky {
@@ -25,6 +26,11 @@ class TClock;
 class TRain;
 class TSnow;
 class TWeather;
+
+// One object as a frame shows it: its snapshot taken (PrepareDraw), its picture stretched onto
+// target into the rectangle of its screen place and size, mirrored through Back when flipped.
+// False when it draws nothing; else drawn is the rectangle it covers.
+bool DrawSceneObject(TSceneObject& obj, TBitmap32& target, TRect& drawn);
 
 class TAnimEngine {
  public:
