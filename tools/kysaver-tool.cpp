@@ -20,20 +20,33 @@
 #include "saver/effects/PSEffect.h"
 #include "saver/effects/uEffectGallery.h"
 #include "uRender.h"
+#include "uObjectAuthoring.h"
 #include "uSaverInspect.h"
 #include "uFormInspect.h"
+#include "uFormRender.h"
+#include "uManifestValidate.h"
+#include "uNewProject.h"
+#include "uSceneCommand.h"
 
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
+    "usage: kysaver-tool new FOLDER [--from PHOTO ...]   (a new saver project that builds at once)\n"
+    "       kysaver-tool build MANIFEST -o OUT [--player PATH]\n"
     "       kysaver-tool scene DESCRIPTION -o OUT.kyp\n"
+    "       kysaver-tool scene DESCRIPTION --sheet OUT.png [--seconds S] [--size WxH] [--tiles N] [--overlay]\n"
     "       kysaver-tool inspect [--json] FILE\n"
     "       kysaver-tool ui [--json] FILE          (a window description file or one window text)\n"
+    "       kysaver-tool ui FILE --window NAME --png OUT.png   (that window drawn off screen)\n"
     "       kysaver-tool render SAVER --out DIR --frames N [--size WxH] [--tick T0]\n"
     "                           [--set KEY=VALUE ...] [--no-user-settings] [--sheet FILE] [--screen]\n"
+    "                           [--audio FILE.wav [--audio-channels N]]\n"
+    "           --audio writes the sound and music of the rendered span (44.1 kHz 16-bit stereo,\n"
+    "           sample 0 at the first frame); MIDI music is written as silence there.\n"
+    "           --audio-channels: channels the sound device gives (below 8: the one-sound player)\n"
     "       kysaver-tool render --transition N --percent P [--from A --to B] [--size WxH] --out FILE.png\n"
-    "       kysaver-tool render --gallery DIR [--size WxH]\n";
+    "       kysaver-tool render --gallery DIR [--size WxH]\n"
+    "       kysaver-tool --version\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kysaver-tool: %s\n", message.c_str());
@@ -56,6 +69,7 @@ int Build(const std::vector<std::string>& args) {
     else return Fail("build: unexpected argument \"" + args[i] + "\"\n" + kUsage);
   }
   if (r.Manifest.empty() || r.Output.empty()) return Fail(std::string("build: a manifest and -o OUT are needed\n") + kUsage);
+  if (!ky::ReportManifestFindings(ky::CheckManifest(r.Manifest), r.Manifest)) return 1;
   ky::BuildSaver(r);
   return 0;
 }
@@ -70,7 +84,12 @@ int Inspect(const std::vector<std::string>& args) {
   }
   if (file.empty()) return Fail(std::string("inspect: a file is needed\n") + kUsage);
   // Scene files are recognised by their own header; everything else is read as a saver.
-  const std::string out = ky::LooksLikeSceneFile(file) ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  const bool scene = ky::LooksLikeSceneFile(file);
+  std::string out = scene ? ky::InspectScene(file, json) : ky::InspectSaver(file, json);
+  // A scene's objects with every key as loaded go in as one more member.
+  const size_t close = out.rfind('}');
+  if (scene && json && close != std::string::npos)
+    out.insert(close, ",\"Objects\":" + ky::SceneObjectsJson(file));
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
@@ -78,30 +97,27 @@ int Inspect(const std::vector<std::string>& args) {
 // A window description file or one window text, as the player reads it.
 int Ui(const std::vector<std::string>& args) {
   bool json = false;
-  std::string file;
-  for (const std::string& a : args) {
+  std::string file, window, png;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a == "--json") json = true;
+    else if (a == "--window" && i + 1 < args.size()) window = args[++i];
+    else if (a == "--png" && i + 1 < args.size()) png = args[++i];
     else if (!a.empty() && a[0] == '-') return Fail("ui: unknown option \"" + a + "\"\n" + kUsage);
     else if (file.empty()) file = a;
     else return Fail("ui: unexpected argument \"" + a + "\"\n" + kUsage);
   }
   if (file.empty()) return Fail(std::string("ui: a file is needed\n") + kUsage);
+  if (!png.empty() || !window.empty()) {
+    if (png.empty() || window.empty() || json) return Fail(std::string("ui: --window NAME and --png OUT.png go together\n") + kUsage);
+    const std::vector<std::string> problems = ky::RenderWindowPng(file, window, png);
+    for (const std::string& p : problems) std::fprintf(stderr, "kysaver-tool: ui: %s\n", p.c_str());
+    return problems.empty() ? 0 : 1;
+  }
   const ky::TFormReport report = ky::InspectWindowFile(file, json);
   std::fwrite(report.Output.data(), 1, report.Output.size(), stdout);
   for (const std::string& p : report.Problems) std::fprintf(stderr, "kysaver-tool: ui: %s\n", p.c_str());
   return report.Problems.empty() ? 0 : 1;
-}
-
-int Scene(const std::vector<std::string>& args) {
-  std::string description, output;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "-o" || args[i] == "--output") && i + 1 < args.size()) output = args[++i];
-    else if (description.empty() && !args[i].empty() && args[i][0] != '-') description = args[i];
-    else return Fail("scene: unexpected argument \"" + args[i] + "\"\n" + kUsage);
-  }
-  if (description.empty() || output.empty()) return Fail(std::string("scene: a description and -o OUT are needed\n") + kUsage);
-  ky::BuildSceneFile(description, output);
-  return 0;
 }
 
 int ParseCount(const std::string& option, const std::string& text) {
@@ -159,6 +175,8 @@ int Render(const std::vector<std::string>& args) {
     else if (a == "--sheet" && hasValue) r.Sheet = args[++i];
     else if (a == "--set" && hasValue) r.Settings.push_back(ky::ParseSetting(args[++i]));
     else if (a == "--no-user-settings") r.UserSettings = false;
+    else if (a == "--audio" && hasValue) r.Audio = args[++i];
+    else if (a == "--audio-channels" && hasValue) r.AudioChannels = ParseCount(a, args[++i]);
     else if (a == "--screen") r.Screen = true;
     else if (a == "--size" && hasValue) {
       const std::string v = args[++i];
@@ -189,12 +207,17 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
     return args.empty() ? 1 : 0;
   }
+  if (args[0] == "--version" || args[0] == "-version") {
+    std::printf("kysaver-tool %s\n", KYSAVER_VERSION);
+    return 0;
+  }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   try {
     if (args[0] == "build") return Build(rest);
     if (args[0] == "inspect") return Inspect(rest);
     if (args[0] == "render") return Render(rest);
-    if (args[0] == "scene") return Scene(rest);
+    if (args[0] == "scene") return ky::SceneCommand(rest);
+    if (args[0] == "new") return ky::NewCommand(rest);
     if (args[0] == "ui") return Ui(rest);
     return Fail("unknown command \"" + args[0] + "\"\n" + kUsage);
   } catch (const std::exception& e) {

@@ -19,6 +19,8 @@
 #include "platform/uText.h"
 #include "saver/FKyScrSvr.h"
 #include "saver/uOffscreenHost.h"
+#include "audio/uWaveSound.h"
+#include "uVirtualMixer.h"
 
 namespace ky {
 
@@ -64,6 +66,14 @@ class TContactSheet {
  private:
   std::vector<TBitmap32> FThumbs;
 };
+
+void WriteAudioFile(const std::string& path, const TPcm& pcm) {
+  const std::string bytes = WaveFileBytes(pcm);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) throw TKyError(path + ": cannot write the file (" + std::strerror(errno) + ")");
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !ok) throw TKyError(path + ": cannot write the file");
+}
 
 }  // namespace
 
@@ -115,7 +125,10 @@ void RenderSaver(const TRenderRequest& r) {
     if (!r.Sheet.empty() && written % 10 == 0) sheet.Add(shown);
     ++written;
   });
+  TVirtualMixer audio(clock, r.StartTick, r.AudioChannels);
   TKyfmScrSvr show(project, host, clock);
+  if (!r.Audio.empty()) show.SetAudioDevice(audio);
+  show.SetCommonFolder(GetCommonFolder(saver));
   show.FormShow();
   // A step that shows nothing (no picture could be read yet) still lets the virtual time pass.
   for (int idle = 0; written < r.Frames && show.Running() && idle < 100000;) {
@@ -128,6 +141,7 @@ void RenderSaver(const TRenderRequest& r) {
   }
   show.FormClose();
   if (!r.Sheet.empty()) sheet.Save(r.Sheet);
+  if (!r.Audio.empty()) WriteAudioFile(r.Audio, audio.Mix(static_cast<size_t>(written) * 33 * kAudioRate / 1000));
   if (written < r.Frames) throw TKyError(r.Saver + ": the show ended after " + std::to_string(written) + " frames");
 }
 

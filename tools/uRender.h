@@ -16,6 +16,8 @@ struct TRenderRequest {
   std::vector<std::pair<std::string, std::string>> Settings;  // KEY=VALUE, applied last
   bool UserSettings = true;
   std::string Sheet;  // contact sheet of every 10th frame, when set
+  std::string Audio;  // the sound of the rendered span as a WAV file, when set
+  int AudioChannels = 8;  // the channels the virtual audio device gives (fewer: the fallback player)
   // Frames as the screen shows them: a full-screen working-size frame stretched to the size,
   // as the window stretches it on the CPU.
   bool Screen = false;

@@ -14,7 +14,9 @@
 #include "platform/uError.h"
 #include "platform/uIniFile.h"
 #include "platform/uText.h"
+#include "scene/model/uKyProject.h"
 #include "uDefaultWindows.h"
+#include "uObjectAuthoring.h"
 
 namespace ky {
 
@@ -108,6 +110,41 @@ void AddMedia(const TManifest& m, const std::string& entry, std::vector<TMedia>&
   media.push_back({name, ReadWholeFile(path, kMaxMediaFile)});
 }
 
+bool IsPlainPictureName(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string::npos ? std::string() : UpperCaseAscii(name.substr(dot));
+  return ext == ".JPG" || ext == ".BMP" || ext == ".GIF" || ext == ".PNG";
+}
+
+// Every sound a scene's slots name, found by its file-name part beside the manifest or beside
+// the scene file. A file that is not a scene (it fails to load as one) names no sounds.
+void AddSceneSounds(const TManifest& m, const std::string& entry, std::vector<TMedia>& media, std::set<std::string>& names) {
+  const std::string scenePath = Resolve(m, entry);
+  if (IsPlainPictureName(FileNamePart(entry))) return;
+  TProject scene;
+  if (!scene.Load(scenePath)) return;
+  // Entries are relative to the manifest, as the pictures are.
+  const size_t slash = entry.rfind('/');
+  const std::string sceneFolder = slash == std::string::npos ? std::string() : entry.substr(0, slash + 1);
+  for (int i = 0; i < scene.SoundCount(); ++i) {
+    const std::string stored = scene.SoundSlots()[static_cast<size_t>(i)].FileName();
+    const std::string name = FileNamePart(stored);
+    if (names.count(name)) continue;  // packed already: scenes may share a sound
+    std::string found;
+    for (const std::string& candidate : {name, sceneFolder + name}) {
+      struct stat st {};
+      if (!name.empty() && stat(Resolve(m, candidate).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        found = candidate;
+        break;
+      }
+    }
+    if (found.empty())
+      throw TKyError(m.Path + ": scene " + entry + ", sound slot " + std::to_string(i + 1) + ": \"" + stored +
+                     "\" is found neither beside the manifest nor beside the scene");
+    AddMedia(m, found, media, names);
+  }
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string out;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -154,6 +191,14 @@ std::string BuildSaverPackage(const std::string& manifestPath) {
     AddMedia(m, p, media, names);
     fileList += media.back().Name + "=1\r\n";
   }
+  for (const std::string& p : m.Pictures) AddSceneSounds(m, p, media, names);
+  // The pictures of scene objects go in under their bare names, where the show looks for them.
+  for (const std::string& p : m.Pictures)
+    for (const std::string& pic : ObjectPicturesOfPicture(Resolve(m, p), m.Folder)) {
+      // Found paths begin with the manifest's folder, which AddMedia puts in front itself.
+      const bool prefixed = !m.Folder.empty() && pic.compare(0, m.Folder.size(), m.Folder) == 0;
+      if (names.count(FileNamePart(pic)) == 0) AddMedia(m, prefixed ? pic.substr(m.Folder.size()) : pic, media, names);
+    }
   std::string musicFile;
   for (const std::string& p : m.Music) {
     AddMedia(m, p, media, names);

@@ -2,10 +2,12 @@
 
 #include <sstream>
 
+#include "graphics/uPictureKind.h"
 #include "package/uCreatorProject.h"
 #include "package/uPackage.h"
 #include "platform/uError.h"
 #include "platform/uText.h"
+#include "uInspectSummary.h"
 #include "uJson.h"
 
 namespace ky {
@@ -19,6 +21,7 @@ struct TReport {
   TKyCProject Project;
   std::vector<std::string> MediaNames;
   std::vector<uint64_t> MediaSizes;
+  std::vector<uint64_t> MediaOffsets;
   uint64_t WindowTextLength = 0;
 };
 
@@ -43,8 +46,54 @@ void Read(const std::string& path, TReport& r) {
   if (bundleSpan.Length > 0 && (!bundle.Info.Found || bundle.Info.Offset != bundleSpan.Offset + kMarkerLength))
     throw TKyError(path + ": the media bundle is not a package");
   if (bundle.Truncated) throw TKyError(path + ": the media bundle is truncated");
-  for (const TSectionSpan& s : bundle.Sections) r.MediaSizes.push_back(s.Length);
+  for (const TSectionSpan& s : bundle.Sections) {
+    r.MediaSizes.push_back(s.Length);
+    r.MediaOffsets.push_back(s.Offset);
+  }
   r.WindowTextLength = top.Sections[3].Length;
+}
+
+enum class TMediaKind { Picture, Music, Preview, Sound, Object, Other };
+
+// What a media file is to the saver: a picture of the file list, a track of the music list,
+// the preview picture, or else, by its extension, a sound or an object's picture that a scene
+// names.
+TMediaKind KindOf(const TReport& r, const std::string& name) {
+  for (const std::string& n : r.Project.FileList().Names)
+    if (FileNamePart(n) == name) return TMediaKind::Picture;
+  const std::string& music = r.Project.Setting().MusicFile;
+  size_t at = 0;
+  while (at <= music.size()) {
+    const size_t end = std::min(music.find(';', at), music.size());
+    if (end > at && FileNamePart(music.substr(at, end - at)) == name) return TMediaKind::Music;
+    at = end + 1;
+  }
+  if (!r.Project.Setting().PreviewFile.empty() && FileNamePart(r.Project.Setting().PreviewFile) == name)
+    return TMediaKind::Preview;
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string::npos ? std::string() : UpperCaseAscii(name.substr(dot));
+  if (ext == ".WAV") return TMediaKind::Sound;
+  if (ext == ".BMP" || ext == ".JPG" || ext == ".JPEG" || ext == ".GIF" || ext == ".PNG") return TMediaKind::Object;
+  return TMediaKind::Other;
+}
+
+const char* KindName(TMediaKind k) {
+  switch (k) {
+    case TMediaKind::Picture: return "picture";
+    case TMediaKind::Music: return "music";
+    case TMediaKind::Preview: return "preview";
+    case TMediaKind::Sound: return "sound";
+    case TMediaKind::Object: return "object";
+    case TMediaKind::Other: return "other";
+  }
+  return "";
+}
+
+std::vector<std::string> NamesOfKind(const TReport& r, TMediaKind kind) {
+  std::vector<std::string> names;
+  for (const std::string& n : r.MediaNames)
+    if (KindOf(r, n) == kind) names.push_back(n);
+  return names;
 }
 
 std::string AsJson(const TReport& r) {
@@ -77,34 +126,35 @@ std::string AsJson(const TReport& r) {
   for (size_t i = 0; i < n; ++i) {
     w.BeginObject();
     w.Key("Name").String(i < r.MediaNames.size() ? r.MediaNames[i] : "");
+    if (i < r.MediaNames.size()) w.Key("Kind").String(KindName(KindOf(r, r.MediaNames[i])));
     if (i < r.MediaSizes.size()) w.Key("Size").Int(static_cast<int64_t>(r.MediaSizes[i]));
     else w.Key("Size").Raw("null");
     w.EndObject();
   }
   w.EndArray();
+  for (const auto& [key, kind] : {std::pair{"Music", TMediaKind::Music}, std::pair{"Sounds", TMediaKind::Sound}}) {
+    w.Key(key).BeginArray();
+    for (const std::string& n : NamesOfKind(r, kind)) w.String(n);
+    w.EndArray();
+  }
   w.EndObject();
   return w.Text() + "\n";
 }
 
 std::string AsText(const std::string& path, const TReport& r) {
-  std::ostringstream o;
-  o << TerminalText(path) << ": saver package with " << r.SectionLengths.size() << " sections (";
-  for (size_t i = 0; i < r.SectionLengths.size(); ++i) o << (i ? ", " : "") << r.SectionLengths[i];
-  o << " bytes)\n\nPictures:\n";
-  const TKyCFileList& list = r.Project.FileList();
-  for (size_t i = 0; i < list.Names.size(); ++i) o << "  " << TerminalText(list.Names[i]) << "  " << TerminalText(list.Flags[i]) << "\n";
-  o << "\nSettings:\n";
-  for (const TSettingKey& k : SettingKeys())
-    o << "  [" << k.Section << "] " << k.Key << " = " << TerminalText(SettingValueText(r.Project.Setting(), k)) << "\n";
-  o << "  [UI] UIFile = " << TerminalText(r.Project.UISetting().UIFile) << "\n\nMedia:\n";
+  std::vector<TSaverMedia> media;
   const size_t n = std::max(r.MediaNames.size(), r.MediaSizes.size());
   for (size_t i = 0; i < n; ++i) {
-    o << "  " << (i < r.MediaNames.size() ? TerminalText(r.MediaNames[i]) : std::string("(no name)")) << "  ";
-    if (i < r.MediaSizes.size()) o << r.MediaSizes[i] << " bytes\n";
-    else o << "(no data)\n";
+    TSaverMedia& m = media.emplace_back();
+    if (i < r.MediaNames.size()) m.Name = r.MediaNames[i];
+    m.HasData = i < r.MediaSizes.size();
+    if (i < r.MediaNames.size()) m.Kind = KindName(KindOf(r, r.MediaNames[i]));
+    if (m.HasData) {
+      m.Size = r.MediaSizes[i];
+      m.Offset = r.MediaOffsets[i];
+    }
   }
-  o << "\nWindow description: " << r.WindowTextLength << " bytes\n";
-  return o.str();
+  return SaverSummary(path, r.Project, media, r.WindowTextLength);
 }
 
 }  // namespace

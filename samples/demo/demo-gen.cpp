@@ -1,8 +1,10 @@
 // Draws the demo saver's pictures and writes its scene descriptions and manifest:
-//   lake     a mountain lake at dusk; the water mirrors the land and ripples in perspective
+//   lake     a mountain lake at dusk; the water mirrors the land and ripples in perspective; a
+//            boat crosses it and a bird flies about (demo-objects.cpp)
 //   harbour  a grey harbour in the rain
 //   winter   snowy hills with a frozen pond, snow falling
 //   meadow.jpg, tower.bmp  two plain pictures
+//   rain on the harbour (looping), a bell on the lake every 10 s, two music tracks
 // usage: demo-gen OUTDIR
 #include <cmath>
 #include <cstdio>
@@ -14,6 +16,8 @@
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPngWriter.h"
 #include "graphics/uJpegWriter.h"
+#include "demo-objects.h"
+#include "demo-sounds.h"
 
 using namespace ky;
 
@@ -85,10 +89,12 @@ void Lake(const std::string& dir) {
     }
   Save(p, dir + "/lake.png");
   Save(m, dir + "/lake-mask.png");
+  demo::WriteLakeObjects(dir);
   WriteText(dir + "/lake.ini",
-            "[Scene]\nTitle=Mountain lake\nPhoto=lake.png\nMask=lake-mask.png\nPreviewWidth=160\n"
+            "[Scene]\nTitle=Mountain lake\nPhoto=lake.png\nMask=lake-mask.png\nPreviewWidth=160\nObjects=lake-objects.ini\n"
             "[Wave1]\nAmplitude=4\nFrequency=20\nPhaseSpeed=12\nDirection=1\nAnimated=1\nPerspective=1\n"
-            "Cycle=360\nJitter=0\nReflection=1\n");
+            "Cycle=360\nJitter=0\nReflection=1\n"
+            "[Sound1]\nFileName=bell.wav\nPlayMode=2\nMinInterval=10\n");
 }
 
 // The harbour: dark water with a sideways-shifting ripple, rain falling.
@@ -114,7 +120,8 @@ void Harbour(const std::string& dir) {
             "[Scene]\nTitle=Harbour in the rain\nPhoto=harbour.png\nMask=harbour-mask.png\nPreviewWidth=160\n"
             "[Wave1]\nAmplitude=3\nFrequency=30\nPhaseSpeed=20\nDirection=3\nHorzShift=1\nAnimated=1\n"
             "Perspective=1\nCycle=360\nJitter=2\nReflection=1\n"
-            "[Weather]\nKind=2\nCount=400\nSpeedIndex=14\nSizeOrAngle=80\nDropLength=12\nOpacity=6\n");
+            "[Weather]\nKind=2\nCount=400\nSpeedIndex=14\nSizeOrAngle=80\nDropLength=12\nOpacity=6\n"
+            "[Sound1]\nFileName=rain.wav\nPlayMode=0\n");
 }
 
 // Winter: white hills and a small pond, snow falling.
@@ -177,11 +184,13 @@ int main(int argc, char** argv) {
     Harbour(dir);
     Winter(dir);
     Plain(dir);
+    WriteDemoSounds(dir);
     WriteText(dir + "/demo.ini",
               "[General]\nProductName=kysaver demo\nPublisher=kysaver\n"
-              "[Default]\nDuration=8\nTransitionTime=1500\nShowClock=1\nClockPos=1\nShowImageMode=1\n"
+              "[Default]\nDuration=12\nTransitionTime=1500\nShowClock=1\nClockPos=1\nShowImageMode=1\n"
               "[Advance]\nPreviewFile=preview.jpg\n"
-              "[Pictures]\nlake.kyp\nmeadow.jpg\nharbour.kyp\ntower.bmp\nwinter.kyp\n");
+              "[Pictures]\nlake.kyp\nmeadow.jpg\nharbour.kyp\ntower.bmp\nwinter.kyp\n"
+              "[Music]\ndemo-music-1.wav\ndemo-music-2.wav\n");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "demo-gen: %s\n", e.what());
     return 1;

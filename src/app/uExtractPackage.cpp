@@ -77,6 +77,8 @@ void ExtractPackage(TKyCProject& project, const std::string& exePath, TWorkFolde
   std::string& preview = project.Setting().PreviewFile;
   if (!preview.empty()) preview = folder + FileNamePart(preview);
   project.UISetting().UIFile = folder + kWindowFile;
+  const size_t slash = exePath.rfind('/');
+  project.MediaFolders() = {folder, GetCommonFolder(exePath), slash == std::string::npos ? std::string() : exePath.substr(0, slash + 1)};
 }
 
 void RemoveExtractedFiles(TWorkFolder& work) {

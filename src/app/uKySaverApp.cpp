@@ -7,6 +7,7 @@
 
 #include "app/uCommonUtil.h"
 #include "app/uExtractPackage.h"
+#include "app/uSaverInstaller.h"
 #include "config/uUserSettings.h"
 #include "package/uCreatorProject.h"
 #include "platform/uText.h"
@@ -75,6 +76,18 @@ bool RunPreview(TSession& s) {
   return true;
 }
 
+// Registers the saver for this user (or takes it away) under its product name.
+void RunInstall(TSession& s, bool install) {
+  std::string line;
+  WithExtractedProject(s, [&] {
+    const TInstallPlaces places = InstallPlacesFromEnvironment();
+    const std::string saver = LongFileName(s.ExePath);
+    const std::string name = DisplayText(s.Project.Setting().ProductName);
+    line = install ? InstallSaver(places, saver, name) : UninstallSaver(places, saver, name);
+  });
+  std::printf("%s\n", line.c_str());
+}
+
 // There is no screensaver password on Linux: the mode does nothing and ends.
 void ChangePassword(TSession&) {}
 
@@ -90,6 +103,8 @@ const char* const kUsageText =
     "  /A WINDOW         password change (there is none on Linux: does nothing)\n"
     "  -root             as an XScreenSaver hack: the show in $XSCREENSAVER_WINDOW, else full screen\n"
     "  -window-id ID     as an XScreenSaver hack: the show in the window ID (decimal or 0x hex)\n"
+    "  --install         adds the saver to ~/.xscreensaver and the desktop's applications\n"
+    "  --uninstall       takes both away again\n"
     "  --help, --version\n"
     "Each switch may also be written -S or S; only its first two characters count.\n";
 
@@ -105,6 +120,8 @@ bool ParseDaemonArguments(const std::vector<std::string>& args, TCommandLine& c)
     const std::string& a = args[i];
     if (a == "--help" || a == "-help" || a == "-h") { c.Mode = TMode::Help; return true; }
     if (a == "--version" || a == "-version") { c.Mode = TMode::Version; return true; }
+    if (a == "--install" || a == "-install") { c.Mode = TMode::Install; return true; }
+    if (a == "--uninstall" || a == "-uninstall") { c.Mode = TMode::Uninstall; return true; }
     if (a == "-root" || a == "--root") {
       hack = true;
     } else if ((a == "-window-id" || a == "--window-id") && i + 1 < args.size()) {
@@ -163,6 +180,8 @@ int RunMain(const std::vector<std::string>& args, const std::string& exePath, TM
           s.Windows.RunHack(s.Project, UserSettingsFileName(LongFileName(s.ExePath)), s.Command.HackWindow);
         });
         break;
+      case TMode::Install: RunInstall(s, true); break;
+      case TMode::Uninstall: RunInstall(s, false); break;
       case TMode::Help:
       case TMode::Version:
       case TMode::None: break;

@@ -5,7 +5,7 @@
 
 namespace ky {
 
-enum class TMode { None, Password, Show, Configure, Preview, Hack, Help, Version };
+enum class TMode { None, Password, Show, Configure, Preview, Hack, Help, Version, Install, Uninstall };
 
 struct TCommandLine {
   std::string Switch;  // first argument upper-cased, cut to two characters

@@ -55,6 +55,8 @@ class TKyForms {
   // The first window of that name, compared without regard to case; nullptr when none.
   const TKyForm* FindForm(std::string_view name) const;
 
+  // Adds one window after the others (a window text read on its own, for instance).
+  void Add(TKyForm form) { FForms.push_back(std::move(form)); }
   void Clear() { FForms.clear(); }
   size_t Count() const { return FForms.size(); }
   const TKyForm& Form(size_t i) const { return FForms.at(i); }

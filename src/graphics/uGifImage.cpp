@@ -191,11 +191,11 @@ TGifImage ReadGifFile(const std::string& path) {
   return ReadGifFromMemory(data.data(), data.size(), path);
 }
 
-TGifRenderer::TGifRenderer(const TGifImage& image) : FImage(image) {}
+TGifRenderer::TGifRenderer(const TGifImage& image, TColor32 background) : FImage(image), FBackground(background) {}
 
 void TGifRenderer::Reset(TBitmap32& target) {
   target.SetSize(FImage.Width, FImage.Height);
-  target.Clear(0);
+  target.Clear(FBackground);
   FPrevious = -1;
   FSaved.clear();
 }
@@ -207,7 +207,7 @@ void TGifRenderer::PaintFrame(int index, TBitmap32& target, bool transparent) {
   if (FPrevious >= 0) {
     const TGifFrame& p = FImage.Frames[FPrevious];
     if (p.Control.Disposal == gdBackground) {
-      target.FillRect(p.Left, p.Top, p.Left + p.Width, p.Top + p.Height, 0);
+      target.FillRect(p.Left, p.Top, p.Left + p.Width, p.Top + p.Height, FBackground);
     } else if (p.Control.Disposal == gdPrevious && FSaved.size() == static_cast<size_t>(p.Width) * p.Height) {
       for (int y = 0; y < p.Height; ++y)
         std::memcpy(target.ScanLine(p.Top + y) + p.Left, &FSaved[static_cast<size_t>(y) * p.Width],

@@ -72,7 +72,8 @@ TGifImage ReadGifFromMemory(const void* data, size_t size, std::string_view name
 // transparency is on; the background of the screen is TColor32 0 (fully transparent).
 class TGifRenderer {
  public:
-  explicit TGifRenderer(const TGifImage& image);
+  // background: what an empty screen and a frame disposed to the background show.
+  explicit TGifRenderer(const TGifImage& image, TColor32 background = 0);
   // Start again from an empty screen (the next frame painted should be frame 0).
   void Reset(TBitmap32& target);
   // Applies the disposal of the previously painted frame, then paints frame index.
@@ -80,6 +81,7 @@ class TGifRenderer {
 
  private:
   const TGifImage& FImage;
+  TColor32 FBackground;
   int FPrevious = -1;
   std::vector<TColor32> FSaved;  // area under the previous frame, for gdPrevious
 };

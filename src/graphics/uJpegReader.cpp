@@ -2,6 +2,7 @@
 // straight into the surface's rows.
 #include "graphics/uJpegReader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -50,7 +51,19 @@ void CmykRowToColor32(const uint8_t* cmyk, TColor32* out, int width) {
   }
 }
 
-void DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& target, std::string_view name) {
+// The output scale n/8 for a wanted minimum size: the smallest n whose output is no smaller.
+void ChooseScale(jpeg_decompress_struct& cinfo, int minWidth, int minHeight) {
+  cinfo.scale_denom = 8;
+  for (unsigned n = 1; n <= 8; ++n) {
+    cinfo.scale_num = n;
+    jpeg_calc_output_dimensions(&cinfo);
+    if (static_cast<int>(cinfo.output_width) >= minWidth && static_cast<int>(cinfo.output_height) >= minHeight) return;
+  }
+}
+
+// minWidth and minHeight 0 decode at full scale.
+void DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& target, std::string_view name, int minWidth = 0,
+                int minHeight = 0) {
   jpeg_decompress_struct cinfo;
   TJpegErrors jerr;
   TJpegBudget progress;
@@ -73,6 +86,7 @@ void DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& target, std::string
   // B, G, R, 0xFF in memory is exactly a TColor32 row, so the library writes the surface rows.
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   cinfo.scale_num = cinfo.scale_denom = 1;
+  if (minWidth > 0 || minHeight > 0) ChooseScale(cinfo, minWidth, minHeight);
   jpeg_start_decompress(&cinfo);
   const int w = static_cast<int>(cinfo.output_width), h = static_cast<int>(cinfo.output_height);
   CheckPictureSize(name, w, h);
@@ -94,6 +108,16 @@ void LoadJpegFromMemory(const void* data, size_t size, TBitmap32& target, std::s
     DecodeJpeg(static_cast<const uint8_t*>(data), size, target, name);
   } catch (...) {
     // No half-decoded picture is left behind.
+    target.SetSize(0, 0);
+    throw;
+  }
+}
+
+void LoadJpegScaledFromFile(const std::string& path, int minWidth, int minHeight, TBitmap32& target) {
+  const std::vector<uint8_t> data = ReadPictureFile(path);
+  try {
+    DecodeJpeg(data.data(), data.size(), target, path, std::max(minWidth, 1), std::max(minHeight, 1));
+  } catch (...) {
     target.SetSize(0, 0);
     throw;
   }

@@ -14,4 +14,9 @@ void LoadJpegFromFile(const std::string& path, TBitmap32& target);
 // name is used in error messages.
 void LoadJpegFromMemory(const void* data, size_t size, TBitmap32& target, std::string_view name = "JPEG data");
 
+// Decoded at the smallest of the library's DCT scales n/8 (n = 1..8) that gives at least
+// minWidth x minHeight, or at full scale when none does: far less work than a full decode when
+// only a small picture is wanted.
+void LoadJpegScaledFromFile(const std::string& path, int minWidth, int minHeight, TBitmap32& target);
+
 }  // namespace ky

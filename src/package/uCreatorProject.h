@@ -94,6 +94,14 @@ const std::vector<TSettingKey>& SettingKeys();
 // The value of a key of `s` as text ("1"/"0" for booleans).
 std::string SettingValueText(const TKyCSetting& s, const TSettingKey& key);
 
+// Where the show finds media named by a bare name (each "" or ending in "/"): the working folder
+// the package was unpacked into, the shared media folder, and the program's own folder.
+struct TMediaFolders {
+  std::string Work;
+  std::string Common;
+  std::string Program;
+};
+
 class TKyCProject {
  public:
   TKyCProject();
@@ -105,6 +113,8 @@ class TKyCProject {
   const TKyCSetting& Setting() const { return *FSetting; }
   TUISetting& UISetting() { return *FUISetting; }
   const TUISetting& UISetting() const { return *FUISetting; }
+  TMediaFolders& MediaFolders() { return FMediaFolders; }
+  const TMediaFolders& MediaFolders() const { return FMediaFolders; }
 
   // Loads the three parts from the project package "KyC.res". The nested sections are read
   // from memory; nothing is written. A package without the three texts throws TKyError.
@@ -115,6 +125,7 @@ class TKyCProject {
   std::unique_ptr<TKyCFileList> FFileList;
   std::unique_ptr<TKyCSetting> FSetting;
   std::unique_ptr<TUISetting> FUISetting;
+  TMediaFolders FMediaFolders;
 };
 
 }  // namespace ky

@@ -6,10 +6,18 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "uError.h"
 #include "uText.h"
 
 namespace ky {
@@ -143,6 +151,81 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   const std::string s(NameOf(section)), k(NameOf(key)), v(value);
   // Replaces every earlier value of the key, as the profile functions do.
   FImpl->ini.SetValue(s.c_str(), k.c_str(), v.c_str(), nullptr, /*a_bForceReplace=*/true);
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+  const std::string s(NameOf(section));
+  FImpl->ini.Delete(s.c_str(), nullptr, /*bRemoveEmpty=*/true);
+}
+
+namespace {
+
+// Closes a file descriptor and removes the temporary file unless it was renamed into place.
+class TTempFile {
+ public:
+  explicit TTempFile(std::string path) : FPath(std::move(path)) {
+    FFd = open(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    FCreated = FFd >= 0;
+  }
+  ~TTempFile() {
+    if (FFd >= 0) close(FFd);
+    if (FCreated && !FKept) unlink(FPath.c_str());
+  }
+  TTempFile(const TTempFile&) = delete;
+  TTempFile& operator=(const TTempFile&) = delete;
+
+  bool Opened() const { return FFd >= 0; }
+  int Fd() const { return FFd; }
+  bool WriteAll(std::string_view data) {
+    while (!data.empty()) {
+      const ssize_t n = write(FFd, data.data(), data.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+  }
+  bool Close() {
+    const int fd = FFd;
+    FFd = -1;
+    return close(fd) == 0;
+  }
+  bool RenameTo(const std::string& target) {
+    FKept = rename(FPath.c_str(), target.c_str()) == 0;
+    return FKept;
+  }
+
+ private:
+  std::string FPath;
+  int FFd = -1;
+  bool FCreated = false;
+  bool FKept = false;
+};
+
+std::string TempNameBeside(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+}
+
+}  // namespace
+
+void TIniFile::SaveToFile(const std::string& path) const {
+  const TKyError failure("Unable to write to " + path);
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty() && !std::filesystem::exists(folder, ec)) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec) throw failure;
+  }
+  struct stat old {};
+  const bool existed = stat(path.c_str(), &old) == 0;
+  if (existed && !S_ISREG(old.st_mode)) throw failure;
+
+  TTempFile temp(TempNameBeside(path));
+  if (!temp.Opened()) throw failure;
+  if (existed && fchmod(temp.Fd(), old.st_mode & 07777) != 0) throw failure;
+  if (!temp.WriteAll(ToText()) || fsync(temp.Fd()) != 0 || !temp.Close()) throw failure;
+  if (!temp.RenameTo(path)) throw failure;
 }
 
 std::string TIniFile::ToText() const {

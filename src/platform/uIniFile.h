@@ -31,8 +31,15 @@ class TIniFile {
   std::vector<std::string> Sections() const;
 
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Removes the section with all its keys (nothing when there is none).
+  void EraseSection(std::string_view section);
 
   std::string ToText() const;
+  // Writes the text to a new file beside `path` and renames it over `path`, so a reader sees
+  // the old file or the new one, never a part. An existing file keeps its permissions; a missing
+  // folder is created. Throws TKyError "Unable to write to <path>" on any failure, and then
+  // leaves `path` as it was.
+  void SaveToFile(const std::string& path) const;
 
  private:
   struct TImpl;

@@ -29,6 +29,8 @@ class TTickSource {
   virtual uint32_t Now() const = 0;
   // The time of day the clock overlay shows, in milliseconds since midnight.
   virtual int64_t TimeOfDayMs() const = 0;
+  // true for a clock that only moves when told to: whatever follows it then runs without threads.
+  virtual bool Virtual() const { return false; }
 };
 
 class TSystemTicks final : public TTickSource {
@@ -47,6 +49,7 @@ class TManualTicks final : public TTickSource {
   explicit TManualTicks(uint32_t start = 0) : FNow(start) {}
   uint32_t Now() const override { return FNow; }
   int64_t TimeOfDayMs() const override { return (kStartTimeOfDay + FNow) % kMsPerDay; }
+  bool Virtual() const override { return true; }
   void Set(uint32_t t) { FNow = t; }
   void Advance(uint32_t ms) { FNow += ms; }
 

@@ -8,6 +8,7 @@
 #include "config/uUserSettings.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
+#include "objects/uAnimObjects.h"
 #include "package/uCreatorProject.h"
 #include "saver/effects/PSEffect.h"
 #include "platform/uNumbers.h"
@@ -15,6 +16,9 @@
 #include "scene/engine/uAnimEngine.h"
 #include "scene/engine/uClock.h"
 #include "scene/model/uKyProject.h"
+#include "audio/uSoundEffect.h"
+#include "saver/uMusicChain.h"
+#include "saver/uSceneSounds.h"
 
 namespace ky {
 
@@ -63,6 +67,10 @@ TKyfmScrSvr::~TKyfmScrSvr() {
 
 void TKyfmScrSvr::FormShow() {
   const TKyCSetting& s = FProject.Setting();
+  FSounds = std::make_unique<TSoundEffect>(*FAudio);
+  FSounds->SetVolume(s.SoundVolume);
+  FSceneSounds = std::make_unique<TSceneSounds>(*FSounds, FTicks, FRandom, FProject.MediaFolders());
+  FSceneSounds->SetMessagePump([this] { FHost.ProcessMessages(); });
   FOldFrame.SetSize(800, 600);
   FNewFrame.SetSize(800, 600);
   FMixFrame.SetSize(800, 600);
@@ -99,6 +107,9 @@ void TKyfmScrSvr::FormShow() {
     FNextPicture = FPictures[static_cast<size_t>(FPictureIndex)];
     FProportional = s.Proportional;
   }
+
+  FMusic = std::make_unique<TMusicChain>(*FAudio, FRandom, [this](const std::string& text) { FHost.ShowError(text); });
+  FMusic->Start(s, FProject.MediaFolders().Work);
 
   if (!FPictures.empty()) {
     FScene = std::make_unique<TProject>();
@@ -178,6 +189,7 @@ void TKyfmScrSvr::LoadPicture() {
       FPictureSurface.Assign(picture);
     }
     // A plain picture has no sound effects; the previous scene's stop here.
+    StopSceneSounds();
     FLoadedPicture = FNextPicture;
     return;
   }
@@ -186,7 +198,12 @@ void TKyfmScrSvr::LoadPicture() {
   // change tries again.
   if (!FileExists(FNextPicture)) return;
   auto scene = std::make_unique<TProject>();
+  const TObjectClock objectClock = TObjectClock::ForScene(FTicks);
+  scene->SetObjectsLoader([&](const std::string& text) { return LoadObjects(text, objectClock, FCommonFolder); });
   if (!scene->Load(FNextPicture)) return;
+  // Object pictures missing where the scene says are looked for among the extracted files.
+  const size_t slash = FNextPicture.rfind('/');
+  if (slash != std::string::npos) RepointMissingPictures(scene->Objects(), FNextPicture.substr(0, slash + 1));
   scene->SetSpeed(FSpeed);
   // The new scene is fitted and the engine prepared for it while the old one still lives: the
   // engine reads the old scene until the new one is ready, and a failure leaves it on the old.
@@ -213,7 +230,17 @@ void TKyfmScrSvr::LoadPicture() {
   FPlainPicture = false;
   FPictureWidth = pictureW;
   FPictureHeight = pictureH;
+  if (FSoundOn && FSceneSounds) {
+    // The scene's looping sounds start at once.
+    StopSceneSounds();
+    FSceneSounds->Load(*FScene);
+    FSceneSounds->Tick();
+  }
   FLoadedPicture = FNextPicture;
+}
+
+void TKyfmScrSvr::StopSceneSounds() {
+  if (FSceneSounds) FSceneSounds->Stop();
 }
 
 void TKyfmScrSvr::RestoreEngine() {
@@ -232,6 +259,8 @@ void TKyfmScrSvr::RestoreEngine() {
 uint32_t TKyfmScrSvr::FrameStep() {
   if (!FRunning) return kFrameInterval;
   try {
+    if (FMusic) FMusic->Poll();
+    if (FSoundOn && FSceneSounds) FSceneSounds->Tick();
     const uint32_t now = FTicks.Now();
     if (FTimedChange && (now - FPictureStartTick) / 1000u >= static_cast<uint32_t>(std::max(0, FCurrentDuration))) {
       FCurrentDuration = FDuration;
@@ -411,6 +440,10 @@ void TKyfmScrSvr::FormClose() {
   FNewFrame.SetSize(0, 0);
   FMixFrame.SetSize(0, 0);
   FEffectList.clear();
+  StopSceneSounds();
+  FSceneSounds.reset();
+  FSounds.reset();
+  FMusic.reset();
 }
 
 }  // namespace ky

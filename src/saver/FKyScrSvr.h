@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "audio/uAudioDevice.h"
 #include "graphics/uBitmap32.h"
 #include "platform/uRandom.h"
 #include "platform/uTicks.h"
@@ -17,6 +19,9 @@ namespace ky {
 class TKyCProject;
 class TProject;
 class TAnimEngine;
+class TSoundEffect;
+class TSceneSounds;
+class TMusicChain;
 
 // Keys the show tells apart; every other key that produces no character is kOther.
 enum class TShowKey { F1, Other };
@@ -31,6 +36,9 @@ class TKyfmScrSvr {
   // Readies a project for a show: every picture is switched on, then, unless skipMerge is set,
   // the user's settings file is merged in (it may switch some off again).
   static void PrepareProject(TKyCProject& project, const std::string& settingsFile, bool skipMerge);
+
+  // Where sound effects and music play; before FormShow. Without one the show is silent.
+  void SetAudioDevice(TAudioDevice& device) { FAudio = &device; }
 
   void FormShow();
   // One step of the show; returns the milliseconds until the next step should start.
@@ -48,6 +56,8 @@ class TKyfmScrSvr {
   // Asks the show to end (a termination signal, the window manager); a transition stops at its
   // next frame. The caller tears the show down once the current step has returned.
   void RequestClose() { FCloseRequested = true; }
+  // The shared media folder (trailing "/") where scene objects look for missing pictures.
+  void SetCommonFolder(std::string folder) { FCommonFolder = std::move(folder); }
   // Decides whether the window may close; always true here (no screensaver password).
   bool FormCloseQuery();
   bool CloseRequested() const { return FCloseRequested; }
@@ -70,6 +80,8 @@ class TKyfmScrSvr {
   // Mouse-move events still to be ignored.
   int MouseSkipCount() const { return FMouseSkip; }
 
+  const TMusicChain* Music() const { return FMusic.get(); }
+
   // Exposed for the sequencing rules' own tests.
   void NextPictureIndex();
   void LoadPicture();
@@ -87,6 +99,7 @@ class TKyfmScrSvr {
   void WorkingSize(int& w, int& h) const;
   // Points the engine at the scene it showed before a new one failed to be prepared.
   void RestoreEngine();
+  void StopSceneSounds();
 
   TKyCProject& FProject;
   TShowHost& FHost;
@@ -119,6 +132,13 @@ class TKyfmScrSvr {
   int FPictureIndex = -1;
   int FCurrentDuration = 30;
   std::string FLoadedPicture;
+  std::string FCommonFolder;
+
+  TSilentDevice FSilence;
+  TAudioDevice* FAudio = &FSilence;
+  std::unique_ptr<TSoundEffect> FSounds;
+  std::unique_ptr<TSceneSounds> FSceneSounds;
+  std::unique_ptr<TMusicChain> FMusic;
 
   TBitmap32 FCanvas;  // the window's canvas, screen size
   // The frame the host shows at (FCanvasX, FCanvasY) that the canvas does not hold yet.

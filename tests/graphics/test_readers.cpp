@@ -548,3 +548,33 @@ TEST(PictureReaders, RandomDamageGivesAnErrorOrAPictureNeverACrash) {
     }
   }
 }
+
+// A thumbnail's decode: the smallest DCT scale that is not below the wanted size, pixel for
+// pixel what the library's own tool gives at that scale.
+TEST(JpegReader, ScaledDecodeTakesTheSmallestScaleNotBelowTheWantedSize) {
+  if (!kytest::HaveProgram("djpeg")) GTEST_SKIP() << "djpeg (libjpeg-turbo-progs) is not installed";
+  kytest::TTempDir dir;
+  const std::string file = dir.File("p.jpg");
+  kytest::WriteBytes(file, EncodeJpeg(kytest::TestPicture(400, 300, 7)));
+  const struct { int minW, minH; const char* scale; int w, h; } cases[] = {
+      {80, 60, "2/8", 100, 75},   // 1/8 gives 50 x 38
+      {50, 38, "1/8", 50, 38},    {1, 1, "1/8", 50, 38},      {51, 10, "2/8", 100, 75},
+      {300, 200, "6/8", 300, 225}, {401, 1, "8/8", 400, 300},  // nothing is large enough: full scale
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(kytest::Shell(std::string("djpeg -scale ") + c.scale + " -ppm -outfile " + dir.File("ref.ppm") + " " + file), 0);
+    TBitmap32 reference, decoded;
+    ASSERT_TRUE(kytest::ReadPpm(dir.File("ref.ppm"), reference));
+    LoadJpegScaledFromFile(file, c.minW, c.minH, decoded);
+    ASSERT_EQ(decoded.Width(), c.w) << c.scale;
+    ASSERT_EQ(decoded.Height(), c.h) << c.scale;
+    ASSERT_EQ(reference.Width(), c.w) << c.scale;
+    int differing = 0;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) differing += decoded.Pixel(x, y) != reference.Pixel(x, y);
+    EXPECT_EQ(differing, 0) << c.scale;
+  }
+  TBitmap32 b;
+  EXPECT_THROW(LoadJpegScaledFromFile(dir.File("missing.jpg"), 8, 8, b), EPictureError);
+  EXPECT_EQ(b.Width(), 0);
+}

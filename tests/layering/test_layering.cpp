@@ -36,13 +36,19 @@ const std::map<std::string, TFolderRule>& Rules() {
       {"scene/model", {{"platform", "graphics", "scene/records", "scene/file"}}},
       {"scene/weather", {{"platform", "graphics", "scene/records"}}},
       {"scene/engine", {{"platform", "graphics", "scene/records", "scene/model", "scene/weather"}}},
+      // Objects are drawn by the engine through the scene model's object interface.
+      {"objects", {{"platform", "graphics", "scene/records", "scene/model"}}},
       {"saver/effects", {{"platform", "graphics", "package"}}},
-      {"saver", {{"platform", "graphics", "package", "config", "scene/records", "scene/model", "scene/engine", "saver/effects"}}},
+      // The only folder that includes SDL or FFmpeg.
+      {"audio", {{"platform"}, true}},
+      {"saver", {{"platform", "graphics", "package", "config", "scene/records", "scene/model", "scene/engine", "objects", "saver/effects",
+                  "audio"}}},
       {"config", {{"platform", "package", "graphics"}}},
+      {"config/ui", {{"platform", "package", "graphics", "config", "scene/records", "scene/file", "scene/model"}, true}},
       {"app", {{"platform", "package", "config"}}},
       {"saver/window",
        {{"platform", "graphics", "package", "scene/records", "scene/model", "scene/engine", "saver", "saver/effects",
-         "config", "app"},
+         "config", "config/ui", "app", "audio"},
         true}},
       {"main", {{"platform", "app", "saver/window"}, true}},
   };

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/uIniFile.h"
@@ -88,4 +91,24 @@ TEST(IniFile, WrittenTextKeepsAKeyThatStartsWithTheSignatureBytes) {
   EXPECT_EQ(two.SectionKeys(""), (std::vector<std::string>{"\xFE!"}));
   EXPECT_EQ(TIniFile::FromText(two.ToText()).SectionKeys(""), two.SectionKeys(""));
   EXPECT_FALSE(TIniFile::FromText("\xEF\xBB\xBF\xEF\xBB\xBF[A]\nk=1\n").SectionExists("A"));
+}
+
+TEST(IniFile, SavedByReplacingTheFileWholeKeepingItsPermissions) {
+  const std::string folder = ::testing::TempDir() + "/ky-ini-save";
+  std::system(("rm -rf '" + folder + "'").c_str());
+  const std::string path = folder + "/sub/u.ini";
+  TIniFile ini = TIniFile::FromText("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[C]\r\nz=3\r\n");
+  ini.EraseSection("b");
+  ini.WriteString("A", "w", "");
+  ini.SaveToFile(path);  // the missing folders are made
+  EXPECT_EQ(TIniFile::FromFile(path).Sections(), (std::vector<std::string>{"A", "C"}));
+  EXPECT_EQ(TIniFile::FromFile(path).SectionKeys("A"), (std::vector<std::string>{"x", "w"}));
+  chmod(path.c_str(), 0640);
+  ini.WriteString("C", "z", "4");
+  ini.SaveToFile(path);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(TIniFile::FromFile(path).ReadInteger("c", "Z", 0), 4);
+  std::system(("rm -rf '" + folder + "'").c_str());
 }

@@ -21,6 +21,7 @@ int KyReplay_package(const uint8_t* data, size_t size);
 int KyReplay_ini(const uint8_t* data, size_t size);
 int KyReplay_scene(const uint8_t* data, size_t size);
 int KyReplay_form(const uint8_t* data, size_t size);
+int KyReplay_wave(const uint8_t* data, size_t size);
 }
 
 namespace {
@@ -37,7 +38,7 @@ struct TReplay {
 constexpr TReplay kReplays[] = {
     {"bmp", KyReplay_bmp},         {"gif", KyReplay_gif}, {"jpeg", KyReplay_jpeg}, {"png", KyReplay_png},
     {"package", KyReplay_package}, {"ini", KyReplay_ini}, {"scene", KyReplay_scene},
-    {"form", KyReplay_form},
+    {"form", KyReplay_form},       {"wave", KyReplay_wave},
 };
 
 const TReplay* FindReplay(const std::string& target) {

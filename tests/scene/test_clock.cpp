@@ -134,8 +134,11 @@ TEST(TClock, TheLiveTimeOfDayIsTheLocalWallClock) {
   // Read between two readings of the C library's local time: it lies between them (unless
   // midnight passes in between, when the reading is simply taken again).
   for (int attempt = 0; attempt < 3; ++attempt) {
+    // The same clock the reading uses: time() follows a coarse clock that may lag it by a tick.
     auto localSeconds = [] {
-      const std::time_t now = std::time(nullptr);
+      timespec ts{};
+      clock_gettime(CLOCK_REALTIME, &ts);
+      const std::time_t now = ts.tv_sec;
       std::tm local{};
       localtime_r(&now, &local);
       return int64_t{local.tm_hour} * 3600 + local.tm_min * 60 + local.tm_sec;

@@ -20,9 +20,9 @@ namespace {
 const std::string kTool = KY_BINARY_DIR "/bin/kysaver-tool";
 const std::string kPlayer = KY_BINARY_DIR "/bin/kysaver";
 
-std::string Listing(const std::string& dir) {
+std::string Listing(const std::string& dir, const std::string& except = "") {
   std::string out;
-  RunCommand("cd '" + dir + "' && find . -mindepth 1 | sort | tr '\\n' ' '", &out);
+  RunCommand("cd '" + dir + "' && find . -mindepth 1 " + except + " | sort | tr '\\n' ' '", &out);
   return out;
 }
 
@@ -45,6 +45,19 @@ class SaverTest : public ::testing::Test {
     *status = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR TMPDIR='" + dir / "tmp" + "' '" + exe + "' " + args, &out);
     return out;
   }
+  // The configuration window on Qt's headless platform, until SIGTERM closes it.
+  std::string RunConfigure(const std::string& exe, const std::string& args, int* status) {
+    std::string out;
+    // Qt's own note about the missing runtime folder is silenced; the player's messages stay.
+    *status = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen "
+                         "QT_LOGGING_RULES='default.warning=false' TMPDIR='" + dir / "tmp" +
+                             "' timeout --preserve-status -s TERM 1 '" + exe + "' " + args,
+                         &out);
+    // Without XDG_RUNTIME_DIR, Qt makes its own runtime folder in TMPDIR, as in the show; that
+    // folder is Qt's, not the player's working folder.
+    RunCommand("rm -rf '" + dir / "tmp/runtime-root" + "'");
+    return out;
+  }
   TTempDir dir;
 };
 
@@ -61,14 +74,26 @@ TEST_F(SaverTest, BuiltSaverRunsItsModesAndLeavesNothing) {
   for (const char* expected :
        {"\"Names\":[\"a.jpg\",\"b.jpg\",\"c.bmp\"]", "\"Flags\":[\"TRUE\",\"TRUE\",\"TRUE\"]", "\"ProductName\":\"Garden\"",
         "\"Duration\":10", "\"Stretch\":false", "\"MusicFile\":\"one.mp3;two.ogg;\"", "\"SectionCount\":4",
-        "{\"Name\":\"a.jpg\",\"Size\":105}", "{\"Name\":\"c.bmp\",\"Size\":105}", "{\"Name\":\"two.ogg\",\"Size\":8}"})
+        "{\"Name\":\"a.jpg\",\"Kind\":\"picture\",\"Size\":105}", "{\"Name\":\"c.bmp\",\"Kind\":\"picture\",\"Size\":105}",
+        "{\"Name\":\"two.ogg\",\"Kind\":\"music\",\"Size\":8}"})
     EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
 
   int status = -1;
-  for (const char* mode : {"/C", "", "/x", "/a 123"}) {
+  for (const char* mode : {"/x", "/a 123"}) {
     out = RunSaver(dir / "Garden.scr", mode, &status);
     EXPECT_EQ(status, 0) << mode << ": " << out;
     EXPECT_EQ(out, "") << mode;
+    EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
+  }
+  // The configuration window needs a display, as the show does; on the headless platform it
+  // stays open until SIGTERM closes it.
+  for (const char* mode : {"/C", ""}) {
+    out = RunSaver(dir / "Garden.scr", mode, &status);
+    EXPECT_EQ(status, 1) << mode << ": " << out;
+    EXPECT_EQ(out, "kysaver: no display to show the saver on\n") << mode;
+    EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
+    out = RunConfigure(dir / "Garden.scr", mode, &status);
+    EXPECT_EQ(status, 0) << mode << ": " << out;
     EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
   }
   // The show runs on Qt's headless platform until SIGTERM ends it cleanly.
@@ -77,13 +102,15 @@ TEST_F(SaverTest, BuiltSaverRunsItsModesAndLeavesNothing) {
                             dir / "Garden.scr" + "' " + mode, &out);
     EXPECT_EQ(status, 0) << mode << ": " << out;
     EXPECT_EQ(Listing(dir / "tmp"), "") << mode;
+    // Where this show's working folder is; "pulse" is the sound server client's own folder there.
+    EXPECT_EQ(Listing(dir / "run", "-not -path './pulse' -not -path './pulse/*'"), "") << mode;
   }
   // A preview without a preview picture draws nothing and still removes what it unpacked.
   out = RunSaver(dir / "Garden.scr", "/p 1234", &status);
   EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(out, "");
   EXPECT_EQ(Listing(dir / "tmp"), "");
-  out = RunSaver(dir / "Garden.scr", "/C", &status);
+  out = RunConfigure(dir / "Garden.scr", "/C", &status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(Listing(dir / "tmp"), "");
 }
@@ -190,7 +217,7 @@ TEST_F(SaverTest, NameStartingWithADotLeavesTheTemporaryFolderAlone) {
   const std::string before = Snapshot(dir / "tmp");
   int status = -1;
   for (const char* mode : {"/C", "/p 1234", "/C"}) {
-    out = RunSaver(dir / ".hidden.scr", mode, &status);
+    out = std::string(mode) == "/C" ? RunConfigure(dir / ".hidden.scr", mode, &status) : RunSaver(dir / ".hidden.scr", mode, &status);
     EXPECT_EQ(status, 0) << mode << ": " << out;
     EXPECT_EQ(out, "") << mode;
     EXPECT_EQ(Snapshot(dir / "tmp", "kysaver"), before) << mode;
@@ -221,7 +248,7 @@ TEST_F(SaverTest, RootPlantedByAnotherAccountStopsNoRun) {
     const std::string before = Snapshot(dir / "tmp", "R2FyZGVu.") + Snapshot(dir / "elsewhere");
     int status = -1;
     for (const char* mode : {"/C", "/p 1234", "/C"}) {
-      out = RunSaver(dir / "Garden.scr", mode, &status);
+      out = std::string(mode) == "/C" ? RunConfigure(dir / "Garden.scr", mode, &status) : RunSaver(dir / "Garden.scr", mode, &status);
       EXPECT_EQ(status, 0) << mode << ": " << out;
       EXPECT_EQ(out.rfind("kysaver: " + root + " ", 0), 0u) << mode << ": " << out;
       EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << mode << ": " << out;
@@ -250,7 +277,7 @@ TEST_F(SaverTest, TwentyStartsAtOnceAllWork) {
   }
   EXPECT_EQ(Snapshot(dir / "tmp", "R2FyZGVu"), before);
   int status = -1;
-  out = RunSaver(dir / "Garden.scr", "/C", &status);
+  out = RunConfigure(dir / "Garden.scr", "/C", &status);
   EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(Snapshot(dir / "tmp"), before);
 }

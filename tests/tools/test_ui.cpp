@@ -133,7 +133,7 @@ TEST(ToolUi, ErrorsNameTheLineAndEndWithStatusOne) {
       {"'" + dir / "binary.dfm" + "'",
        "kysaver-tool: " + dir / "binary.dfm" + ":1:1: a binary form file (\"TPF0\"); only the text form can be read\n"},
       {"'" + dir / "missing.kyu" + "'", "kysaver-tool: " + dir / "missing.kyu" + ": cannot be opened (No such file or directory)\n"},
-      {"--window X '" + dir / "block.kyu" + "'", "kysaver-tool: ui: unknown option \"--window\"\n"},
+      {"--frame X '" + dir / "block.kyu" + "'", "kysaver-tool: ui: unknown option \"--frame\"\n"},
       {"", "kysaver-tool: ui: a file is needed\n"},
   };
   for (const auto& c : cases) {

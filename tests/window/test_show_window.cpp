@@ -127,9 +127,11 @@ class ShowWindowTest : public ::testing::Test {
     EXPECT_EQ(RunCommand(kTool + " build '" + dir / (name + ".ini") + "' -o '" + dir / (name + ".scr") + "'", &out), 0) << out;
     return dir / (name + ".scr");
   }
+  // What the player left behind: its working folder lives under XDG_RUNTIME_DIR (private to
+  // the user here), and TMPDIR must stay untouched as well.
   std::string Left() const {
     std::string out;
-    RunCommand("cd '" + dir / "tmp" + "' && find . -mindepth 1 | sort | tr '\\n' ' '", &out);
+    RunCommand("cd '" + dir.Path() + "' && find tmp runtime -mindepth 1 | sort | tr '\\n' ' '", &out);
     return out;
   }
   TTempDir dir;
@@ -145,7 +147,7 @@ TEST_F(ShowWindowTest, EndingInsideATransitionClosesCleanly) {
     for (const int duration : {0, 1}) {
       const std::string saver = BuildSaver(second, duration);
       for (const TEndingCase& e : kEndings) {
-        RunCommand("rm -rf '" + dir / "tmp" + "'/* '" + dir / "tmp" + "'/.[!.]*");
+        RunCommand("rm -rf '" + dir / "tmp" + "'/* '" + dir / "runtime" + "'/*");
         const int status = InChild(dir, [&] {
           gEnding = e.ending;
           qAddPreRoutine(&WatchForTransition);

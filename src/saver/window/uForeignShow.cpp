@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/uCommonUtil.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uPictureReaders.h"
 #include "platform/uError.h"
@@ -52,7 +53,7 @@ class TForeignHost final : public TShowHost {
 
 }  // namespace
 
-void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickSource& ticks) {
+void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickSource& ticks, TAudioDevice& audio) {
   TX11Window window(id);
   window.WatchStructure();
   TForeignHost host(window);
@@ -60,6 +61,8 @@ void RunShowInForeignWindow(TKyCProject& project, unsigned long id, const TTickS
   while (!gone && !TerminationRequested()) {
     // A new size starts the show again at that size.
     TKyfmScrSvr show(project, host, ticks);
+    show.SetAudioDevice(audio);
+    show.SetCommonFolder(GetCommonFolder(LongFileName("/proc/self/exe")));
     show.FormShow();
     bool resized = false;
     while (!gone && !resized && !TerminationRequested()) {

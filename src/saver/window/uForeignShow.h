@@ -4,13 +4,14 @@
 // termination signal comes. Input in that window is the owner's, not ours.
 #include <string>
 
+#include "audio/uAudioDevice.h"
 #include "platform/uTicks.h"
 
 namespace ky {
 
 class TKyCProject;
 
-void RunShowInForeignWindow(TKyCProject& project, unsigned long window, const TTickSource& ticks);
+void RunShowInForeignWindow(TKyCProject& project, unsigned long window, const TTickSource& ticks, TAudioDevice& audio);
 
 // The preview: waits until the window is shown (30 s at most), then leaves the picture
 // stretched over it as its background.

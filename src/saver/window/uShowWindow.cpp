@@ -17,14 +17,17 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
+#include "app/uCommonUtil.h"
 #include "platform/uSignals.h"
 #include "saver/uFramePresent.h"
 #include "platform/uText.h"
+#include "saver/window/uCoverWindows.h"
 
 namespace ky {
 
@@ -154,6 +157,7 @@ void ShowMessage(bool error, const std::string& text) {
 
 TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint), FShow(project, *this, ticks), FIgnoreInput(ignoreInput) {
+  FShow.SetCommonFolder(GetCommonFolder(LongFileName("/proc/self/exe")));
   setObjectName("KyfmScrSvr");
   setWindowTitle("fmKyScrSvr");
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -165,8 +169,11 @@ TShowWindow::TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ig
   setFocusPolicy(Qt::StrongFocus);
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  FScreenW = g.width();
-  FScreenH = g.height();
+  // The show draws at the screen's device size, one frame pixel to one device pixel, however
+  // much the desktop scales its widgets.
+  const qreal scale = screen ? screen->devicePixelRatio() : 1.0;
+  FScreenW = qRound(g.width() * scale);
+  FScreenH = qRound(g.height() * scale);
   setGeometry(g);
   FTimer.setSingleShot(true);
   QObject::connect(&FTimer, &QTimer::timeout, [this] { Step(); });
@@ -190,9 +197,23 @@ bool TShowWindow::InitFullScreen() {
     return true;
   }
   FGl = new TGlPresenter(this);
-  FGl->setGeometry(0, 0, FScreenW, FScreenH);
+  FGl->setGeometry(rect());
   FGl->show();
+  // Qt rebuilds the native window of a shown window that gains an OpenGL child; a modal one
+  // (the preview show over a configuration window) then stays blocked by the window beneath
+  // until it is shown again.
+  if (isVisible() && windowModality() != Qt::NonModal) {
+    hide();
+    showFullScreen();
+  }
   return true;
+}
+
+// Device pixels (the frame's) to the widget's logical coordinates, covering every pixel touched.
+QRect TShowWindow::LogicalRect(const QRect& device) const {
+  const qreal scale = devicePixelRatioF();
+  if (scale == 1.0) return device;
+  return QRectF(device.x() / scale, device.y() / scale, device.width() / scale, device.height() / scale).toAlignedRect();
 }
 
 void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
@@ -212,7 +233,7 @@ bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame) {
     FFrameRect = r;
     repaint();
   } else {
-    repaint(r.intersected(rect()));
+    repaint(LogicalRect(r).intersected(rect()));
   }
   return true;
 }
@@ -238,17 +259,21 @@ void TShowWindow::PresentBack(const TBitmap32& back) {
   // The window keeps what it showed: only the screen rows that read changed rows are drawn again.
   const TRowSpan changed = FBackShadow.Update(back);
   if (changed.Empty()) return;
+  const qreal scale = devicePixelRatioF();
   int first = 0, end = 0;
-  TScreenStretch::RowsReading(changed.First, changed.Last, back.Height(), height(), first, end);
-  if (end > first) repaint(0, first, width(), end - first);
+  TScreenStretch::RowsReading(changed.First, changed.Last, back.Height(), qRound(height() * scale), first, end);
+  if (end > first) repaint(LogicalRect(QRect(0, first, qRound(width() * scale), end - first)));
 }
 
 // The back surface stretched over the window. Where the painter draws into a plain picture of
 // the screen (Qt's raster backing store), the stretch writes there directly; otherwise it goes
 // through a picture of our own.
 void TShowWindow::PaintStretched(QPainter& p, const QRect& area) {
-  const int w = width(), h = height();
-  const int first = std::max(0, area.top()), end = std::min(h, area.bottom() + 1);
+  // Stretched to the device pixels of the window: a scaled screen gets its full resolution.
+  const qreal scale = devicePixelRatioF();
+  const int w = qRound(width() * scale), h = qRound(height() * scale);
+  const int first = std::max(0, static_cast<int>(std::floor(area.top() * scale)));
+  const int end = std::min(h, static_cast<int>(std::ceil((area.bottom() + 1) * scale)));
   QPaintEngine* engine = p.paintEngine();
   QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
   const QTransform t = p.deviceTransform();
@@ -266,7 +291,7 @@ void TShowWindow::PaintStretched(QPainter& p, const QRect& area) {
   }
   FStretched.SetSize(w, h);
   FStretch.DrawRows(*FBackFrame, FStretched.Bits(), w, h, w, first, end);
-  p.drawImage(QPoint(0, first), Wrap(FStretched), QRect(0, first, w, end - first));
+  p.drawImage(QRectF(0, first / scale, w / scale, (end - first) / scale), Wrap(FStretched), QRectF(0, first, w, end - first));
 }
 
 // The longest time between two pictures put on the screen is what a viewer sees as a stall.
@@ -288,11 +313,16 @@ void TShowWindow::NotePresent() {
 void TShowWindow::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TShowWindow::ShowInformation(const std::string& text) { ShowMessage(false, text); }
-void TShowWindow::ShowError(const std::string& text) { ShowMessage(true, text); }
+// A daemon's hack has nobody to answer a box: its errors go to stderr.
+void TShowWindow::ShowError(const std::string& text) {
+  if (FIgnoreInput) std::fprintf(stderr, "kysaver: %s\n", UnixLineBreaks(text).c_str());
+  else ShowMessage(true, text);
+}
 
 void TShowWindow::SetCursorVisible(bool visible) {
   if (visible) unsetCursor();
   else setCursor(Qt::BlankCursor);
+  if (FCovers) FCovers->SetCursorVisible(visible);
 }
 
 void TShowWindow::paintEvent(QPaintEvent* e) {
@@ -302,14 +332,20 @@ void TShowWindow::paintEvent(QPaintEvent* e) {
   } else if (FFrame.isNull()) {
     p.fillRect(rect(), Qt::black);
   } else {
-    for (const QRect& r : QRegion(rect()).subtracted(QRegion(FFrameRect))) p.fillRect(r, Qt::black);
-    p.drawImage(FFrameRect.topLeft(), FFrame);
+    // The frame is at device size: on a scaled screen it covers the logical size it maps to.
+    const QRect target = LogicalRect(FFrameRect);
+    for (const QRect& r : QRegion(rect()).subtracted(QRegion(target))) p.fillRect(r, Qt::black);
+    const qreal scale = devicePixelRatioF();
+    p.drawImage(QRectF(FFrameRect.x() / scale, FFrameRect.y() / scale, FFrameRect.width() / scale, FFrameRect.height() / scale),
+                FFrame);
   }
 }
 
 void TShowWindow::mouseMoveEvent(QMouseEvent* e) {
   if (FIgnoreInput) return;
-  const QPoint pos = e->position().toPoint();
+  // Global device pixels: a move from one monitor's window onto another's is counted as the
+  // mouse moved, and a scaled screen does not shrink the jitter allowance.
+  const QPoint pos = (e->globalPosition() * devicePixelRatioF()).toPoint();
   FShow.FormMouseMove(pos.x(), pos.y());
   CheckClose();
 }
@@ -401,11 +437,17 @@ void TShowWindow::EndShow() {
   FFrame = QImage();
   FBackFrame = nullptr;
   FShow.FormClose();
+  FCovers.reset();
   hide();
   if (FLoop) FLoop->quit();
 }
 
 void TShowWindow::RunModal() {
+  // The user's show covers every monitor; a daemon's hack gets a window per monitor from it.
+  if (!FIgnoreInput) FCovers = std::make_unique<TCoverWindows>(QGuiApplication::primaryScreen(), this);
+  // Run from a configuration window (itself modal), the show must be modal too to take the
+  // input; on its own it stays an ordinary window, so that its cover windows take input as well.
+  if (QApplication::activeModalWidget()) setWindowModality(Qt::ApplicationModal);
   showFullScreen();
   if (CanShowMessageBoxes()) {  // a real display: take the keyboard
     raise();

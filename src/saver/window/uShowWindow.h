@@ -23,6 +23,7 @@ class QSocketNotifier;
 namespace ky {
 
 class TKyCProject;
+class TCoverWindows;
 
 class TShowWindow final : public QWidget, public TShowHost {
  public:
@@ -30,6 +31,8 @@ class TShowWindow final : public QWidget, public TShowHost {
   TShowWindow(TKyCProject& project, const TTickSource& ticks, bool ignoreInput, QWidget* parent = nullptr);
   ~TShowWindow() override;
 
+  // Where the show's sound plays (it must outlive the window); before RunModal.
+  void SetAudioDevice(TAudioDevice& device) { FShow.SetAudioDevice(device); }
   // Shows the window full screen and runs the show until it ends.
   void RunModal();
   // What the show is at.
@@ -58,6 +61,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   void CheckClose();
   // The rows of area (the whole width) from the back surface stretched over the window.
   void PaintStretched(QPainter& p, const QRect& area);
+  QRect LogicalRect(const QRect& device) const;
   // Every ending only asks: the transition lets events run, and the show it is drawing must
   // outlive it. The teardown runs once control is back in the frame loop.
   void RequestEnd();
@@ -67,7 +71,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   bool FIgnoreInput;
   int FScreenW = 0, FScreenH = 0;
   QImage FFrame;  // wraps the canvas or the frame the show drew; no copy
-  QRect FFrameRect;  // where FFrame is shown; black around it
+  QRect FFrameRect;  // where FFrame is shown, in device pixels; black around it
   QTimer FTimer;
   QOpenGLWidget* FGl = nullptr;  // owned by the widget tree
   // The full-screen frame stretched on the CPU: the show's back surface, and where the stretch
@@ -81,6 +85,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   static constexpr int kGlJudgedFrames = 30;
   static constexpr double kGlSlowPaintMs = 12.0;
   std::unique_ptr<QSocketNotifier> FTermination;
+  std::unique_ptr<TCoverWindows> FCovers;  // the other monitors, black, while the show runs
   bool FEndRequested = false;
   bool FEnded = false;
   QEventLoop* FLoop = nullptr;

@@ -236,6 +236,7 @@ void TAnimEngine::AdvancePhases(uint32_t dt) {
 void TAnimEngine::DrawObjects() {
   if (!FProject) return;
   for (auto& obj : FProject->Objects()) {
+    obj->PrepareDraw();
     const TObjectDrawState st = obj->DrawState();
     if (!st.Visible) continue;
     const int left = st.ScreenLeft, top = st.ScreenTop;

@@ -14,6 +14,7 @@
 #include "platform/uNumbers.h"
 #include "platform/uText.h"
 #include "scene/file/uFileIO.h"
+#include "scene/file/uSceneKeys.h"
 #include "scene/records/uRegionCodes.h"
 #include "graphics/uJpegWriter.h"
 
@@ -179,27 +180,8 @@ TSceneDescription ReadSceneDescription(const std::string& iniPath) {
   const std::string objects = ini.ReadString("Scene", "Objects", "");
   if (!objects.empty()) s.ObjectsText = ReadTextFile(Resolve(folder, objects), "objects file");
 
-  for (int i = 0; i < kWaveSetCount; ++i) {
-    const std::string sec = "Wave" + std::to_string(i + 1);
-    TWaveParam& w = s.WaveSets[i];
-    const TWaveParam d = TWaveParam::Defaults();
-    w.Amplitude = ini.ReadInteger(sec, "Amplitude", d.Amplitude);
-    w.Frequency = ini.ReadInteger(sec, "Frequency", d.Frequency);
-    w.PhaseSpeed = ini.ReadInteger(sec, "PhaseSpeed", d.PhaseSpeed);
-    w.Direction = ini.ReadInteger(sec, "Direction", d.Direction);
-    w.HorzShift = ini.ReadBool(sec, "HorzShift", d.HorzShift);
-    w.Animated = ini.ReadBool(sec, "Animated", d.Animated);
-    w.Perspective = ini.ReadBool(sec, "Perspective", d.Perspective);
-    w.Cycle = ini.ReadInteger(sec, "Cycle", d.Cycle);
-    w.Jitter = ini.ReadInteger(sec, "Jitter", d.Jitter);
-    w.Reflection = ini.ReadBool(sec, "Reflection", d.Reflection);
-  }
-  s.Weather.Kind = ini.ReadInteger("Weather", "Kind", 0);
-  s.Weather.Count = ini.ReadInteger("Weather", "Count", 0);
-  s.Weather.SpeedIndex = ini.ReadInteger("Weather", "SpeedIndex", 0);
-  s.Weather.SizeOrAngle = ini.ReadInteger("Weather", "SizeOrAngle", 0);
-  s.Weather.DropLength = ini.ReadInteger("Weather", "DropLength", 0);
-  s.Weather.Opacity = ini.ReadInteger("Weather", "Opacity", 0);
+  for (int i = 0; i < kWaveSetCount; ++i) ReadWaveSetKeys(ini, "Wave" + std::to_string(i + 1), s.WaveSets[i]);
+  ReadWeatherKeys(ini, s.Weather);
 
   for (int i = 0; i < kSoundSlotCount; ++i) {
     const std::string sec = "Sound" + std::to_string(i + 1);
@@ -217,7 +199,11 @@ TSceneDescription ReadSceneDescription(const std::string& iniPath) {
 }
 
 void BuildSceneFile(const std::string& iniPath, const std::string& outputPath) {
-  const std::vector<uint8_t> bytes = EncodeSceneFile(ReadSceneDescription(iniPath));
+  WriteSceneFile(ReadSceneDescription(iniPath), outputPath);
+}
+
+void WriteSceneFile(const TSceneDescription& scene, const std::string& outputPath) {
+  const std::vector<uint8_t> bytes = EncodeSceneFile(scene);
   const std::string tmp = outputPath + ".tmp-" + std::to_string(getpid());
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);

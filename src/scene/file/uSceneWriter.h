@@ -13,6 +13,7 @@
 //   Objects=objects.ini     optional: stored as the scene's objects text
 //   SoundFile=              optional: the single sound name older files carry
 //   Build=                  optional: the build information (comma text of INI lines)
+// Every key with its default and sensible range: uSceneKeys.h; the guide: docs/authoring.md.
 //   [Wave1] ... [Wave8]     Amplitude, Frequency, PhaseSpeed, Direction, HorzShift, Animated,
 //                           Perspective, Cycle, Jitter, Reflection (missing keys: file defaults)
 //   [Weather]               Kind (0 none, 1 snow, 2 rain), Count, SpeedIndex, SizeOrAngle,
@@ -61,5 +62,7 @@ TSceneDescription ReadSceneDescription(const std::string& iniPath);
 
 // ReadSceneDescription + EncodeSceneFile, written to outputPath (through a temporary file).
 void BuildSceneFile(const std::string& iniPath, const std::string& outputPath);
+// EncodeSceneFile written to outputPath (through a temporary file).
+void WriteSceneFile(const TSceneDescription& scene, const std::string& outputPath);
 
 }  // namespace ky

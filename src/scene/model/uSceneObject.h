@@ -31,6 +31,9 @@ class TSceneObject {
   // Before a scene's first frame: the display surface and the scene picture's stored size;
   // the object then starts its motion.
   virtual void StartInScene(const TRect& displayRect, int sceneWidth, int sceneHeight) = 0;
+  // Once per frame on the drawing thread, before DrawState: the object takes the snapshot this
+  // frame draws (and does any drawing-thread work of its own, such as animation frames).
+  virtual void PrepareDraw() {}
   // Read on the drawing thread while a worker may move the object: one consistent snapshot.
   virtual TObjectDrawState DrawState() const = 0;
   virtual TBitmap32& Front() = 0;

@@ -1,0 +1,26 @@
+#pragma once
+// The small picture and the title of one file of the thumbnail grid. Safe to run on any
+// thread: it touches nothing but the file and its own results.
+#include <string>
+
+#include "graphics/uBitmap32.h"
+
+namespace ky {
+
+// The largest thumbnail side made, in pixels.
+constexpr int kMaxThumbnailSide = 2048;
+
+struct TThumbnail {
+  TBitmap32 Picture;    // width x height; empty when the file could not be shown
+  std::string Title;
+  std::string Problem;  // why there is no picture (empty when there is one)
+};
+
+// A scene file (".kyp") gives its stored preview and its title; a ".jpg", ".bmp" or ".gif"
+// picture its own pixels (a JPEG decoded at a reduced scale first) and its file name. Either is
+// stretched over the whole thumbnail, without keeping the aspect ratio. A file that is missing,
+// of another kind or cannot be read gives no picture, its file name as the title and the
+// problem in words, as does a size outside 1..kMaxThumbnailSide; nothing is thrown.
+TThumbnail MakeThumbnail(const std::string& path, int width, int height);
+
+}  // namespace ky

@@ -1,0 +1,372 @@
+// The configuration window of a built saver on a real X server (Xvfb), driven with xdotool: a
+// frameless skin shown centred, labels over its painted buttons stepping the preview, and the
+// close that ends the process and stores the selected picture.
+// GoogleTest before Xlib: Xlib's macros (None, Bool) would break its headers.
+#include <gtest/gtest.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "config/uFormParser.h"
+#include "config/uFormPicture.h"
+#include "config/uKyForms.h"
+#include "graphics/uJpegWriter.h"
+#include "testutil.h"
+
+using kytest::RunCommand;
+using kytest::TTempDir;
+
+namespace {
+
+const std::string kTool = KY_BINARY_DIR "/bin/kysaver-tool";
+constexpr int kScreenW = 320, kScreenH = 240;
+
+class TXvfb {
+ public:
+  TXvfb() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    FPid = fork();
+    if (FPid == 0) {
+      close(fds[0]);
+      const int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      const std::string fd = std::to_string(fds[1]);
+      const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset", nullptr);
+      _exit(127);
+    }
+    close(fds[1]);
+    FPipe = fds[0];
+    std::string number;
+    char c;
+    while (read(FPipe, &c, 1) == 1 && c != '\n') number += c;
+    if (!number.empty()) FDisplay = ":" + number;
+  }
+  ~TXvfb() {
+    if (FPipe >= 0) close(FPipe);
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return FDisplay; }
+
+ private:
+  pid_t FPid = -1;
+  int FPipe = -1;
+  std::string FDisplay;
+};
+
+TXvfb& Server() {
+  static TXvfb server;
+  return server;
+}
+
+class TProcess {
+ public:
+  TProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    FPid = fork();
+    if (FPid == 0) {
+      const int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 1);
+      for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+      std::vector<char*> a;
+      for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+      a.push_back(nullptr);
+      execv(a[0], a.data());
+      _exit(127);
+    }
+  }
+  ~TProcess() {
+    if (FPid > 0 && !FDone) {
+      kill(FPid, SIGKILL);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  // The exit status, or -1 while it still runs after timeoutMs.
+  int Wait(int timeoutMs) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
+      int status = 0;
+      if (waitpid(FPid, &status, WNOHANG) == FPid) {
+        FDone = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      if (std::chrono::steady_clock::now() >= end) return -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  pid_t Pid() const { return FPid; }
+
+ private:
+  pid_t FPid = -1;
+  bool FDone = false;
+};
+
+template <typename F>
+bool WaitFor(int timeoutMs, F done) {
+  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+// One connection for the suite's looks at the screen.
+Display* X() {
+  static Display* d = XOpenDisplay(Server().Display().c_str());
+  return d;
+}
+
+uint32_t ScreenPixel(int x, int y) {
+  XImage* img = XGetImage(X(), DefaultRootWindow(X()), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!img) return 0xFFFFFFFF;
+  const uint32_t p = static_cast<uint32_t>(XGetPixel(img, 0, 0)) & 0xFFFFFF;
+  XDestroyImage(img);
+  return p;
+}
+
+// The viewable top-level windows of a process, by _NET_WM_PID.
+std::vector<Window> WindowsOf(pid_t pid) {
+  std::vector<Window> found;
+  Display* d = X();
+  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", True);
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  if (pidAtom != 0 && XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
+    for (unsigned i = 0; i < n; ++i) {
+      Atom type;
+      int format;
+      unsigned long items, after;
+      unsigned char* data = nullptr;
+      XWindowAttributes a{};
+      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
+          XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+        found.push_back(children[i]);
+      if (data) XFree(data);
+    }
+    if (children) XFree(children);
+  }
+  return found;
+}
+
+XWindowAttributes Attributes(Window w) {
+  XWindowAttributes a{};
+  XGetWindowAttributes(X(), w, &a);
+  return a;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string s;
+  for (uint8_t b : bytes) s += digits[b >> 4], s += digits[b & 15];
+  return s;
+}
+
+// The skin: 200 x 150, dark grey, with three painted buttons along the bottom.
+constexpr int kSkinW = 200, kSkinH = 150;
+struct TButtonPlace {
+  const char* name;
+  int x;
+};
+constexpr TButtonPlace kButtons[] = {{"PrevLabel", 10}, {"NextLabel", 60}, {"PreviewLabel", 105}, {"CloseLabel", 150}};
+constexpr int kButtonY = 120, kButtonW = 40, kButtonH = 20;
+constexpr int kPreviewX = 50, kPreviewY = 20, kPreviewW = 100, kPreviewH = 80;
+
+std::string SkinDescription() {
+  ky::TBitmap32 skin(kSkinW, kSkinH);
+  skin.Clear(ky::MakeColor32(0x40, 0x40, 0x40));
+  for (const TButtonPlace& b : kButtons)
+    for (int y = kButtonY; y < kButtonY + kButtonH; ++y)
+      for (int x = b.x; x < b.x + kButtonW; ++x) skin.Bits()[y * kSkinW + x] = ky::MakeColor32(0x90, 0x90, 0xA0);
+  std::string text = "object MainWindow: TfmForm\n  Caption = '<ScreensaverName>'\n  ClientHeight = " + std::to_string(kSkinH) +
+                     "\n  ClientWidth = " + std::to_string(kSkinW) + "\n  NoFrame = True\n  ShowButtons = False\n"
+                     "  object Skin: TImage\n    AutoSize = True\n    Tag = 3\n    Picture.Data = {" +
+                     Hex(ky::EncodeFormPicture("TJPEGImage", ky::EncodeJpeg(skin, 95))) + "}\n  end\n";
+  for (const TButtonPlace& b : kButtons)
+    text += std::string("  object ") + b.name + ": TLabel\n    Left = " + std::to_string(b.x) + "\n    Top = " +
+            std::to_string(kButtonY) + "\n    Width = " + std::to_string(kButtonW) + "\n    Height = " +
+            std::to_string(kButtonH) + "\n    Cursor = crHandPoint\n    AutoSize = False\n    Transparent = True\n"
+            "    Tag = 3\n  end\n";
+  text += "  object Preview: TKyPreview\n    Left = " + std::to_string(kPreviewX) + "\n    Top = " + std::to_string(kPreviewY) +
+          "\n    Width = " + std::to_string(kPreviewW) + "\n    Height = " + std::to_string(kPreviewH) +
+          "\n    Tag = 3\n  end\nend\n";
+  std::vector<ky::TFormSource> windows(1);
+  windows[0].Tree = ky::ParseFormText(text, "skin");
+  windows[0].Actions = {{"PrevLabel", {ky::akPreviousPicture, " ", " ", " "}},
+                        {"NextLabel", {ky::akNextPicture, " ", " ", " "}},
+                        {"PreviewLabel", {ky::akPreviewFile, " ", " ", " "}},
+                        {"CloseLabel", {ky::akCloseWindow, " ", " ", " "}}};
+  return ky::FormatDescriptionFile(windows);
+}
+
+class ConfigX11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Server().Display().empty() || !X()) GTEST_SKIP() << "Xvfb could not be started";
+    mkdir((dir / "tmp").c_str(), 0700);
+  }
+  // A saver of `count` plain pictures (picture i red, green or blue by i % 3) with the skin.
+  // textured: the lower part of each picture is noise, so that its JPEG file is as large as a
+  // photograph's (the middle row, where the preview is looked at, stays plain).
+  void BuildSaver(int count, int w, int h, bool textured = false) {
+    std::string manifest = "[General]\nProductName=Garden\n[UI]\nFile=skin.kyu\n[Pictures]\n";
+    const ky::TColor32 colours[] = {ky::MakeColor32(255, 0, 0), ky::MakeColor32(0, 255, 0), ky::MakeColor32(0, 0, 255)};
+    for (int i = 0; i < count; ++i) {
+      ky::TBitmap32 picture(w, h);
+      picture.Clear(colours[i % 3]);
+      uint32_t seed = 12345u + static_cast<uint32_t>(i);
+      for (int y = textured ? h * 3 / 5 : h; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          seed = seed * 134775813u + 1u;
+          picture.Bits()[y * w + x] = ky::MakeColor32(seed >> 24, (seed >> 16) & 0xFF, (seed >> 8) & 0xFF);
+        }
+      const auto jpeg = ky::EncodeJpeg(picture, 95);
+      const std::string name = "p" + std::to_string(i) + ".jpg";
+      kytest::WriteFile(dir / name, std::string(jpeg.begin(), jpeg.end()));
+      manifest += name + "\n";
+    }
+    kytest::WriteFile(dir / "skin.kyu", SkinDescription());
+    kytest::WriteFile(dir / "saver.ini", manifest);
+    std::string out;
+    ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  }
+  std::vector<std::string> Env() const {
+    return {"DISPLAY=" + Server().Display(), "TMPDIR=" + dir / "tmp", "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir / "tmp"};
+  }
+  std::string Left() const {
+    std::string out;
+    RunCommand("cd '" + dir / "tmp" + "' && find . -mindepth 1 -not -name 'runtime-*' | sort | tr '\\n' ' '", &out);
+    return out;
+  }
+  // Clicks the label of that name over the skin centred on the screen.
+  void ClickLabel(const char* name) const {
+    for (const TButtonPlace& b : kButtons)
+      if (std::string(b.name) == name)
+        ClickAt((kScreenW - kSkinW) / 2 + b.x + kButtonW / 2, (kScreenH - kSkinH) / 2 + kButtonY + kButtonH / 2);
+  }
+  void ClickAt(int x, int y) const {
+    RunCommand("DISPLAY=" + Server().Display() + " xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
+               " click 1");
+  }
+  TTempDir dir;
+};
+
+// Near a colour: the preview's picture went through JPEG.
+bool Near(uint32_t a, uint32_t b) {
+  for (int s : {0, 8, 16})
+    if (std::abs(static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF)) > 24) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST_F(ConfigX11Test, TheSkinShowsCentredItsLabelsStepThePreviewAndCloseStoresTheIndex) {
+  BuildSaver(3, 64, 48);
+  TProcess saver({dir / "Garden.scr", "/C"}, Env());
+  std::vector<Window> windows;
+  ASSERT_TRUE(WaitFor(20000, [&] { return !(windows = WindowsOf(saver.Pid())).empty(); })) << "no window";
+  ASSERT_EQ(windows.size(), 1u);
+  const XWindowAttributes a = Attributes(windows[0]);
+  EXPECT_EQ(a.width, kSkinW);
+  EXPECT_EQ(a.height, kSkinH);
+  EXPECT_EQ(a.x, (kScreenW - kSkinW) / 2);
+  EXPECT_EQ(a.y, (kScreenH - kSkinH) / 2);
+  const int left = (kScreenW - kSkinW) / 2, top = (kScreenH - kSkinH) / 2;
+  const int px = left + kPreviewX + kPreviewW / 2, py = top + kPreviewY + kPreviewH / 2;
+  auto previewShows = [&](uint32_t colour) { return WaitFor(5000, [&] { return Near(ScreenPixel(px, py), colour); }); };
+  EXPECT_TRUE(previewShows(0xFF0000)) << std::hex << ScreenPixel(px, py);
+  EXPECT_TRUE(Near(ScreenPixel(left + 5, top + 5), 0x404040)) << "the skin";
+  EXPECT_TRUE(Near(ScreenPixel(left + 62 + 2, top + kButtonY + 2), 0x9090A0)) << "a painted button under its label";
+  auto click = [&](const char* name) {
+    for (const TButtonPlace& b : kButtons)
+      if (std::string(b.name) == name) ClickAt(left + b.x + kButtonW / 2, top + kButtonY + kButtonH / 2);
+  };
+  click("NextLabel");
+  EXPECT_TRUE(previewShows(0x00FF00));
+  click("NextLabel");
+  EXPECT_TRUE(previewShows(0x0000FF));
+  click("NextLabel");  // the last picture stays
+  click("PrevLabel");
+  EXPECT_TRUE(previewShows(0x00FF00));
+  click("CloseLabel");
+  EXPECT_EQ(saver.Wait(10000), 0);
+  EXPECT_NE(kytest::ReadFile(dir / "Garden.ini").find("Index=1"), std::string::npos) << kytest::ReadFile(dir / "Garden.ini");
+  EXPECT_EQ(Left(), "");
+}
+
+// Start to first paint of the first picture in the preview, for a saver of 20 pictures of
+// 1024 x 768 with JPEG files of photograph size. The figure is printed for
+// scripts/measure-config; the test checks only that the window comes up showing that picture.
+TEST_F(ConfigX11Test, FirstPaintOfTwentyPictureSaver) {
+  BuildSaver(20, 1024, 768, /*textured=*/true);
+  const int left = (kScreenW - kSkinW) / 2, top = (kScreenH - kSkinH) / 2;
+  const int px = left + kPreviewX + kPreviewW / 2, py = top + kPreviewY + kPreviewH / 2;
+  // Nothing red there before the start.
+  ASSERT_FALSE(Near(ScreenPixel(px, py), 0xFF0000));
+  const auto start = std::chrono::steady_clock::now();
+  TProcess saver({dir / "Garden.scr", "/C"}, Env());
+  ASSERT_TRUE(WaitFor(20000, [&] { return Near(ScreenPixel(px, py), 0xFF0000); }));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  std::printf("first paint after %lld ms\n", static_cast<long long>(ms));
+  std::vector<Window> windows;
+  ASSERT_TRUE(WaitFor(5000, [&] { return !(windows = WindowsOf(saver.Pid())).empty(); }));
+  kill(saver.Pid(), SIGTERM);
+  EXPECT_EQ(saver.Wait(10000), 0);
+  EXPECT_EQ(Left(), "");
+}
+
+// "Preview selected file": a one-picture show over the window, full screen, in the plain window
+// and with OpenGL presentation (the user's settings file turns it on); a click ends it and the
+// window is back.
+TEST_F(ConfigX11Test, PreviewRunsTheSelectedPictureFullScreenAndReturnsToTheWindow) {
+  BuildSaver(3, 64, 48);
+  for (const bool gl : {false, true}) {
+    SCOPED_TRACE(gl ? "OpenGL" : "plain");
+    if (gl) kytest::WriteFile(dir / "Garden.ini", "[Setting]\r\nDirectX=1\r\nDirectXQuality=2\r\n");
+    TProcess saver({dir / "Garden.scr", "/C"}, Env());
+    const int left = (kScreenW - kSkinW) / 2, top = (kScreenH - kSkinH) / 2;
+    ASSERT_TRUE(WaitFor(20000, [&] { return Near(ScreenPixel(left + 5, top + 5), 0x404040); })) << "no skin";
+    ClickLabel("NextLabel");
+    ASSERT_TRUE(WaitFor(5000, [&] { return Near(ScreenPixel(left + kPreviewX + 50, top + kPreviewY + 40), 0x00FF00); }));
+    ClickLabel("PreviewLabel");
+    // The show covers the whole screen with the selected (green) picture.
+    EXPECT_TRUE(WaitFor(10000, [&] { return Near(ScreenPixel(2, 2), 0x00FF00) && Near(ScreenPixel(left + 5, top + 5), 0x00FF00); }))
+        << std::hex << ScreenPixel(2, 2);
+    ClickAt(30, 30);
+    EXPECT_TRUE(WaitFor(10000, [&] { return Near(ScreenPixel(left + 5, top + 5), 0x404040); })) << "the window is not back";
+    EXPECT_EQ(saver.Wait(0), -1) << "the saver ended with the preview";
+    ClickLabel("CloseLabel");
+    EXPECT_EQ(saver.Wait(10000), 0);
+  }
+  EXPECT_EQ(Left(), "");
+}
+
+// A description without "MainWindow": the configure mode ends with an error that names the
+// description and the window (status 1), and removes what it unpacked.
+TEST_F(ConfigX11Test, ADescriptionWithoutMainWindowIsAClearError) {
+  std::vector<ky::TFormSource> windows(1);
+  windows[0].Tree = ky::ParseFormText("object Other: TfmForm\nend\n", "other");
+  kytest::WriteFile(dir / "other.kyu", ky::FormatDescriptionFile(windows));
+  kytest::WriteBmp24(dir / "p.bmp", 4, 4, [](int, int) { return 0xFF0000u; });
+  kytest::WriteFile(dir / "saver.ini", "[UI]\nFile=other.kyu\n[Pictures]\np.bmp\n");
+  std::string out;
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "saver.ini" + "' -o '" + dir / "Garden.scr" + "'", &out), 0) << out;
+  const int status = RunCommand("env -u DISPLAY QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='default.warning=false' TMPDIR='" +
+                                    dir / "tmp" + "' XDG_RUNTIME_DIR='" + dir / "tmp" + "' '" + dir / "Garden.scr" + "' /C",
+                                &out);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(out, "kysaver: " + dir / "Garden.scr" + " (KyGUI.kyu): there is no window \"MainWindow\" in the window descriptions\n");
+  EXPECT_EQ(Left(), "");
+}
