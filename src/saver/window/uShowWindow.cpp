@@ -225,13 +225,20 @@ void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
 
 // Only the frame's own rectangle is painted again while it keeps its place; the black around it
 // is painted when the place changes.
-bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame) {
+bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) {
   NotePresent();
+  const bool same = !FFrame.isNull() && FFrame.constBits() == reinterpret_cast<const uchar*>(frame.Bits());
   FFrame = Wrap(frame);
   const QRect r(x, y, frame.Width(), frame.Height());
   if (r != FFrameRect) {
     FFrameRect = r;
     repaint();
+  } else if (same && changed) {
+    // The same frame again: only where it changed (nothing at all for a still picture).
+    QRegion region;
+    for (const TRect& c : *changed)
+      region += LogicalRect(QRect(x + c.Left, y + c.Top, c.Right - c.Left, c.Bottom - c.Top)).intersected(rect());
+    if (!region.isEmpty()) repaint(region);
   } else {
     repaint(LogicalRect(r).intersected(rect()));
   }

@@ -131,6 +131,7 @@ void TAnimEngine::StepFrame(bool renderWater) {
   FLastTick = now;
   if (renderWater) RenderWater();
   AdvancePhases(dt);
+  ++FSteps;
   const bool overlay = NeedsOverlay();
   FChangedAll = FOutputReset || overlay != FLastOverlay || (overlay && !FOverlayFresh);
   FOutputReset = false;

@@ -79,6 +79,8 @@ class TAnimEngine {
   // when the output became another surface).
   bool ChangedAll() const { return FChangedAll; }
   const std::vector<TRect>& Changed() const { return FChanged; }
+  // Steps taken so far (so a caller can tell whether it saw the step before).
+  uint64_t Steps() const { return FSteps; }
 
   // The overlay is brought back to the water frame each step by copying only the rows the water
   // may change and the places drawn on it the step before (true, the default), or by copying
@@ -132,6 +134,7 @@ class TAnimEngine {
   std::vector<TRect> FDrawn;
   int FWaterTop = 0, FWaterBottom = -1;
   std::vector<TRect> FChanged;
+  uint64_t FSteps = 0;
   bool FChangedAll = true;
   bool FOutputReset = true;   // the frame went back to the picture since the last step
   bool FLastOverlay = false;  // the last step's output was the overlay
