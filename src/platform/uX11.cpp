@@ -129,10 +129,10 @@ void TX11Window::SetBackground(const uint32_t* pixels, int width, int height) {
   XSync(dpy, False);
 }
 
-void TX11Window::Draw(const uint32_t* pixels, int width, int height, int x, int y) {
+void TX11Window::Draw(const uint32_t* pixels, int width, int height, int x, int y, int first, int end) {
   if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
   gXError = false;
-  FImpl->Frames->Put(pixels, width, height, x, y);
+  FImpl->Frames->Put(pixels, width, height, x, y, first, end < 0 ? height : end);
 }
 
 void TX11Window::FillBlack() {

@@ -43,8 +43,9 @@ class TX11Window {
   // Shows the picture as the window's background, so that it stays after this process ends.
   // pixels: rows of 32-bit 0xAARRGGBB values, the window's size.
   void SetBackground(const uint32_t* pixels, int width, int height);
-  // Draws the picture at (x, y) now (through shared memory where the server offers it).
-  void Draw(const uint32_t* pixels, int width, int height, int x = 0, int y = 0);
+  // Draws the picture at (x, y) now (through shared memory where the server offers it); only its
+  // rows first .. end - 1 when given.
+  void Draw(const uint32_t* pixels, int width, int height, int x = 0, int y = 0, int first = 0, int end = -1);
   // Fills the whole window black.
   void FillBlack();
   // true when the frames drawn so far went through shared memory.

@@ -5,6 +5,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -100,18 +101,21 @@ void TX11FramePutter::MakeShared(int width, int height) {
   FShared = std::move(s);
 }
 
-void TX11FramePutter::Put(const uint32_t* pixels, int width, int height, int x, int y) {
-  if (width <= 0 || height <= 0) return;
+void TX11FramePutter::Put(const uint32_t* pixels, int width, int height, int x, int y, int first, int end) {
+  if (end < 0 || end > height) end = height;
+  first = std::max(first, 0);
+  if (width <= 0 || height <= 0 || first >= end) return;
   if (FTryShared && (!FShared || FShared->Width != width || FShared->Height != height)) MakeShared(width, height);
   if (!FShared) {
-    PutPlain(pixels, width, height, x, y);
+    PutPlain(pixels, width, height, x, y, first, end);
     return;
   }
   XImage* image = FShared->Image;
-  for (int y = 0; y < height; ++y)
-    std::memcpy(image->data + static_cast<ptrdiff_t>(y) * image->bytes_per_line, pixels + static_cast<ptrdiff_t>(y) * width,
+  for (int row = first; row < end; ++row)
+    std::memcpy(image->data + static_cast<ptrdiff_t>(row) * image->bytes_per_line, pixels + static_cast<ptrdiff_t>(row) * width,
                 sizeof(uint32_t) * static_cast<size_t>(width));
-  XShmPutImage(FDisplay, FWindow, FGc, image, 0, 0, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), False);
+  XShmPutImage(FDisplay, FWindow, FGc, image, 0, first, x, y + first, static_cast<unsigned>(width),
+               static_cast<unsigned>(end - first), False);
   // The next frame is written into the same memory: the server must be done with this one.
   XSync(FDisplay, False);
 }
@@ -122,12 +126,13 @@ void TX11FramePutter::FillBlack(int windowWidth, int windowHeight) {
   XFillRectangle(FDisplay, FWindow, FGc, 0, 0, static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight));
 }
 
-void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height, int x, int y) {
+void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height, int x, int y, int first, int end) {
   Visual* visual = DefaultVisual(FDisplay, DefaultScreen(FDisplay));
   XImage* image = XCreateImage(FDisplay, visual, 24, ZPixmap, 0, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
                                static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
   if (!image) return;
-  XPutImage(FDisplay, FWindow, FGc, image, 0, 0, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XPutImage(FDisplay, FWindow, FGc, image, 0, first, x, y + first, static_cast<unsigned>(width),
+            static_cast<unsigned>(end - first));
   image->data = nullptr;  // the caller's pixels
   XDestroyImage(image);
   XFlush(FDisplay);

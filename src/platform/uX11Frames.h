@@ -17,8 +17,9 @@ class TX11FramePutter {
   TX11FramePutter(const TX11FramePutter&) = delete;
   TX11FramePutter& operator=(const TX11FramePutter&) = delete;
 
-  // Draws the picture (rows of 0xAARRGGBB values) at (x, y) and waits until the server has it.
-  void Put(const uint32_t* pixels, int width, int height, int x = 0, int y = 0);
+  // Draws the picture (rows of 0xAARRGGBB values) at (x, y), its rows first .. end - 1 (all when
+  // end < 0), and waits until the server has them.
+  void Put(const uint32_t* pixels, int width, int height, int x = 0, int y = 0, int first = 0, int end = -1);
   // Fills the whole window black.
   void FillBlack(int windowWidth, int windowHeight);
   // true while frames go through shared memory.
@@ -28,7 +29,7 @@ class TX11FramePutter {
   struct TShared;
   // A shared image of that size, or none when the server refuses it (the plain way from then on).
   void MakeShared(int width, int height);
-  void PutPlain(const uint32_t* pixels, int width, int height, int x, int y);
+  void PutPlain(const uint32_t* pixels, int width, int height, int x, int y, int first, int end);
 
   Display* FDisplay;
   Window FWindow;

@@ -291,8 +291,16 @@ void TKyfmScrSvr::PresentFrame() {
     x = (sw - FPictureWidth) / 2;
     y = (sh - FPictureHeight) / 2;
   }
-  if (FPlainPicture) DrawFrame(x, y, FPictureSurface);
-  else if (!FLoadedPicture.empty()) DrawFrame(x, y, FEngine->GetOutput());
+  // A plain picture does not change while it is shown; a scene changes where its engine says,
+  // provided the step before was the one shown last.
+  static const std::vector<TRect> kNothing;
+  if (FPlainPicture) {
+    DrawFrame(x, y, FPictureSurface, &kNothing);
+  } else if (!FLoadedPicture.empty()) {
+    const bool follows = !FEngine->ChangedAll() && FPresentedStep != 0 && FEngine->Steps() == FPresentedStep + 1;
+    DrawFrame(x, y, FEngine->GetOutput(), follows ? &FEngine->Changed() : nullptr);
+    FPresentedStep = FEngine->Steps();
+  }
   // The next frame starts 33 ms after this one started; a late frame gets no wait at all.
   const uint32_t now = FTicks.Now();
   const int64_t wait = static_cast<int64_t>(static_cast<int32_t>(FFrameTick - now)) + kFrameInterval;
@@ -300,12 +308,12 @@ void TKyfmScrSvr::PresentFrame() {
   FFrameTick = now + FWait;
 }
 
-void TKyfmScrSvr::DrawFrame(int x, int y, const TBitmap32& surface) {
+void TKyfmScrSvr::DrawFrame(int x, int y, const TBitmap32& surface, const std::vector<TRect>* changed) {
   if (FUseDirectX) {
     FBack.SetSize(surface.Width(), surface.Height());
     CopyAt(FBack, 0, 0, surface);
     FHost.PresentBack(FBack);
-  } else if (FHost.PresentFrame(x, y, surface)) {
+  } else if (FHost.PresentFrame(x, y, surface, changed)) {
     FCanvasFrame = &surface;
     FCanvasX = x;
     FCanvasY = y;

@@ -90,7 +90,8 @@ class TKyfmScrSvr {
 
  private:
   void PresentFrame();
-  void DrawFrame(int x, int y, const TBitmap32& surface);
+  // changed: see TShowHost::PresentFrame.
+  void DrawFrame(int x, int y, const TBitmap32& surface, const std::vector<TRect>* changed = nullptr);
   void DrawGraphic(const TBitmap32& bitmap);
   void FillCanvasBlack();
   // Brings the canvas up to what the host shows when the last frame went by PresentFrame, and
@@ -144,6 +145,7 @@ class TKyfmScrSvr {
   // The frame the host shows at (FCanvasX, FCanvasY) that the canvas does not hold yet.
   const TBitmap32* FCanvasFrame = nullptr;
   int FCanvasX = 0, FCanvasY = 0;
+  uint64_t FPresentedStep = 0;  // the engine's step shown last (0: none)
   TBitmap32 FBack;    // the full-screen back surface, working size
   uint32_t FPictureStartTick = 0;
   uint32_t FFrameTick = 0;

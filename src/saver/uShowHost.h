@@ -3,8 +3,10 @@
 // or an off-screen picture sequence. The show composes every frame itself; the host only puts
 // finished pictures on the screen and runs the message loop.
 #include <string>
+#include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "graphics/uGeometry.h"
 
 namespace ky {
 
@@ -23,7 +25,11 @@ class TShowHost {
   // The plain window, where the host can show a frame at (x, y) over what it showed before
   // (black around the first): the show then does not copy the frame into its canvas. The frame
   // stays valid and keeps its size until the next Present call. false: PresentCanvas is used.
-  virtual bool PresentFrame(int /*x*/, int /*y*/, const TBitmap32& /*frame*/) { return false; }
+  // changed: when this same frame was the last one presented at the same place, the rectangles
+  // (in the frame's coordinates) outside which it has not changed since; nullptr when unknown.
+  virtual bool PresentFrame(int /*x*/, int /*y*/, const TBitmap32& /*frame*/, const std::vector<TRect>* /*changed*/) {
+    return false;
+  }
   // Full screen: the back surface is shown stretched over the whole display.
   virtual void PresentBack(const TBitmap32& back) = 0;
 

@@ -581,7 +581,8 @@ TEST(TAnimEngine, ASceneThatChangedSizeWithoutPrepareIsNotDrawn) {
 TEST(TAnimEngine, OverlayRestoredInPlacesMatchesTheWholeCopy) {
   // The overlay brought back from the water frame only where the water moves and where the
   // step before drew must equal the overlay copied whole, frame after frame: rain or snow of
-  // every size, a moving object, the clock, jitter lifting water rows, and the F1 reset.
+  // every size, a moving object, the clock, jitter lifting water rows, and the F1 reset. And
+  // the output changes only inside the area the engine names as changed.
   for (uint32_t seed = 1; seed <= 12; ++seed) {
     TRandom rnd(seed * 7919);
     const int W = 60 + rnd.Random(200), H = 50 + rnd.Random(150);
@@ -620,6 +621,7 @@ TEST(TAnimEngine, OverlayRestoredInPlacesMatchesTheWholeCopy) {
       s->Engine.SetWeather(true);
     }
     whole.Engine.SetOverlayRestore(false);
+    TBitmap32 previous;
     for (int f = 0; f < 40; ++f) {
       // The object wanders, sometimes hidden, sometimes outside the picture.
       const TObjectDrawState st{rnd.Random(5) != 0, rnd.Random(2) == 0, true, rnd.Random(W + 20) - 10,
@@ -640,6 +642,51 @@ TEST(TAnimEngine, OverlayRestoredInPlacesMatchesTheWholeCopy) {
       for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
           ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << "seed " << seed << " frame " << f << " at " << x << "," << y;
+      // Outside the area the engine names as changed, the output is the previous step's.
+      EXPECT_EQ(partial.Engine.ChangedAll(), f == 0 || f == 25) << f;
+      if (!partial.Engine.ChangedAll()) {
+        std::vector<bool> inside(static_cast<size_t>(W) * H, false);
+        for (const TRect& r : partial.Engine.Changed())
+          for (int y = std::max(0, r.Top); y < std::min(H, r.Bottom); ++y)
+            for (int x = std::max(0, r.Left); x < std::min(W, r.Right); ++x) inside[static_cast<size_t>(y) * W + x] = true;
+        for (int y = 0; y < H; ++y)
+          for (int x = 0; x < W; ++x)
+            if (!inside[static_cast<size_t>(y) * W + x])
+              ASSERT_EQ(a.Pixel(x, y), previous.Pixel(x, y)) << "seed " << seed << " frame " << f << " at " << x << "," << y;
+      }
+      previous.Assign(a);
     }
+  }
+}
+
+TEST(TAnimEngine, WaterAloneChangesOnlyItsRows) {
+  // Without weather, objects or clock the output is the water frame: it changes only in the
+  // water's rows (and, with jitter, the rows it lifts), never in the land above.
+  TEngineScene s;
+  s.Make(90, 70, [](int x, int y) { return y >= 40 ? 1 + x / 45 : 0; });
+  s.Wave(0).Jitter = 5;
+  s.Wave(0).Direction = 1;
+  s.Wave(1).Direction = 3;
+  s.Wave(1).HorzShift = true;
+  s.Start();
+  TBitmap32 previous;
+  for (int f = 0; f < 10; ++f) {
+    s.Ticks.Advance(33);
+    s.Engine.Step();
+    const TBitmap32& out = s.Engine.GetOutput();
+    ASSERT_EQ(&out, &s.Engine.FrameSurface());
+    EXPECT_EQ(s.Engine.ChangedAll(), f == 0);
+    if (f > 0) {
+      ASSERT_EQ(s.Engine.Changed().size(), 1u);
+      const TRect band = s.Engine.Changed()[0];
+      EXPECT_EQ(band.Left, 0);
+      EXPECT_EQ(band.Right, 90);
+      EXPECT_EQ(band.Bottom, 70);
+      EXPECT_GE(band.Top, 40 - 4);  // jitter lifts a destination at most 4 rows
+      EXPECT_LE(band.Top, 40);
+      for (int y = 0; y < band.Top; ++y)
+        for (int x = 0; x < 90; ++x) ASSERT_EQ(out.Pixel(x, y), previous.Pixel(x, y)) << x << "," << y;
+    }
+    previous.Assign(out);
   }
 }

@@ -2,7 +2,13 @@
 
 #include <cstdlib>
 
+#include "graphics/uJpegWriter.h"
+#include "package/uCreatorProject.h"
+#include "saver/FKyScrSvr.h"
 #include "saver/uFramePresent.h"
+#include "saver/uOffscreenHost.h"
+#include "scene/file/uSceneWriter.h"
+#include "testutil.h"
 
 using namespace ky;
 
@@ -54,4 +60,113 @@ TEST(FramePresent, ShadowReportsTheSpanOfChangedRows) {
   EXPECT_EQ(s.First, 0);
   EXPECT_EQ(s.Last, 7);
   EXPECT_EQ(shadow.Frame().Width(), 6);
+}
+
+namespace {
+
+// A window that keeps what it showed, as the real ones do: a frame presented again at the same
+// place is copied only inside the rectangles the show says changed. Like the headless host, it
+// moves the virtual clock by a frame for every picture shown.
+class TKeepingHost final : public TShowHost {
+ public:
+  TKeepingHost(int w, int h, TManualTicks& clock) : FScreen(w, h), FClock(clock) { FScreen.Clear(MakeColor32(0, 0, 0)); }
+  int ScreenWidth() const override { return FScreen.Width(); }
+  int ScreenHeight() const override { return FScreen.Height(); }
+  bool InitFullScreen() override { return false; }
+  void PresentCanvas(const TBitmap32& canvas) override {
+    // Here only the show's hand-over of its canvas before a picture change: no new frame.
+    FScreen.Assign(canvas);
+    FLast = &canvas;
+    FAt = TRect{0, 0, canvas.Width(), canvas.Height()};
+  }
+  bool PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) override {
+    const TRect at{x, y, x + frame.Width(), y + frame.Height()};
+    std::vector<TRect> all{TRect{0, 0, frame.Width(), frame.Height()}};
+    if (!(at == FAt)) FScreen.Clear(MakeColor32(0, 0, 0));
+    const std::vector<TRect>& rects = at == FAt && FLast == &frame && changed ? *changed : all;
+    ++(changed && &rects == changed ? FPartial : FWhole);
+    for (const TRect& r : rects)
+      for (int yy = std::max(0, r.Top); yy < std::min(frame.Height(), r.Bottom); ++yy)
+        for (int xx = std::max(0, r.Left); xx < std::min(frame.Width(), r.Right); ++xx)
+          if (x + xx >= 0 && y + yy >= 0 && x + xx < FScreen.Width() && y + yy < FScreen.Height())
+            FScreen.SetPixel(x + xx, y + yy, frame.Pixel(xx, yy));
+    FLast = &frame;
+    FAt = at;
+    FClock.Advance(33);
+    return true;
+  }
+  void PresentBack(const TBitmap32&) override {}
+  void ProcessMessages() override {}
+  void ShowInformation(const std::string&) override {}
+  void ShowError(const std::string&) override {}
+  void SetCursorVisible(bool) override {}
+
+  TBitmap32 FScreen;
+  int FPartial = 0, FWhole = 0;
+
+ private:
+  TManualTicks& FClock;
+  const TBitmap32* FLast = nullptr;
+  TRect FAt{0, 0, 0, 0};
+};
+
+}  // namespace
+
+TEST(FramePresent, AShowPresentedByItsChangesLooksLikeTheWholeCanvas) {
+  // The same show twice on the same virtual clock: once into a window that copies only what the
+  // show says changed, once through the canvas. Rain, the clock, a plain picture, transitions
+  // and picture changes: after every step both screens must be the same.
+  kytest::TTempDir dir;
+  TSceneDescription d;
+  const int w = 48, h = 36;
+  TBitmap32 photo(w, h), mask(w, h);
+  mask.Clear(MakeColor32(0, 0, 0));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      photo.SetPixel(x, y, MakeColor32(y * 7, 255 - y * 7, x * 5));
+      if (y >= 20) mask.SetPixel(x, y, MakeColor32(0, 0, 255));
+    }
+  d.PictureJpeg = EncodeJpeg(photo, 95);
+  d.PreviewJpeg = d.PictureJpeg;
+  d.Width = w;
+  d.Height = h;
+  d.MaskPicture.Assign(mask);
+  d.WaveSets[0].Jitter = 3;
+  d.Weather = TWeatherParam{kWeatherRain, 60, 12, 80, 15, 8};
+  const std::vector<uint8_t> bytes = EncodeSceneFile(d);
+  kytest::WriteFile(dir / "harbour.kyp", std::string(bytes.begin(), bytes.end()));
+  kytest::WriteBmp24(dir / "still.bmp", 20, 30, [](int x, int y) { return static_cast<uint32_t>((x * 12) << 16 | (y * 8)); });
+
+  TKyCProject projects[2];
+  for (TKyCProject& p : projects) {
+    for (const char* name : {"harbour.kyp", "still.bmp"}) {
+      p.FileList().Names.push_back(dir / name);
+      p.FileList().Flags.push_back("TRUE");
+    }
+    p.Setting().Duration = 1;
+    p.Setting().ShowImageMode = 1;
+    p.Setting().ShowClock = true;
+    p.Setting().TransitionTime = 200;
+  }
+  TManualTicks clocks[2] = {TManualTicks(500), TManualTicks(500)};
+  TKeepingHost keeping(64, 40, clocks[0]);
+  TBitmap32 canvasScreen;
+  TOffscreenHost whole(64, 40, clocks[1], [&](const TBitmap32& f) { canvasScreen.Assign(f); });
+  TKyfmScrSvr a(projects[0], keeping, clocks[0]), b(projects[1], whole, clocks[1]);
+  a.FormShow();
+  b.FormShow();
+  for (int step = 0; step < 150; ++step) {
+    a.FrameStep();
+    b.FrameStep();
+    ASSERT_EQ(clocks[0].Now(), clocks[1].Now());
+    ASSERT_EQ(canvasScreen.Width(), 64);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 64; ++x)
+        ASSERT_EQ(keeping.FScreen.Pixel(x, y) & 0xFFFFFF, canvasScreen.Pixel(x, y) & 0xFFFFFF)
+            << "step " << step << " at " << x << "," << y;
+  }
+  EXPECT_GT(a.TransitionsRun(), 1);
+  EXPECT_GT(keeping.FPartial, 50) << "frames sent by their changes";
+  a.FormClose();
+  b.FormClose();
 }

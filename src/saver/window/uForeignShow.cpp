@@ -29,18 +29,32 @@ class TForeignHost final : public TShowHost {
   void PresentCanvas(const TBitmap32& canvas) override {
     FWindow.Draw(canvas.Bits(), canvas.Width(), canvas.Height());
     FShown = TRect{0, 0, canvas.Width(), canvas.Height()};
+    FLastFrame = &canvas;
   }
   // The frame goes straight to the window, black around it when its place changes.
-  bool PresentFrame(int x, int y, const TBitmap32& frame) override {
+  // The same frame again at the same place goes only in the rows where it changed.
+  bool PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) override {
     const TRect r{x, y, x + frame.Width(), y + frame.Height()};
+    int first = 0, end = frame.Height();
     if (!(r == FShown)) {
       FWindow.FillBlack();
       FShown = r;
+    } else if (changed && FLastFrame == &frame) {
+      first = frame.Height();
+      end = 0;
+      for (const TRect& c : *changed) {
+        first = std::min(first, std::max(0, c.Top));
+        end = std::max(end, std::min(frame.Height(), c.Bottom));
+      }
     }
-    FWindow.Draw(frame.Bits(), frame.Width(), frame.Height(), x, y);
+    FLastFrame = &frame;
+    if (end > first) FWindow.Draw(frame.Bits(), frame.Width(), frame.Height(), x, y, first, end);
     return true;
   }
-  void PresentBack(const TBitmap32& back) override { FWindow.Draw(back.Bits(), back.Width(), back.Height()); }
+  void PresentBack(const TBitmap32& back) override {
+    FWindow.Draw(back.Bits(), back.Width(), back.Height());
+    FLastFrame = &back;
+  }
   void ProcessMessages() override {}
   void ShowInformation(const std::string& text) override { std::fprintf(stderr, "kysaver: %s\n", text.c_str()); }
   void ShowError(const std::string& text) override { std::fprintf(stderr, "kysaver: %s\n", text.c_str()); }
@@ -49,6 +63,7 @@ class TForeignHost final : public TShowHost {
  private:
   TX11Window& FWindow;
   TRect FShown{0, 0, 0, 0};  // where the last frame went
+  const TBitmap32* FLastFrame = nullptr;
 };
 
 }  // namespace

@@ -225,13 +225,22 @@ void TShowWindow::PresentCanvas(const TBitmap32& canvas) {
 
 // Only the frame's own rectangle is painted again while it keeps its place; the black around it
 // is painted when the place changes.
-bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame) {
+bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) {
   NotePresent();
+  const bool same = !FFrame.isNull() && FFrame.constBits() == reinterpret_cast<const uchar*>(frame.Bits());
   FFrame = Wrap(frame);
   const QRect r(x, y, frame.Width(), frame.Height());
   if (r != FFrameRect) {
     FFrameRect = r;
     repaint();
+  } else if (same && changed) {
+    // The same frame again: only the rectangle around what changed (nothing at all for a still
+    // picture). One rectangle: Qt paints and flushes a region rectangle by rectangle, which for
+    // hundreds of rain drops costs more than the whole frame.
+    QRect bound;
+    for (const TRect& c : *changed) bound |= QRect(x + c.Left, y + c.Top, c.Right - c.Left, c.Bottom - c.Top);
+    bound = LogicalRect(bound.intersected(r)).intersected(rect());
+    if (!bound.isEmpty()) repaint(bound);
   } else {
     repaint(LogicalRect(r).intersected(rect()));
   }

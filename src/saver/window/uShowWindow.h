@@ -42,7 +42,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   int ScreenHeight() const override { return FScreenH; }
   bool InitFullScreen() override;
   void PresentCanvas(const TBitmap32& canvas) override;
-  bool PresentFrame(int x, int y, const TBitmap32& frame) override;
+  bool PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) override;
   void PresentBack(const TBitmap32& back) override;
   void ProcessMessages() override;
   void ShowInformation(const std::string& text) override;

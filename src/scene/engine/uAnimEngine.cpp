@@ -80,11 +80,13 @@ void TAnimEngine::Prepare() {
   StepFrame(NeedsOverlay());
   FFrame.Assign(*FPicture);
   FOverlayFresh = false;
+  FOutputReset = true;
 }
 
 void TAnimEngine::ResetFrame() {
   if (!FPicture) return;
   FOverlayFresh = false;
+  FOutputReset = true;
   FFrame.Assign(*FPicture);
   if (FHasReflection) BuildReflection();
 }
@@ -129,11 +131,21 @@ void TAnimEngine::StepFrame(bool renderWater) {
   FLastTick = now;
   if (renderWater) RenderWater();
   AdvancePhases(dt);
-  if (NeedsOverlay()) RefreshOverlay();
+  ++FSteps;
+  const bool overlay = NeedsOverlay();
+  FChangedAll = FOutputReset || overlay != FLastOverlay || (overlay && !FOverlayFresh);
+  FOutputReset = false;
+  FLastOverlay = overlay;
+  FChanged.clear();
+  // What the last step drew on the overlay is taken away again.
+  if (overlay) FChanged = FDrawn;
+  if (renderWater && FWaterBottom >= FWaterTop) FChanged.push_back(TRect{0, FWaterTop, FWater.Width, FWaterBottom + 1});
+  if (overlay) RefreshOverlay();
   else FOverlayFresh = false;
   DrawObjects();
   if (FWeatherOn) DrawWeather(dt);
   if (FShowClock) DrawClock();
+  FChanged.insert(FChanged.end(), FDrawn.begin(), FDrawn.end());
 }
 
 void TAnimEngine::FindWaterRows() {

@@ -80,6 +80,14 @@ class TAnimEngine {
   TRain* Rain();
   TRandom& Random() { return FRandom; }
 
+  // Where the output may differ from what it was after the previous Step: the rectangles of
+  // Changed(), or all of it when ChangedAll() (the first step of a scene, after ResetFrame, or
+  // when the output became another surface).
+  bool ChangedAll() const { return FChangedAll; }
+  const std::vector<TRect>& Changed() const { return FChanged; }
+  // Steps taken so far (so a caller can tell whether it saw the step before).
+  uint64_t Steps() const { return FSteps; }
+
   // The overlay is brought back to the water frame each step by copying only the rows the water
   // may change and the places drawn on it the step before (true, the default), or by copying
   // the whole frame (false; the tests compare the two).
@@ -131,6 +139,11 @@ class TAnimEngine {
   bool FOverlayRestore = true;
   std::vector<TRect> FDrawn;
   int FWaterTop = 0, FWaterBottom = -1;
+  std::vector<TRect> FChanged;
+  uint64_t FSteps = 0;
+  bool FChangedAll = true;
+  bool FOutputReset = true;   // the frame went back to the picture since the last step
+  bool FLastOverlay = false;  // the last step's output was the overlay
 };
 
 }  // namespace ky

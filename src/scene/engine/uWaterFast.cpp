@@ -168,13 +168,17 @@ const TColumnWave& TRowRenderer::ColumnWave(int k, double amp, int32_t cycle) {
   if (!(c.Amp == amp)) {
     const double* cosT = wave::CosTable().data();
     c.Amp = amp;
-    c.VdMin = c.VdMax = Round(cosT[0] * amp);
+    // Kept in locals: a perspective wave builds this table again for every row.
+    int lo = Round(cosT[0] * amp), hi = lo;
+    int32_t* vdOf = c.Vd.data();
     for (int i = 0; i < 360; ++i) {
       const int vd = Round(cosT[i] * amp);
-      c.Vd[i] = vd;
-      c.VdMin = std::min(c.VdMin, vd);
-      c.VdMax = std::max(c.VdMax, vd);
+      vdOf[i] = vd;
+      lo = std::min(lo, vd);
+      hi = std::max(hi, vd);
     }
+    c.VdMin = lo;
+    c.VdMax = hi;
   }
   // Reduced arguments stay below one cycle plus the rise over one chunk (the slope is at most
   // |F| / 2); a chunk beyond the table takes the general path.
