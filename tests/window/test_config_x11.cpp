@@ -21,105 +21,23 @@
 #include "config/uKyForms.h"
 #include "graphics/uJpegWriter.h"
 #include "testutil.h"
+#include "xtestutil.h"
 
 using kytest::RunCommand;
 using kytest::TTempDir;
+
+using kytest::TProcess;
+using kytest::TXvfb;
+using kytest::WaitFor;
 
 namespace {
 
 const std::string kTool = KY_BINARY_DIR "/bin/kysaver-tool";
 constexpr int kScreenW = 320, kScreenH = 240;
 
-class TXvfb {
- public:
-  TXvfb() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    FPid = fork();
-    if (FPid == 0) {
-      close(fds[0]);
-      const int devnull = open("/dev/null", O_WRONLY);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-      const std::string fd = std::to_string(fds[1]);
-      const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset", nullptr);
-      _exit(127);
-    }
-    close(fds[1]);
-    FPipe = fds[0];
-    std::string number;
-    char c;
-    while (read(FPipe, &c, 1) == 1 && c != '\n') number += c;
-    if (!number.empty()) FDisplay = ":" + number;
-  }
-  ~TXvfb() {
-    if (FPipe >= 0) close(FPipe);
-    if (FPid > 0) {
-      kill(FPid, SIGTERM);
-      waitpid(FPid, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return FDisplay; }
-
- private:
-  pid_t FPid = -1;
-  int FPipe = -1;
-  std::string FDisplay;
-};
-
 TXvfb& Server() {
-  static TXvfb server;
+  static TXvfb server(kScreenW, kScreenH);
   return server;
-}
-
-class TProcess {
- public:
-  TProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-    FPid = fork();
-    if (FPid == 0) {
-      const int devnull = open("/dev/null", O_WRONLY);
-      dup2(devnull, 1);
-      for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
-      std::vector<char*> a;
-      for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
-      a.push_back(nullptr);
-      execv(a[0], a.data());
-      _exit(127);
-    }
-  }
-  ~TProcess() {
-    if (FPid > 0 && !FDone) {
-      kill(FPid, SIGKILL);
-      waitpid(FPid, nullptr, 0);
-    }
-  }
-  // The exit status, or -1 while it still runs after timeoutMs.
-  int Wait(int timeoutMs) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
-      int status = 0;
-      if (waitpid(FPid, &status, WNOHANG) == FPid) {
-        FDone = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      if (std::chrono::steady_clock::now() >= end) return -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  }
-  pid_t Pid() const { return FPid; }
-
- private:
-  pid_t FPid = -1;
-  bool FDone = false;
-};
-
-template <typename F>
-bool WaitFor(int timeoutMs, F done) {
-  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
 }
 
 // One connection for the suite's looks at the screen.

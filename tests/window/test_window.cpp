@@ -20,110 +20,24 @@
 #include "graphics/uBitmap32.h"
 #include "graphics/uPictureReaders.h"
 #include "testutil.h"
+#include "xtestutil.h"
 
 using kytest::RunCommand;
 using kytest::TTempDir;
+
+using kytest::TProcess;
+using kytest::TXvfb;
+using kytest::WaitFor;
 
 namespace {
 
 const std::string kTool = KY_BINARY_DIR "/bin/kysaver-tool";
 constexpr int kScreenW = 320, kScreenH = 240;
 
-// An Xvfb server for the whole suite; its display number comes back through -displayfd.
-class TXvfb {
- public:
-  TXvfb() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    FPid = fork();
-    if (FPid == 0) {
-      close(fds[0]);
-      const int devnull = open("/dev/null", O_WRONLY);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-      const std::string fd = std::to_string(fds[1]);
-      const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
-      // -ac: the screensaver daemon's test runs as another user. -noreset: the server would
-      // otherwise reset whenever its last client leaves, refusing a player that connects then.
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-ac", "-noreset",
-             nullptr);
-      _exit(127);
-    }
-    close(fds[1]);
-    // The server writes the number and the line break separately; read up to the break and
-    // keep the pipe open, or its second write fails and the server stops.
-    FPipe = fds[0];
-    std::string number;
-    char c;
-    while (read(FPipe, &c, 1) == 1 && c != '\n') number += c;
-    if (!number.empty()) FDisplay = ":" + number;
-  }
-  ~TXvfb() {
-    if (FPipe >= 0) close(FPipe);
-    if (FPid > 0) {
-      kill(FPid, SIGTERM);
-      waitpid(FPid, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return FDisplay; }
-
- private:
-  pid_t FPid = -1;
-  int FPipe = -1;
-  std::string FDisplay;
-};
-
 TXvfb& Server() {
-  static TXvfb server;
+  static TXvfb server(kScreenW, kScreenH);
   return server;
 }
-
-// A child process with its own environment.
-class TProcess {
- public:
-  TProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env, bool quiet = false,
-           const std::string& stderrFile = "") {
-    FPid = fork();
-    if (FPid == 0) {
-      if (quiet) {
-        const int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, 1);
-        dup2(devnull, 2);
-      }
-      if (!stderrFile.empty()) dup2(open(stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-      for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
-      std::vector<char*> a;
-      for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
-      a.push_back(nullptr);
-      execv(a[0], a.data());
-      _exit(127);
-    }
-  }
-  ~TProcess() {
-    if (FPid > 0 && !FDone) {
-      kill(FPid, SIGKILL);
-      waitpid(FPid, nullptr, 0);
-    }
-  }
-  // The exit status, or -1 when the process is still running after timeoutMs.
-  int Wait(int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 20) {
-      int status = 0;
-      if (waitpid(FPid, &status, WNOHANG) == FPid) {
-        FDone = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return -1;
-  }
-  void Signal(int s) const { kill(FPid, s); }
-  pid_t Pid() const { return FPid; }
-
- private:
-  pid_t FPid = -1;
-  bool FDone = false;
-};
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -145,16 +59,6 @@ std::vector<uint32_t> Grab(Window w, int& width, int& height) {
   }
   XCloseDisplay(d);
   return px;
-}
-
-// Waits until done() holds, at most timeoutMs; returns whether it does.
-template <typename F>
-bool WaitFor(int timeoutMs, F done) {
-  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    Pause(20);
-  }
 }
 
 // The top-level windows of a process, as its _NET_WM_PID says.
