@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/uError.h"
+#include "platform/uFd.h"
 #include "platform/uText.h"
 
 namespace ky {
@@ -51,23 +52,6 @@ std::string LowBytesOfCodeUnits(std::string_view name) {
 // Tries to make the process folder this many times before giving up; each failure means a
 // concurrent cleaning of another run took the half-made folder.
 constexpr int kMakeAttempts = 64;
-
-class TFd {
- public:
-  explicit TFd(int fd) : FFd(fd) {}
-  ~TFd() { if (FFd >= 0) close(FFd); }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-  int Release() {
-    const int fd = FFd;
-    FFd = -1;
-    return fd;
-  }
-
- private:
-  int FFd;
-};
 
 class TDir {
  public:

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/uError.h"
+#include "platform/uFd.h"
 #include "platform/uText.h"
 
 namespace ky {
@@ -20,18 +21,6 @@ namespace {
 // leave the marker itself in the executable.
 const volatile unsigned char kStoredMarker[kMarkerLength] = {
     0xA6, 0x4A, 0x78, 0x52, 0x60, 0x6F, 0x60, 0x42, 0x6A, 0x60, 0x20, 0x18, 0xC2};
-
-class TFd {
- public:
-  explicit TFd(int fd = -1) : FFd(fd) {}
-  ~TFd() { if (FFd >= 0) close(FFd); }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-
- private:
-  int FFd;
-};
 
 int OpenForReading(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

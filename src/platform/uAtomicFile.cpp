@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/uError.h"
+#include "platform/uFd.h"
 
 namespace ky {
 
@@ -35,25 +36,6 @@ std::string FollowLinks(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
 }
-
-class TFd {
- public:
-  explicit TFd(int fd) : FFd(fd) {}
-  ~TFd() {
-    if (FFd >= 0) close(FFd);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-  int Release() {
-    const int fd = FFd;
-    FFd = -1;
-    return fd;
-  }
-
- private:
-  int FFd;
-};
 
 }  // namespace
 

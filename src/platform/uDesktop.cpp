@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/uFd.h"
 #include "platform/uText.h"
 
 extern char** environ;
@@ -25,22 +26,6 @@ int64_t NowMs() {
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return int64_t{ts.tv_sec} * 1000 + ts.tv_nsec / 1000000;
 }
-
-class TFd {
- public:
-  explicit TFd(int fd = -1) : FFd(fd) {}
-  ~TFd() { Reset(); }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-  void Reset(int fd = -1) {
-    if (FFd >= 0) close(FFd);
-    FFd = fd;
-  }
-
- private:
-  int FFd;
-};
 
 // A GVariant text string: single quotes, with \ and ' escaped.
 std::string GVariantString(const std::string& s) {
