@@ -380,8 +380,8 @@ void TAnimObject::Step(uint32_t current) {
       break;
     }
     case 9:
-      SetX(X + (FRandom.Random(9) - 4) * Speed / 1000.0);
-      SetY(Y + (FRandom.Random(9) - 4) * Speed / 1000.0);
+      SetX(X + (FRandom.Random(9) - 4) * static_cast<double>(Speed) / 1000.0);
+      SetY(Y + (FRandom.Random(9) - 4) * static_cast<double>(Speed) / 1000.0);
       break;
     default: break;
   }
