@@ -98,23 +98,23 @@ TPcm DecodeWave(const void* data, size_t size, const std::string& name) {
   CutChunksToTheFile(bytes);
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) throw TKyError(name + ": cannot read the sound file");
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec wav{};
   Uint8* raw = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(rw, /*freesrc=*/1, &spec, &raw, &length))
+  if (!SDL_LoadWAV_RW(rw, /*freesrc=*/1, &wav, &raw, &length))
     throw TKyError(name + ": not a usable WAV sound (" + SDL_GetError() + ")");
   const std::unique_ptr<Uint8, TWaveFree> samples(raw);
   TSampleKind kind;
-  switch (spec.format) {
+  switch (wav.format) {
     case AUDIO_U8: kind = TSampleKind::U8; break;
     case AUDIO_S16SYS: kind = TSampleKind::S16; break;
     case AUDIO_S32SYS: kind = TSampleKind::S32; break;
     case AUDIO_F32SYS: kind = TSampleKind::F32; break;
     default: throw TKyError(name + ": the WAV sound's sample format cannot be played");
   }
-  const size_t frameBytes = static_cast<size_t>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-  if (frameBytes == 0 || spec.freq <= 0 || length < frameBytes) throw TKyError(name + ": the WAV sound holds no samples");
-  TPcm pcm = ConvertToOutput(samples.get(), length / frameBytes, spec.channels, spec.freq, kind, name);
+  const size_t frameBytes = static_cast<size_t>(SDL_AUDIO_BITSIZE(wav.format) / 8) * wav.channels;
+  if (frameBytes == 0 || wav.freq <= 0 || length < frameBytes) throw TKyError(name + ": the WAV sound holds no samples");
+  TPcm pcm = ConvertToOutput(samples.get(), length / frameBytes, wav.channels, wav.freq, kind, name);
   if (pcm.Samples.empty()) throw TKyError(name + ": the WAV sound holds no samples");
   return pcm;
 }

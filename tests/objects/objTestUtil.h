@@ -16,18 +16,18 @@
 
 namespace kytest {
 
-struct TGifFrameSpec {
+struct TGifFramePlan {
   int Left = 0, Top = 0, Width = 1, Height = 1;
   std::vector<uint8_t> Pixels;  // indices into the global table, rows top to bottom
   bool Gce = true;
   int Delay = 0, Disposal = 0, Transparent = NO_TRANSPARENT_COLOR;
 };
 
-struct TGifSpec {
+struct TGifPlan {
   int Width = 2, Height = 2;
   std::vector<GifColorType> Global;
   int Loop = -1;  // -1: no loop extension
-  std::vector<TGifFrameSpec> Frames;
+  std::vector<TGifFramePlan> Frames;
 };
 
 inline GifColorType GifRgb(int r, int g, int b) {
@@ -38,7 +38,7 @@ inline GifColorType GifRgb(int r, int g, int b) {
   return c;
 }
 
-inline void WriteGif(const std::string& path, const TGifSpec& s) {
+inline void WriteGif(const std::string& path, const TGifPlan& s) {
   int err = 0;
   GifFileType* g = EGifOpenFileName(path.c_str(), false, &err);
   if (!g) return;
@@ -56,7 +56,7 @@ inline void WriteGif(const std::string& path, const TGifSpec& s) {
     EGifPutExtensionBlock(g, 3, loop);
     EGifPutExtensionTrailer(g);
   }
-  for (const TGifFrameSpec& f : s.Frames) {
+  for (const TGifFramePlan& f : s.Frames) {
     if (f.Gce) {
       GraphicsControlBlock gcb{f.Disposal, false, f.Delay, f.Transparent};
       GifByteType ext[4];
@@ -75,13 +75,13 @@ inline void WriteGif(const std::string& path, const TGifSpec& s) {
 
 // A GIF of frames filling the whole w x h screen with one colour each: frame k uses colour
 // index colours[k].
-inline TGifSpec SolidFramesGif(int w, int h, const std::vector<int>& delays, const std::vector<int>& colours) {
-  TGifSpec s;
+inline TGifPlan SolidFramesGif(int w, int h, const std::vector<int>& delays, const std::vector<int>& colours) {
+  TGifPlan s;
   s.Width = w;
   s.Height = h;
   s.Global = {GifRgb(10, 20, 30), GifRgb(200, 0, 0), GifRgb(0, 200, 0), GifRgb(0, 0, 200)};
   for (size_t k = 0; k < delays.size(); ++k) {
-    TGifFrameSpec f;
+    TGifFramePlan f;
     f.Width = w;
     f.Height = h;
     f.Delay = delays[k];

@@ -212,9 +212,9 @@ uint32_t Shown(TGifObject& g) { return Rgb(g.Front().Pixel(0, 0)); }
 TEST(TGifObject, AnimSpeedScalesEveryFrameWaitAndDelayZeroIsTen) {
   kytest::TTempDir dir;
   // Delays 10, 20 and 0 hundredths: waits d * 12 * 100 / AnimPercent.
-  kytest::TGifSpec spec = kytest::SolidFramesGif(2, 2, {10, 20, 0}, {1, 2, 3});
-  spec.Loop = 0;
-  kytest::WriteGif(dir / "a.gif", spec);
+  kytest::TGifPlan plan = kytest::SolidFramesGif(2, 2, {10, 20, 0}, {1, 2, 3});
+  plan.Loop = 0;
+  kytest::WriteGif(dir / "a.gif", plan);
   const uint32_t red = 0xC80000, green = 0x00C800, blue = 0x0000C8;
   struct TCase {
     int speed, percent;
@@ -267,9 +267,9 @@ TEST(TGifObject, OneFrameHasNoPainterAndIsDrawnOnce) {
 TEST(TGifObject, LoopCountAsStoredThenTheLastFrameStays) {
   kytest::TTempDir dir;
   for (const int loop : {-1, 2, 0}) {
-    kytest::TGifSpec spec = kytest::SolidFramesGif(2, 2, {10, 10}, {1, 2});
-    spec.Loop = loop;
-    kytest::WriteGif(dir / "l.gif", spec);
+    kytest::TGifPlan plan = kytest::SolidFramesGif(2, 2, {10, 10}, {1, 2});
+    plan.Loop = loop;
+    kytest::WriteGif(dir / "l.gif", plan);
     TObjectScene s(Obj(0, "GIF", dir / "l.gif"));
     s.Start();
     // Passes of 240 ms: none → once, 2 → twice, 0 → endless.
@@ -284,17 +284,17 @@ TEST(TGifObject, LoopCountAsStoredThenTheLastFrameStays) {
 
 TEST(TGifObject, TransparencyByTypeAndTheYellowKey) {
   kytest::TTempDir dir;
-  kytest::TGifSpec spec;
-  spec.Width = 3;
-  spec.Height = 1;
-  spec.Global = {kytest::GifRgb(9, 9, 9), kytest::GifRgb(255, 255, 0), kytest::GifRgb(0, 0, 200),
+  kytest::TGifPlan plan;
+  plan.Width = 3;
+  plan.Height = 1;
+  plan.Global = {kytest::GifRgb(9, 9, 9), kytest::GifRgb(255, 255, 0), kytest::GifRgb(0, 0, 200),
                  kytest::GifRgb(100, 50, 25)};
-  kytest::TGifFrameSpec f;
+  kytest::TGifFramePlan f;
   f.Width = 3;
   f.Pixels = {0, 1, 3};  // bottom-left pixel colour index 0
   f.Transparent = 3;
-  spec.Frames = {f};
-  kytest::WriteGif(dir / "t.gif", spec);
+  plan.Frames = {f};
+  kytest::WriteGif(dir / "t.gif", plan);
   const TColor32 ground = MakeColor32(7, 7, 7);
   struct TCase {
     std::string keys;
@@ -321,11 +321,11 @@ TEST(TGifObject, TransparencyByTypeAndTheYellowKey) {
 
 TEST(TGifObject, RefreshFrameClearsEachFrameBeforeTheNext) {
   kytest::TTempDir dir;
-  kytest::TGifSpec spec;
-  spec.Width = 2;
-  spec.Height = 1;
-  spec.Global = {kytest::GifRgb(200, 0, 0), kytest::GifRgb(0, 200, 0)};
-  kytest::TGifFrameSpec a, b;
+  kytest::TGifPlan plan;
+  plan.Width = 2;
+  plan.Height = 1;
+  plan.Global = {kytest::GifRgb(200, 0, 0), kytest::GifRgb(0, 200, 0)};
+  kytest::TGifFramePlan a, b;
   a.Width = 2;
   a.Pixels = {0, 0};
   a.Delay = 10;
@@ -334,8 +334,8 @@ TEST(TGifObject, RefreshFrameClearsEachFrameBeforeTheNext) {
   b.Pixels = {1};
   b.Delay = 10;
   b.Disposal = 1;
-  spec.Frames = {a, b};
-  kytest::WriteGif(dir / "r.gif", spec);
+  plan.Frames = {a, b};
+  kytest::WriteGif(dir / "r.gif", plan);
   for (const bool refresh : {false, true}) {
     TObjectScene s(Obj(0, "GIF", dir / "r.gif", std::string("RefreshFrame=") + (refresh ? "1" : "0") + "\r\n"));
     s.Start();
@@ -392,7 +392,7 @@ TEST(TAnimImgObject, RowCombineAgreesWithThePixelByPixelReference) {
   TBitmap32 jpg = kytest::TestPictureLike(24, 16);
   const std::vector<uint8_t> jpeg = EncodeJpeg(jpg, 90);
   kytest::WriteFile(dir / "k.jpg", std::string(jpeg.begin(), jpeg.end()));
-  kytest::TGifSpec gif = kytest::SolidFramesGif(24, 16, {10, 10}, {1, 3});
+  kytest::TGifPlan gif = kytest::SolidFramesGif(24, 16, {10, 10}, {1, 3});
   gif.Frames[1].Pixels[5] = 0;
   kytest::WriteGif(dir / "g.gif", gif);
   // Sizes that shrink, enlarge and keep; positions partly off the surface on the left and top.

@@ -29,7 +29,7 @@ class ObjectToolTest : public ::testing::Test {
     // A still 8 x 6 red picture at scene (20, 30): drawn over x 16..23, y 27..32.
     kytest::WritePngRgba(dir / "red.png", 8, 6, std::vector<uint32_t>(48, 0xFFFF0000u));
     // A 4 x 4 GIF of two frames (green, blue) of 10 hundredths: 120 ms each, endless.
-    kytest::TGifSpec gif = kytest::SolidFramesGif(4, 4, {10, 10}, {2, 3});
+    kytest::TGifPlan gif = kytest::SolidFramesGif(4, 4, {10, 10}, {2, 3});
     gif.Loop = 0;
     kytest::WriteGif(dir / "pics-boat.gif", gif);
     kytest::WriteFile(dir / "objects.ini",
