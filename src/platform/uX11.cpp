@@ -135,6 +135,12 @@ void TX11Window::Draw(const uint32_t* pixels, int width, int height, int x, int 
   FImpl->Frames->Put(pixels, width, height, x, y, first, end < 0 ? height : end);
 }
 
+void TX11Window::DrawRects(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects) {
+  if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
+  gXError = false;
+  FImpl->Frames->PutRects(pixels, width, height, x, y, rects);
+}
+
 void TX11Window::FillBlack() {
   if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
   FImpl->Frames->FillBlack(FWidth, FHeight);

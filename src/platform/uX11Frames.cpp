@@ -105,17 +105,27 @@ void TX11FramePutter::Put(const uint32_t* pixels, int width, int height, int x, 
   if (end < 0 || end > height) end = height;
   first = std::max(first, 0);
   if (width <= 0 || height <= 0 || first >= end) return;
+  PutRects(pixels, width, height, x, y, {TRect{0, first, width, end}});
+}
+
+void TX11FramePutter::PutRects(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects) {
+  if (width <= 0 || height <= 0 || rects.empty()) return;
   if (FTryShared && (!FShared || FShared->Width != width || FShared->Height != height)) MakeShared(width, height);
   if (!FShared) {
-    PutPlain(pixels, width, height, x, y, first, end);
+    PutPlain(pixels, width, height, x, y, rects);
     return;
   }
   XImage* image = FShared->Image;
-  for (int row = first; row < end; ++row)
-    std::memcpy(image->data + static_cast<ptrdiff_t>(row) * image->bytes_per_line, pixels + static_cast<ptrdiff_t>(row) * width,
-                sizeof(uint32_t) * static_cast<size_t>(width));
-  XShmPutImage(FDisplay, FWindow, FGc, image, 0, first, x, y + first, static_cast<unsigned>(width),
-               static_cast<unsigned>(end - first), False);
+  for (const TRect& given : rects) {
+    const TRect r = IntersectRect(given, TRect{0, 0, width, height});
+    if (r.IsEmpty()) continue;
+    const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(r.Width());
+    for (int row = r.Top; row < r.Bottom; ++row)
+      std::memcpy(image->data + static_cast<ptrdiff_t>(row) * image->bytes_per_line + static_cast<ptrdiff_t>(r.Left) * 4,
+                  pixels + static_cast<ptrdiff_t>(row) * width + r.Left, bytes);
+    XShmPutImage(FDisplay, FWindow, FGc, image, r.Left, r.Top, x + r.Left, y + r.Top, static_cast<unsigned>(r.Width()),
+                 static_cast<unsigned>(r.Height()), False);
+  }
   // The next frame is written into the same memory: the server must be done with this one.
   XSync(FDisplay, False);
 }
@@ -126,13 +136,17 @@ void TX11FramePutter::FillBlack(int windowWidth, int windowHeight) {
   XFillRectangle(FDisplay, FWindow, FGc, 0, 0, static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight));
 }
 
-void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height, int x, int y, int first, int end) {
+void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects) {
   Visual* visual = DefaultVisual(FDisplay, DefaultScreen(FDisplay));
   XImage* image = XCreateImage(FDisplay, visual, 24, ZPixmap, 0, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
                                static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
   if (!image) return;
-  XPutImage(FDisplay, FWindow, FGc, image, 0, first, x, y + first, static_cast<unsigned>(width),
-            static_cast<unsigned>(end - first));
+  for (const TRect& given : rects) {
+    const TRect r = IntersectRect(given, TRect{0, 0, width, height});
+    if (r.IsEmpty()) continue;
+    XPutImage(FDisplay, FWindow, FGc, image, r.Left, r.Top, x + r.Left, y + r.Top, static_cast<unsigned>(r.Width()),
+              static_cast<unsigned>(r.Height()));
+  }
   image->data = nullptr;  // the caller's pixels
   XDestroyImage(image);
   XFlush(FDisplay);

@@ -7,6 +7,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include "graphics/uGeometry.h"
 
 namespace ky {
 
@@ -20,6 +23,9 @@ class TX11FramePutter {
   // Draws the picture (rows of 0xAARRGGBB values) at (x, y), its rows first .. end - 1 (all when
   // end < 0), and waits until the server has them.
   void Put(const uint32_t* pixels, int width, int height, int x = 0, int y = 0, int first = 0, int end = -1);
+  // Draws only the given rectangles of the picture (in its coordinates, inside it), each where it
+  // lies when the picture is at (x, y), and waits until the server has them.
+  void PutRects(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects);
   // Fills the whole window black.
   void FillBlack(int windowWidth, int windowHeight);
   // true while frames go through shared memory.
@@ -29,7 +35,7 @@ class TX11FramePutter {
   struct TShared;
   // A shared image of that size, or none when the server refuses it (the plain way from then on).
   void MakeShared(int width, int height);
-  void PutPlain(const uint32_t* pixels, int width, int height, int x, int y, int first, int end);
+  void PutPlain(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects);
 
   Display* FDisplay;
   Window FWindow;

@@ -2,6 +2,7 @@
 // What the full-screen presentation decides without a window: which way frames reach the
 // screen, and which rows of a frame changed since the last one was handed over.
 #include <string>
+#include <vector>
 
 #include "graphics/uBitmap32.h"
 
@@ -25,6 +26,15 @@ struct TRowSpan {
   int Last = -1;
   bool Empty() const { return Last < First; }
 };
+
+// Rectangles within bounds that together cover every changed rectangle, laid out as a window
+// system takes a region without reworking it: rows are cut into bands; each band holds the
+// changed spans of its rows, joined where they are closer than a small gap, all with the band's
+// top and height, sorted left to right and apart from one another; bands come top to bottom,
+// and neighbouring bands with the same spans are one. At most maxRects rectangles (at least 1):
+// the bands grow until they fit, so many scattered changes (rain, snow) cost a little more area
+// rather than thousands of rectangles.
+std::vector<TRect> BandedCover(const std::vector<TRect>& changed, const TRect& bounds, int maxRects);
 
 // A copy of the last frame handed over, to tell which rows the next one changes.
 class TFrameShadow {

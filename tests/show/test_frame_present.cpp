@@ -112,6 +112,85 @@ class TKeepingHost final : public TShowHost {
 
 }  // namespace
 
+namespace {
+
+// Every pixel of the changed rectangles (within bounds) is covered, the cover stays inside the
+// bounds, and it is a region as a window system takes it: rectangles sorted by top then left,
+// none overlapping, all of one top with the same height, none touching its neighbour in a band.
+void ExpectBandedCover(const std::vector<TRect>& changed, const TRect& bounds, const std::vector<TRect>& cover) {
+  std::vector<int> hits(static_cast<size_t>(bounds.Width() * bounds.Height()), 0);
+  for (const TRect& r : cover) {
+    ASSERT_FALSE(r.IsEmpty());
+    ASSERT_EQ(IntersectRect(r, bounds), r);
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) ++hits[static_cast<size_t>((y - bounds.Top) * bounds.Width() + x - bounds.Left)];
+  }
+  for (int h : hits) ASSERT_LE(h, 1) << "rectangles of the cover overlap";
+  for (const TRect& c : changed) {
+    const TRect r = IntersectRect(c, bounds);
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x)
+        ASSERT_EQ(hits[static_cast<size_t>((y - bounds.Top) * bounds.Width() + x - bounds.Left)], 1) << x << "," << y;
+  }
+  for (size_t i = 1; i < cover.size(); ++i) {
+    const TRect& a = cover[i - 1];
+    const TRect& b = cover[i];
+    if (a.Top == b.Top) {
+      EXPECT_EQ(a.Bottom, b.Bottom);
+      EXPECT_LT(a.Right, b.Left);
+    } else {
+      EXPECT_GE(b.Top, a.Bottom);
+    }
+  }
+}
+
+int64_t Area(const std::vector<TRect>& rects) {
+  int64_t a = 0;
+  for (const TRect& r : rects) a += int64_t{r.Width()} * r.Height();
+  return a;
+}
+
+}  // namespace
+
+TEST(FramePresent, BandedCoverKeepsFarChangesApart) {
+  const TRect bounds{0, 0, 320, 240};
+  // A bird in the sky, a boat on the water, the water rows: the sky between them is not covered.
+  const std::vector<TRect> lake{{40, 10, 60, 22}, {0, 150, 320, 240}, {100, 140, 150, 170}};
+  const std::vector<TRect> cover = BandedCover(lake, bounds, 64);
+  ExpectBandedCover(lake, bounds, cover);
+  EXPECT_LE(Area(cover), 20 * 16 + 320 * 100);
+  // The water rows below the boat's band are one rectangle, not one per band.
+  EXPECT_LE(cover.size(), 4u);
+
+  EXPECT_TRUE(BandedCover({}, bounds, 64).empty());
+  EXPECT_TRUE(BandedCover({{-50, -50, -10, -10}, {400, 10, 500, 20}, {10, 10, 10, 30}}, bounds, 64).empty());
+  // Parts outside the bounds are cut off.
+  ExpectBandedCover({{-5, 230, 12, 260}}, bounds, BandedCover({{-5, 230, 12, 260}}, bounds, 64));
+  EXPECT_EQ(BandedCover({{-5, 230, 12, 260}}, bounds, 64), (std::vector<TRect>{{0, 230, 12, 240}}));
+  // One rectangle allowed: the one around everything.
+  EXPECT_EQ(BandedCover(lake, bounds, 1), (std::vector<TRect>{{0, 10, 320, 240}}));
+}
+
+TEST(FramePresent, BandedCoverOfScatteredDropsFitsItsLimit) {
+  // Rain: drops old and new scattered over the frame; the bands grow until the limit holds.
+  const TRect bounds{0, 0, 640, 480};
+  std::vector<TRect> drops;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 300; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const int x = static_cast<int>(seed >> 8) % 640, y = static_cast<int>((seed >> 4) % 500) - 10;
+    drops.push_back(TRect{x - 2, y, x + 3, y + 14});
+  }
+  for (int limit : {2000, 256, 64, 8}) {
+    const std::vector<TRect> cover = BandedCover(drops, bounds, limit);
+    SCOPED_TRACE(limit);
+    ExpectBandedCover(drops, bounds, cover);
+    EXPECT_LE(static_cast<int>(cover.size()), limit);
+  }
+  // With room for many rectangles the drops cost far less than the frame.
+  EXPECT_LT(Area(BandedCover(drops, bounds, 2000)), 640 * 480 / 2);
+}
+
 TEST(FramePresent, AShowPresentedByItsChangesLooksLikeTheWholeCanvas) {
   // The same show twice on the same virtual clock: once into a window that copies only what the
   // show says changed, once through the canvas. Rain, the clock, a plain picture, transitions

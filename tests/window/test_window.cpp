@@ -432,6 +432,70 @@ TEST_F(WindowTest, SceneObjectsAppearOnTheScreen) {
   EXPECT_EQ(Left(), "");
 }
 
+// Only what changed goes to the screen: a picture moving through the sky, far above the water,
+// must leave no trail behind it, whether the show has its own window or draws into a daemon's.
+TEST_F(WindowTest, AMovingObjectLeavesNoTrail) {
+  std::string out;
+  ASSERT_EQ(RunCommand("cd '" + dir.Path() + "' && convert -size 8x6 xc:'#ff00ff' PNG32:mark.png", &out), 0) << out;
+  kytest::WriteFile(dir / "objects.ini",
+                    "[Obj0]\nObjType=IMG\nFilename=mark.png\nPosLeft=8\nPosTop=8\nMotion=5\nMotionSpeed=3\n");
+  kytest::WriteFile(dir / "objlake.ini", "[Scene]\nTitle=Lake\nPhoto=lake.png\nMask=lake-mask.png\nObjects=objects.ini\n"
+                                         "[Wave1]\nAmplitude=3\nFrequency=10\nPhaseSpeed=15\nDirection=1\nAnimated=1\nCycle=360\n");
+  ASSERT_EQ(RunCommand(kTool + " scene '" + dir / "objlake.ini" + "' -o '" + dir / "objlake.kyp" + "'", &out), 0) << out;
+  kytest::WriteFile(dir / "moving.ini", "[Default]\nDuration=30\n[Pictures]\nobjlake.kyp\n");
+  ASSERT_EQ(RunCommand(kTool + " build '" + dir / "moving.ini" + "' -o '" + dir / "Moving.scr" + "'", &out), 0) << out;
+  // The mark is 40 x 30 screen pixels; edge pixels may be blends, so one mark is at most 1200.
+  auto marks = [](const std::vector<uint32_t>& px, int width, int& left) {
+    int n = 0;
+    left = width;
+    for (size_t i = 0; i < px.size(); ++i)
+      if (px[i] == 0xFF00FFu) {
+        ++n;
+        left = std::min(left, static_cast<int>(i % static_cast<size_t>(width)));
+      }
+    return n;
+  };
+  auto watch = [&](Window w, const char* how) {
+    int width = 0, height = 0, first = -1, left = 0, most = 0;
+    bool moved = false;
+    // Until the mark has moved 40 pixels (a whole mark's width) from where it was first seen.
+    EXPECT_TRUE(WaitFor(10000, [&] {
+      const int n = marks(Grab(w, width, height), width, left);
+      if (n < 400) return false;
+      most = std::max(most, n);
+      if (first < 0) first = left;
+      moved = left >= first + 40;
+      return moved;
+    })) << how << ": the mark did not move";
+    EXPECT_LE(most, 1200) << how << ": pixels of the mark on the screen, trail included";
+  };
+  // No sound device here: SDL's audio would leave its client folder in the runtime folder.
+  std::vector<std::string> env = Env();
+  env.push_back("SDL_AUDIODRIVER=dummy");
+  {
+    TProcess show({dir / "Moving.scr", "/S"}, env);
+    watch(0, "own window");
+    show.Signal(SIGTERM);
+    EXPECT_EQ(show.Wait(2000), 0);
+  }
+  Display* d = XOpenDisplay(Server().Display().c_str());
+  ASSERT_NE(d, nullptr);
+  const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, kScreenW, kScreenH, 0, 0xFFFFFF, 0xFFFFFF);
+  XMapWindow(d, w);
+  XSync(d, False);
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%lx", w);
+  {
+    TProcess hack({dir / "Moving.scr", "--root", "--window-id", id}, env);
+    watch(w, "daemon's window");
+    hack.Signal(SIGTERM);
+    EXPECT_EQ(hack.Wait(5000), 0);
+  }
+  XDestroyWindow(d, w);
+  XCloseDisplay(d);
+  EXPECT_EQ(Left(), "");
+}
+
 // Xvfb's OpenGL is Mesa's software rasterizer: there the full-screen setting stretches the
 // working-size frame on the CPU into the window, and the screen is exactly the tool's frame
 // stretched by the same rule. Forced onto the GPU path, the same picture is drawn by OpenGL's

@@ -13,6 +13,7 @@
 #include "platform/uSignals.h"
 #include "platform/uX11.h"
 #include "saver/FKyScrSvr.h"
+#include "saver/uFramePresent.h"
 #include "saver/uShowHost.h"
 
 namespace ky {
@@ -32,23 +33,20 @@ class TForeignHost final : public TShowHost {
     FLastFrame = &canvas;
   }
   // The frame goes straight to the window, black around it when its place changes.
-  // The same frame again at the same place goes only in the rows where it changed.
+  // The same frame again at the same place goes only where it changed.
   bool PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) override {
     const TRect r{x, y, x + frame.Width(), y + frame.Height()};
-    int first = 0, end = frame.Height();
+    const bool same = r == FShown && changed && FLastFrame == &frame;
     if (!(r == FShown)) {
       FWindow.FillBlack();
       FShown = r;
-    } else if (changed && FLastFrame == &frame) {
-      first = frame.Height();
-      end = 0;
-      for (const TRect& c : *changed) {
-        first = std::min(first, std::max(0, c.Top));
-        end = std::max(end, std::min(frame.Height(), c.Bottom));
-      }
     }
     FLastFrame = &frame;
-    if (end > first) FWindow.Draw(frame.Bits(), frame.Width(), frame.Height(), x, y, first, end);
+    if (same)
+      FWindow.DrawRects(frame.Bits(), frame.Width(), frame.Height(), x, y,
+                        BandedCover(*changed, TRect{0, 0, frame.Width(), frame.Height()}, kMaxPutRects));
+    else
+      FWindow.Draw(frame.Bits(), frame.Width(), frame.Height(), x, y);
     return true;
   }
   void PresentBack(const TBitmap32& back) override {
@@ -62,6 +60,8 @@ class TForeignHost final : public TShowHost {
 
  private:
   TX11Window& FWindow;
+  // What changed in a frame goes to the server as at most this many rectangles.
+  static constexpr int kMaxPutRects = 256;
   TRect FShown{0, 0, 0, 0};  // where the last frame went
   const TBitmap32* FLastFrame = nullptr;
 };

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "app/uCommonUtil.h"
@@ -125,6 +126,24 @@ QImage Wrap(const TBitmap32& b) {
   // The fourth byte of the show's pixels is not alpha for the screen: RGB32 ignores it, and
   // Qt draws RGB32 without converting.
   return QImage(reinterpret_cast<const uchar*>(b.Bits()), b.Width(), b.Height(), b.Width() * 4, QImage::Format_RGB32);
+}
+
+// The plain picture of the screen the painter draws into (Qt's raster backing store), when the
+// area (widget pixels) can be written there directly, with the area's origin in it; else null.
+QImage* DirectImage(QPainter& p, const QRect& area, QPoint& offset) {
+  QPaintEngine* engine = p.paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  const QTransform t = p.deviceTransform();
+  if (!device || device->devType() != QInternal::Image || t.type() > QTransform::TxTranslate) return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  const int ox = static_cast<int>(t.dx()) + area.x(), oy = static_cast<int>(t.dy()) + area.y();
+  const QImage::Format f = image->format();
+  if ((f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied && f != QImage::Format_ARGB32) ||
+      !image->isDetached() || image->devicePixelRatio() != 1.0 || ox < 0 || oy < 0 ||
+      ox + area.width() > image->width() || oy + area.height() > image->height() || image->bytesPerLine() % 4 != 0)
+    return nullptr;
+  offset = QPoint(ox, oy);
+  return image;
 }
 
 int64_t WallMs() {
@@ -234,13 +253,22 @@ bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame, const std::
     FFrameRect = r;
     repaint();
   } else if (same && changed) {
-    // The same frame again: only the rectangle around what changed (nothing at all for a still
-    // picture). One rectangle: Qt paints and flushes a region rectangle by rectangle, which for
-    // hundreds of rain drops costs more than the whole frame.
-    QRect bound;
-    for (const TRect& c : *changed) bound |= QRect(x + c.Left, y + c.Top, c.Right - c.Left, c.Bottom - c.Top);
-    bound = LogicalRect(bound.intersected(r)).intersected(rect());
-    if (!bound.isEmpty()) repaint(bound);
+    // The same frame again: only what changed (nothing at all for a still picture), as a few
+    // bands of rectangles so that scattered drops and flakes do not repaint the rows between.
+    const std::vector<TRect> cover = BandedCover(*changed, TRect{0, 0, frame.Width(), frame.Height()}, kMaxPaintRects);
+    if (devicePixelRatioF() != 1.0) {
+      QRect bound;
+      for (const TRect& c : cover) bound |= QRect(x + c.Left, y + c.Top, c.Width(), c.Height());
+      bound = LogicalRect(bound).intersected(rect());
+      if (!bound.isEmpty()) repaint(bound);
+    } else if (!cover.empty()) {
+      std::vector<QRect> rects;
+      rects.reserve(cover.size());
+      for (const TRect& c : cover) rects.emplace_back(x + c.Left, y + c.Top, c.Width(), c.Height());
+      QRegion region;
+      region.setRects(rects.data(), static_cast<int>(rects.size()));
+      repaint(region.intersected(rect()));
+    }
   } else {
     repaint(LogicalRect(r).intersected(rect()));
   }
@@ -283,20 +311,11 @@ void TShowWindow::PaintStretched(QPainter& p, const QRect& area) {
   const int w = qRound(width() * scale), h = qRound(height() * scale);
   const int first = std::max(0, static_cast<int>(std::floor(area.top() * scale)));
   const int end = std::min(h, static_cast<int>(std::ceil((area.bottom() + 1) * scale)));
-  QPaintEngine* engine = p.paintEngine();
-  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
-  const QTransform t = p.deviceTransform();
-  if (device && device->devType() == QInternal::Image && t.type() <= QTransform::TxTranslate) {
-    auto* image = static_cast<QImage*>(device);
-    const int ox = static_cast<int>(t.dx()), oy = static_cast<int>(t.dy());
-    const QImage::Format f = image->format();
-    if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_ARGB32) &&
-        image->isDetached() && image->devicePixelRatio() == 1.0 && ox >= 0 && oy >= 0 && ox + w <= image->width() &&
-        oy + h <= image->height() && image->bytesPerLine() % 4 == 0) {
-      auto* origin = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(oy) * image->bytesPerLine()) + ox;
-      FStretch.DrawRows(*FBackFrame, origin, w, h, static_cast<int>(image->bytesPerLine() / 4), first, end);
-      return;
-    }
+  QPoint offset;
+  if (QImage* image = DirectImage(p, QRect(0, 0, w, h), offset)) {
+    auto* origin = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(offset.y()) * image->bytesPerLine()) + offset.x();
+    FStretch.DrawRows(*FBackFrame, origin, w, h, static_cast<int>(image->bytesPerLine() / 4), first, end);
+    return;
   }
   FStretched.SetSize(w, h);
   FStretch.DrawRows(*FBackFrame, FStretched.Bits(), w, h, w, first, end);
@@ -345,6 +364,24 @@ void TShowWindow::paintEvent(QPaintEvent* e) {
     const QRect target = LogicalRect(FFrameRect);
     for (const QRect& r : QRegion(rect()).subtracted(QRegion(target))) p.fillRect(r, Qt::black);
     const qreal scale = devicePixelRatioF();
+    QPoint offset;
+    QImage* image = scale == 1.0 ? DirectImage(p, FFrameRect, offset) : nullptr;
+    if (image) {
+      // Row copies straight into the screen's picture, rectangle by rectangle: the painter would
+      // blend a region of many rectangles span by span, and hands large copies to a thread pool
+      // whose waking costs more than the copy.
+      const QPoint shift = offset - FFrameRect.topLeft();
+      for (const QRect& r : e->region()) {
+        const QRect part = r.intersected(FFrameRect);
+        if (part.isEmpty()) continue;
+        const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(part.width());
+        const qsizetype to = image->bytesPerLine(), from = FFrame.bytesPerLine();
+        uchar* dst = image->bits() + (part.top() + shift.y()) * to + sizeof(uint32_t) * (part.x() + shift.x());
+        const uchar* src = FFrame.constBits() + (part.top() - FFrameRect.y()) * from + sizeof(uint32_t) * (part.x() - FFrameRect.x());
+        for (int n = part.height(); n > 0; --n, dst += to, src += from) std::memcpy(dst, src, bytes);
+      }
+      return;
+    }
     p.drawImage(QRectF(FFrameRect.x() / scale, FFrameRect.y() / scale, FFrameRect.width() / scale, FFrameRect.height() / scale),
                 FFrame);
   }
