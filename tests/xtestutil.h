@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the tests that run real windows: an Xvfb server, child processes with their own
 // environment, and waiting for a condition with a deadline.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -25,6 +26,44 @@ bool WaitFor(int timeoutMs, F done) {
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+}
+
+// A viewable top-level window: where it lies and how large it is.
+struct TShownWindow {
+  Window Id = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+};
+
+// The viewable top-level windows of a process on display d, as their _NET_WM_PID says.
+inline std::vector<TShownWindow> ShownWindowsOf(::Display* d, pid_t pid) {
+  std::vector<TShownWindow> found;
+  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", True);
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  if (pidAtom != 0 && XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
+    for (unsigned i = 0; i < n; ++i) {
+      Atom type;
+      int format;
+      unsigned long items, after;
+      unsigned char* data = nullptr;
+      XWindowAttributes a{};
+      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
+              Success &&
+          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
+          XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+        found.push_back({children[i], a.x, a.y, a.width, a.height});
+      if (data) XFree(data);
+    }
+    if (children) XFree(children);
+  }
+  return found;
+}
+
+// The same windows, by id only.
+inline std::vector<Window> WindowsOf(::Display* d, pid_t pid) {
+  std::vector<Window> ids;
+  for (const TShownWindow& w : ShownWindowsOf(d, pid)) ids.push_back(w.Id);
+  return ids;
 }
 
 // An Xvfb server of one screen; its display number comes back through -displayfd. Display() is
@@ -85,6 +124,22 @@ class TXvfb {
     }
     XCloseDisplay(d);
     return px;
+  }
+  // The viewable top-level windows of a process on this display, through a connection of
+  // their own; none when the display cannot be opened.
+  std::vector<TShownWindow> ShownWindowsOf(pid_t pid) const {
+    ::Display* d = XOpenDisplay(FDisplay.c_str());
+    if (!d) return {};
+    std::vector<TShownWindow> found = kytest::ShownWindowsOf(d, pid);
+    XCloseDisplay(d);
+    return found;
+  }
+  std::vector<Window> WindowsOf(pid_t pid) const {
+    ::Display* d = XOpenDisplay(FDisplay.c_str());
+    if (!d) return {};
+    std::vector<Window> found = kytest::WindowsOf(d, pid);
+    XCloseDisplay(d);
+    return found;
   }
   uint32_t Pixel(int x, int y) const {
     int w = 0, h = 0;

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -12,6 +11,7 @@
 #include "uIniLines.h"
 #include "uManifestKeys.h"
 #include "uSaverBuilder.h"
+#include "uSmallTextFile.h"
 
 namespace ky {
 
@@ -96,18 +96,16 @@ void CheckValue(const std::string& at, const TIniLine& l, const TManifestKey& k,
 
 TManifestFindings CheckManifest(const std::string& path) {
   TManifestFindings f;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const TSmallText file = ReadSmallTextFile(path, kMaxManifest);
+  if (file.Result == TSmallText::TResult::CannotOpen) {
     f.Errors.push_back(path + ": cannot read the manifest");
     return f;
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  const std::string text = ss.str();
-  if (text.size() > kMaxManifest) {
+  if (file.Result == TSmallText::TResult::TooLarge) {
     f.Errors.push_back(path + ": a manifest is a small text; this file is too large");
     return f;
   }
+  const std::string& text = file.Text;
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   std::map<std::string, size_t> seen;

@@ -2,10 +2,8 @@
 
 #include <array>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "graphics/uPictureKind.h"
 #include "objects/uAnimObject.h"
@@ -16,6 +14,7 @@
 #include "scene/file/uSceneWriter.h"
 #include "scene/records/uRegionCodes.h"
 #include "uIniLines.h"
+#include "uSmallTextFile.h"
 
 namespace ky {
 
@@ -54,18 +53,16 @@ void CheckValue(const std::string& path, size_t line, std::string_view writtenSe
 
 TSceneFindings CheckSceneDescription(const std::string& path) {
   TSceneFindings f;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const TSmallText file = ReadSmallTextFile(path, kMaxDescription);
+  if (file.Result == TSmallText::TResult::CannotOpen) {
     f.Errors.push_back(path + ": cannot read the scene description");
     return f;
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  const std::string text = ss.str();
-  if (text.size() > kMaxDescription) {
+  if (file.Result == TSmallText::TResult::TooLarge) {
     f.Errors.push_back(path + ": a scene description is a small text; this file is too large");
     return f;
   }
+  const std::string& text = file.Text;
   std::map<std::string, size_t> seen;  // "SECTION\nKEY" in upper case -> first line
   for (const TIniLine& l : ReadIniLines(text)) {
     const std::string at = Where(path, l.Number);
@@ -168,12 +165,9 @@ void CheckSceneObjectsFile(const std::string& iniPath, TSceneFindings& f) {
   if (name.empty()) return;
   const size_t slash = iniPath.rfind('/');
   const std::string path = name[0] == '/' || slash == std::string::npos ? name : iniPath.substr(0, slash + 1) + name;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;  // the reader names a missing objects file
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  const std::string text = ss.str();
-  if (text.size() > kMaxDescription) return;
+  const TSmallText file = ReadSmallTextFile(path, kMaxDescription);
+  if (file.Result != TSmallText::TResult::Read) return;  // the reader names a missing objects file
+  const std::string& text = file.Text;
   const TIniFile ini = TIniFile::FromText(text);
   for (const TIniLine& l : ReadIniLines(text)) {
     const std::string at = Where(path, l.Number);

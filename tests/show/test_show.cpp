@@ -31,11 +31,26 @@ struct TShowFixture {
     kytest::WriteBmp24(dir / name, w, h, [colour](int, int) { return colour; });
     return dir / name;
   }
-  void Start(const std::vector<std::string>& pictures) {
+  // A scene file of the photo with the mask's regions, default waves and nothing else.
+  std::string Scene(const char* name, const TBitmap32& photo, const TBitmap32& mask) {
+    TSceneDescription d;
+    d.PictureJpeg = EncodeJpeg(photo, 95);
+    d.PreviewJpeg = d.PictureJpeg;
+    d.Width = photo.Width();
+    d.Height = photo.Height();
+    d.MaskPicture.Assign(mask);
+    const std::vector<uint8_t> bytes = EncodeSceneFile(d);
+    kytest::WriteFile(dir / name, std::string(bytes.begin(), bytes.end()));
+    return dir / name;
+  }
+  void List(const std::vector<std::string>& pictures) {
     for (const auto& p : pictures) {
       project.FileList().Names.push_back(p);
       project.FileList().Flags.push_back("TRUE");
     }
+  }
+  void Start(const std::vector<std::string>& pictures) {
+    List(pictures);
     show = std::make_unique<TKyfmScrSvr>(project, host, clock);
     show->FormShow();
   }
@@ -215,6 +230,98 @@ TEST(Show, MissingOrUnreadableScenesKeepTheOldPicture) {
   EXPECT_EQ(f.Centre(f.frames.size() - 1), kBlue);  // the extension is compared in upper case
 }
 
+namespace {
+
+// The off-screen host on a screen whose size can change while the show runs, as the window of
+// a screensaver daemon can when the display it is on changes.
+class TResizableHost final : public TShowHost {
+ public:
+  TResizableHost(TOffscreenHost& inner, int width, int height) : FInner(inner), FWidth(width), FHeight(height) {}
+  void Resize(int width, int height) {
+    FWidth = width;
+    FHeight = height;
+  }
+  int ScreenWidth() const override { return FWidth; }
+  int ScreenHeight() const override { return FHeight; }
+  bool InitFullScreen() override { return FInner.InitFullScreen(); }
+  void PresentCanvas(const TBitmap32& canvas) override { FInner.PresentCanvas(canvas); }
+  void PresentBack(const TBitmap32& back) override { FInner.PresentBack(back); }
+  void ProcessMessages() override { FInner.ProcessMessages(); }
+  void ShowInformation(const std::string& text) override { FInner.ShowInformation(text); }
+  void ShowError(const std::string& text) override { FInner.ShowError(text); }
+  void SetCursorVisible(bool visible) override { FInner.SetCursorVisible(visible); }
+
+ private:
+  TOffscreenHost& FInner;
+  int FWidth, FHeight;
+};
+
+bool SamePixels(const TBitmap32& a, const TBitmap32& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST(Show, ASceneThatCannotBeFittedLeavesTheOldSceneRunning) {
+  TShowFixture f(32, 24);
+  f.project.Setting().ShowImageMode = 1;
+  f.project.Setting().Duration = 1;
+  f.project.Setting().Transition = false;
+  f.project.Setting().Proportional = true;
+  // The shown scene is dry land of rows and columns that differ, so its frames stay the same
+  // and any shift shows; the next one is square, so a frame placed by its size would not line up.
+  TBitmap32 oldPhoto(16, 12), dry(16, 12);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x) oldPhoto.SetPixel(x, y, MakeColor32(y * 20, 255 - x * 15, 128));
+  dry.Clear(MakeColor32(0, 0, 0));
+  TBitmap32 newPhoto(12, 12), water(12, 12);
+  newPhoto.Clear(MakeColor32(0, 200, 0));
+  water.Clear(MakeColor32(0, 0, 255));
+  const std::string shown = f.Scene("shown.kyp", oldPhoto, dry);
+  const std::string next = f.Scene("next.kyp", newPhoto, water);
+  f.List({shown, next});
+  TResizableHost screen(f.host, 32, 24);
+  TKyfmScrSvr show(f.project, screen, f.clock);
+  show.FormShow();
+  for (int i = 0; i < 5; ++i) show.FrameStep();
+  ASSERT_EQ(f.frames.size(), 5u);
+  ASSERT_EQ(show.LoadedPicture(), shown);
+  for (size_t k = 0; k < 4; ++k) ASSERT_TRUE(SamePixels(f.frames[k], f.frames[4])) << "dry land does not move";
+  ASSERT_NE(f.frames[4].Pixel(0, 0) & 0xFFFFFF, 0u) << "the scene should fill the screen";
+  ASSERT_NE(f.frames[4].Pixel(31, 23) & 0xFFFFFF, 0u) << "the scene should fill the screen";
+
+  // The screen grows so far that the next scene, fitted to it, is above the largest surface:
+  // the change to it fails. Frames drawn on the grown screen fall outside the canvas and are
+  // not looked at.
+  screen.Resize(20000, 15000);
+  for (int i = 0; i < 40 && show.PictureIndex() == 0; ++i) show.FrameStep();
+  ASSERT_EQ(show.PictureIndex(), 1) << "the change to the next scene should have been tried";
+  EXPECT_EQ(show.LoadedPicture(), shown);
+
+  screen.Resize(32, 24);
+  const size_t resumed = f.frames.size();
+  for (int i = 0; i < 10; ++i) show.FrameStep();
+  ASSERT_EQ(f.frames.size(), resumed + 10) << "the show should go on drawing";
+  EXPECT_EQ(show.LoadedPicture(), shown);
+  EXPECT_FALSE(show.PlainPicture());
+  EXPECT_EQ(show.PictureWidth(), 32);
+  EXPECT_EQ(show.PictureHeight(), 24);
+  for (size_t k = resumed; k < f.frames.size(); ++k)
+    EXPECT_TRUE(SamePixels(f.frames[k], f.frames[4])) << "frame " << k << " should show the old scene as before";
+
+  // On a screen it fits, the next change shows the new scene.
+  for (int i = 0; i < 40 && show.LoadedPicture() == shown; ++i) show.FrameStep();
+  EXPECT_EQ(show.LoadedPicture(), next);
+  show.FrameStep();
+  const TColor32 centre = f.frames.back().Pixel(16, 12);
+  EXPECT_LT(RedComponent(centre), 40);
+  EXPECT_GT(GreenComponent(centre), 160);
+}
+
 TEST(Show, EmptyShowListSaysSoAndStaysBlack) {
   TShowFixture f;
   f.project.FileList().Names = {"x.bmp"};
@@ -290,22 +397,15 @@ TEST(Show, F1TwiceStartsTheWaterAgainFromThePlainPicture) {
   TShowFixture f;
   f.project.Setting().Stretch = false;
   // A scene of rows that differ, all water, so moving water changes pixels.
-  TSceneDescription d;
   TBitmap32 photo(32, 24), mask(32, 24);
   for (int y = 0; y < 24; ++y)
     for (int x = 0; x < 32; ++x) photo.SetPixel(x, y, MakeColor32(y * 10, 255 - y * 10, x * 8));
   mask.Clear(MakeColor32(0, 0, 255));
-  d.PictureJpeg = EncodeJpeg(photo, 95);
-  d.PreviewJpeg = d.PictureJpeg;
-  d.Width = 32;
-  d.Height = 24;
-  d.MaskPicture.Assign(mask);
-  const std::vector<uint8_t> bytes = EncodeSceneFile(d);
-  kytest::WriteFile(f.dir / "lake.kyp", std::string(bytes.begin(), bytes.end()));
+  const std::vector<uint8_t> jpeg = EncodeJpeg(photo, 95);
   TBitmap32 plain;
-  LoadJpegFromMemory(d.PictureJpeg.data(), d.PictureJpeg.size(), plain);
+  LoadJpegFromMemory(jpeg.data(), jpeg.size(), plain);
 
-  f.Start({f.dir / "lake.kyp"});
+  f.Start({f.Scene("lake.kyp", photo, mask)});
   f.Run(10);
   auto same = [&](const TBitmap32& a) {
     for (int y = 0; y < 24; ++y)

@@ -54,31 +54,6 @@ uint32_t ScreenPixel(int x, int y) {
   return p;
 }
 
-// The viewable top-level windows of a process, by _NET_WM_PID.
-std::vector<Window> WindowsOf(pid_t pid) {
-  std::vector<Window> found;
-  Display* d = X();
-  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", True);
-  Window root, parent, *children = nullptr;
-  unsigned n = 0;
-  if (pidAtom != 0 && XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
-    for (unsigned i = 0; i < n; ++i) {
-      Atom type;
-      int format;
-      unsigned long items, after;
-      unsigned char* data = nullptr;
-      XWindowAttributes a{};
-      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
-          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
-          XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-        found.push_back(children[i]);
-      if (data) XFree(data);
-    }
-    if (children) XFree(children);
-  }
-  return found;
-}
-
 XWindowAttributes Attributes(Window w) {
   XWindowAttributes a{};
   XGetWindowAttributes(X(), w, &a);
@@ -194,7 +169,7 @@ TEST_F(ConfigX11Test, TheSkinShowsCentredItsLabelsStepThePreviewAndCloseStoresTh
   BuildSaver(3, 64, 48);
   TProcess saver({dir / "Garden.scr", "/C"}, Env());
   std::vector<Window> windows;
-  ASSERT_TRUE(WaitFor(20000, [&] { return !(windows = WindowsOf(saver.Pid())).empty(); })) << "no window";
+  ASSERT_TRUE(WaitFor(20000, [&] { return !(windows = kytest::WindowsOf(X(), saver.Pid())).empty(); })) << "no window";
   ASSERT_EQ(windows.size(), 1u);
   const XWindowAttributes a = Attributes(windows[0]);
   EXPECT_EQ(a.width, kSkinW);
@@ -239,7 +214,7 @@ TEST_F(ConfigX11Test, FirstPaintOfTwentyPictureSaver) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   std::printf("first paint after %lld ms\n", static_cast<long long>(ms));
   std::vector<Window> windows;
-  ASSERT_TRUE(WaitFor(5000, [&] { return !(windows = WindowsOf(saver.Pid())).empty(); }));
+  ASSERT_TRUE(WaitFor(5000, [&] { return !(windows = kytest::WindowsOf(X(), saver.Pid())).empty(); }));
   kill(saver.Pid(), SIGTERM);
   EXPECT_EQ(saver.Wait(10000), 0);
   EXPECT_EQ(Left(), "");

@@ -26,6 +26,7 @@ using kytest::RunCommand;
 using kytest::TTempDir;
 
 using kytest::TProcess;
+using kytest::TShownWindow;
 using kytest::TXvfb;
 using kytest::WaitFor;
 
@@ -37,40 +38,6 @@ constexpr int kScreenW = 800, kScreenH = 600;
 TXvfb& Server() {
   static TXvfb server(kScreenW, kScreenH);
   return server;
-}
-
-// A mapped top-level window: where it lies and how large it is.
-struct TShownWindow {
-  Window Id = 0;
-  int X = 0, Y = 0, Width = 0, Height = 0;
-};
-
-// The mapped top-level windows of a process, as its _NET_WM_PID says.
-std::vector<TShownWindow> WindowsOf(pid_t pid) {
-  std::vector<TShownWindow> found;
-  Display* d = XOpenDisplay(Server().Display().c_str());
-  if (!d) return found;
-  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", True);
-  Window root, parent, *children = nullptr;
-  unsigned n = 0;
-  if (pidAtom != 0 && XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
-    for (unsigned i = 0; i < n; ++i) {
-      Atom type;
-      int format;
-      unsigned long items, after;
-      unsigned char* data = nullptr;
-      XWindowAttributes a{};
-      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
-              Success &&
-          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
-          XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-        found.push_back({children[i], a.x, a.y, a.width, a.height});
-      if (data) XFree(data);
-    }
-    if (children) XFree(children);
-  }
-  XCloseDisplay(d);
-  return found;
 }
 
 uint32_t ScreenPixel(int x, int y) {
@@ -113,7 +80,7 @@ class DefaultWindowsX11Test : public ::testing::Test {
   TShownWindow WaitForWindow(const TProcess& p, int width, int height, int timeoutMs = 15000) const {
     TShownWindow found;
     WaitFor(timeoutMs, [&] {
-      for (const TShownWindow& w : WindowsOf(p.Pid()))
+      for (const TShownWindow& w : Server().ShownWindowsOf(p.Pid()))
         if (w.Width == width && w.Height == height) found = w;
       return found.Id != 0;
     });
@@ -121,7 +88,7 @@ class DefaultWindowsX11Test : public ::testing::Test {
   }
   bool WaitUntilGone(const TProcess& p, Window id, int timeoutMs = 10000) const {
     return WaitFor(timeoutMs, [&] {
-      for (const TShownWindow& w : WindowsOf(p.Pid()))
+      for (const TShownWindow& w : Server().ShownWindowsOf(p.Pid()))
         if (w.Id == id) return false;
       return true;
     });

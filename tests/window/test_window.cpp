@@ -61,33 +61,6 @@ std::vector<uint32_t> Grab(Window w, int& width, int& height) {
   return px;
 }
 
-// The top-level windows of a process, as its _NET_WM_PID says.
-std::vector<Window> WindowsOf(pid_t pid) {
-  std::vector<Window> found;
-  Display* d = XOpenDisplay(Server().Display().c_str());
-  if (!d) return found;
-  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", True);
-  Window root, parent, *children = nullptr;
-  unsigned n = 0;
-  if (pidAtom != 0 && XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
-    for (unsigned i = 0; i < n; ++i) {
-      Atom type;
-      int format;
-      unsigned long items, after;
-      unsigned char* data = nullptr;
-      XWindowAttributes a{};
-      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
-          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
-          XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-        found.push_back(children[i]);
-      if (data) XFree(data);
-    }
-    if (children) XFree(children);
-  }
-  XCloseDisplay(d);
-  return found;
-}
-
 // What a window manager sends when the user closes a window (Alt+F4, the title bar's button).
 void AskToClose(Window w) {
   Display* d = XOpenDisplay(Server().Display().c_str());
@@ -255,7 +228,7 @@ TEST_F(WindowTest, PreviewStaysInItsWindowAndDaemonModeAnimatesOne) {
   {  // a window that does not exist is a clear error, not a wait; its box is answered here
     TProcess bad({dir / "Garden.scr", "/p", "0x7ffffff1"}, Env(), false, dir / "stderr");
     std::vector<Window> boxes;
-    EXPECT_TRUE(WaitFor(20000, [&] { return !(boxes = WindowsOf(bad.Pid())).empty(); })) << "no error box";
+    EXPECT_TRUE(WaitFor(20000, [&] { return !(boxes = Server().WindowsOf(bad.Pid())).empty(); })) << "no error box";
     for (const Window b : boxes) AskToClose(b);
     EXPECT_EQ(bad.Wait(10000), 1);
     const std::string msg = kytest::ReadFile(dir / "stderr");
@@ -308,7 +281,7 @@ TEST_F(WindowTest, EndingInsideATransitionClosesCleanly) {
       if (ending) {
         show->Signal(ending);
       } else {
-        const std::vector<Window> windows = WindowsOf(show->Pid());
+        const std::vector<Window> windows = Server().WindowsOf(show->Pid());
         ASSERT_EQ(windows.size(), 1u) << what;
         AskToClose(windows[0]);
       }
@@ -346,7 +319,7 @@ TEST_F(WindowTest, FatalErrorShowsABox) {
   for (const char* mode : {"/S", "/C"}) {
     TProcess player({dir / "Plain.scr", mode}, Env(), false, dir / "stderr");
     std::vector<Window> boxes;
-    EXPECT_TRUE(WaitFor(20000, [&] { return !(boxes = WindowsOf(player.Pid())).empty(); }))
+    EXPECT_TRUE(WaitFor(20000, [&] { return !(boxes = Server().WindowsOf(player.Pid())).empty(); }))
         << mode << ": no box; stderr: " << kytest::ReadFile(dir / "stderr");
     EXPECT_EQ(player.Wait(0), -1) << mode << ": the player did not wait for the box";
     for (const Window w : boxes) AskToClose(w);
@@ -357,7 +330,7 @@ TEST_F(WindowTest, FatalErrorShowsABox) {
   }
   {  // nobody answers: a termination signal closes the box and the player ends
     TProcess player({dir / "Plain.scr", "/S"}, Env());
-    EXPECT_TRUE(WaitFor(20000, [&] { return !WindowsOf(player.Pid()).empty(); })) << "no box";
+    EXPECT_TRUE(WaitFor(20000, [&] { return !Server().WindowsOf(player.Pid()).empty(); })) << "no box";
     player.Signal(SIGTERM);
     EXPECT_EQ(player.Wait(10000), 1);
   }
