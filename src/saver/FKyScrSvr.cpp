@@ -381,11 +381,17 @@ void TKyfmScrSvr::RunTransition(uint32_t time) {
   FCurrentEffect = FEffectList[static_cast<size_t>(FRandom.Random(static_cast<int>(FEffectList.size())))];
   ++FTransitionsRun;
   TransitionStep(0);
-  // As many further frames as fit into the time if each takes as long as the first.
-  const uint32_t n = time / (FTicks.Now() - t0 + 1);
+  // As many further frames as fit into the time if each takes as long as the first, but no
+  // more than the show's own frame rate: quicker frames would be drawn for nobody to see, at
+  // the cost of a whole processor for the length of the transition. A frame that was quicker
+  // waits out the rest of its interval, so the transition still lasts its time.
+  const uint32_t first = FTicks.Now() - t0;
+  const uint32_t n = time / (std::max(first, kFrameInterval) + 1);
+  WaitOutFrame(t0);
   for (uint32_t i = 1; i <= n; ++i) {
     // Input only asks to close; a close asked for mid-transition need not wait for its end.
     if (FCloseRequested) break;
+    const uint32_t begun = FTicks.Now();
     const int percent = Round(i * 100.0 / n);
     if (!FPlainPicture) {
       FEngine->Step();
@@ -393,7 +399,13 @@ void TKyfmScrSvr::RunTransition(uint32_t time) {
     }
     TransitionStep(percent);
     FHost.ProcessMessages();
+    if (i < n) WaitOutFrame(begun);
   }
+}
+
+void TKyfmScrSvr::WaitOutFrame(uint32_t begun) {
+  const uint32_t spent = FTicks.Now() - begun;
+  if (spent < kFrameInterval && !FCloseRequested) FHost.Wait(kFrameInterval - spent);
 }
 
 void TKyfmScrSvr::TransitionStep(int percent) {

@@ -86,6 +86,8 @@ class TKyfmScrSvr {
   void NextPictureIndex();
   void LoadPicture();
   void RunTransition(uint32_t time);
+  // Waits until a transition frame begun at that tick has had the show's frame interval.
+  void WaitOutFrame(uint32_t begun);
   void TransitionStep(int percent);
 
  private:

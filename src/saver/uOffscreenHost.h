@@ -25,6 +25,8 @@ class TOffscreenHost final : public TShowHost {
   void PresentCanvas(const TBitmap32& canvas) override { Present(canvas); }
   void PresentBack(const TBitmap32& back) override { Present(back); }
   void ProcessMessages() override {}
+  // The virtual clock simply moves on.
+  void Wait(uint32_t ms) override { FClock.Advance(ms); }
   void ShowInformation(const std::string& text) override;
   void ShowError(const std::string& text) override;
   void SetCursorVisible(bool) override {}

@@ -35,6 +35,9 @@ class TShowHost {
 
   // Lets pending input and paint events run (inside a transition).
   virtual void ProcessMessages() = 0;
+  // Lets ms milliseconds pass with input still handled: a transition's frame drawn quicker than
+  // the show's frame rate waits here. A host whose clock moves with its frames need not wait.
+  virtual void Wait(uint32_t /*ms*/) {}
   virtual void ShowInformation(const std::string& text) = 0;
   virtual void ShowError(const std::string& text) = 0;
   virtual void SetCursorVisible(bool visible) = 0;

@@ -189,3 +189,44 @@ TEST(TClock, BackgroundIsCopiedAndTinyClocksDoNotFail) {
   EXPECT_EQ(clock.Surface().Pixel(5, 0) & 0xFFFFFF, 0u);
   EXPECT_NO_THROW(clock.Render());
 }
+
+// A face drawn again from its cache must be the face a fresh clock draws: for the same time over
+// the same ground, a new ground, a second later, and other hands.
+TEST(TClock, AFaceDrawnAgainEqualsAFreshOne) {
+  auto ground = [](uint8_t tint) {
+    TBitmap32 b(100, 100);
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 100; ++x) b.SetPixel(x, y, MakeColor32(x * 2, y * 2, tint));
+    return b;
+  };
+  auto same = [](const TBitmap32& a, const TBitmap32& b) {
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x)
+        if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return a.Width() == b.Width() && a.Height() == b.Height();
+  };
+  TManualTicks ticks(0);
+  TClock kept(ticks);
+  kept.SetSize(100, 100);
+  struct TCase {
+    uint8_t tint;
+    uint32_t advance;
+    int alpha;
+  };
+  // The first frame, the same again, another ground, a second on, half a second on (the same
+  // second), other hands' alpha.
+  const TCase cases[] = {{10, 0, 180}, {10, 0, 180}, {200, 0, 180}, {200, 1000, 180}, {200, 500, 180}, {200, 0, 90}};
+  for (const TCase& c : cases) {
+    ticks.Advance(c.advance);
+    const TBitmap32 g = ground(c.tint);
+    kept.HandAlpha = c.alpha;
+    kept.CaptureBackground(g, 0, 0);
+    TBitmap32 got;
+    got.Assign(kept.Render());
+    TClock fresh(ticks);
+    fresh.SetSize(100, 100);
+    fresh.HandAlpha = c.alpha;
+    fresh.CaptureBackground(g, 0, 0);
+    EXPECT_TRUE(same(got, fresh.Render())) << int(c.tint) << " +" << c.advance << " alpha " << c.alpha;
+  }
+}

@@ -198,6 +198,31 @@ TEST(Show, CrossFadeTransitionFramesAndTiming) {
   EXPECT_EQ(f.show->TransitionsRun(), 1);
 }
 
+// On a machine that draws a frame in 5 ms the transition still shows one frame per 33 ms (the
+// show's rate), waiting out the rest of each interval, and lasts its time.
+TEST(Show, TransitionFramesComeNoFasterThanTheShowsFrameRate) {
+  TShowFixture f(32, 24, 0, 5);
+  f.project.Setting().ShowImageMode = 1;
+  f.project.Setting().Duration = 1;
+  f.project.Setting().TransitionTime = 330;
+  f.project.Setting().TransitionEffects = "1";
+  f.Start({f.Picture("a.bmp", kRed), f.Picture("b.bmp", kBlue)});
+  size_t before = 0;
+  uint32_t began = 0;
+  for (int i = 0; i < 1000 && f.show->TransitionsRun() == 0; ++i) {
+    before = f.frames.size();
+    began = f.clock.Now();
+    f.show->FrameStep();
+  }
+  ASSERT_EQ(f.show->TransitionsRun(), 1);
+  // The 0 % frame took 5 ms, counted as the show's 33: 330 div 34 = 9 further frames (not
+  // 330 div 6 = 55), then the step's regular frame.
+  EXPECT_EQ(f.frames.size() - before, 1u + 9 + 1);
+  EXPECT_EQ(f.Centre(before + 10), kBlue);
+  // Ten transition frames 33 ms apart, the last one without a wait, and the regular frame.
+  EXPECT_EQ(f.clock.Now() - began, 10u * 33 - 28 + 5);
+}
+
 TEST(Show, LateFramesGetNoWait) {
   {
     TShowFixture f(32, 24, 0, 50);  // every frame takes 50 ms

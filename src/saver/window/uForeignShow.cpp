@@ -2,9 +2,11 @@
 
 #include <poll.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <thread>
 
 #include "app/uCommonUtil.h"
 #include "graphics/uGraphicUtil.h"
@@ -54,6 +56,7 @@ class TForeignHost final : public TShowHost {
     FLastFrame = &back;
   }
   void ProcessMessages() override {}
+  void Wait(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   void ShowInformation(const std::string& text) override { std::fprintf(stderr, "kysaver: %s\n", text.c_str()); }
   void ShowError(const std::string& text) override { std::fprintf(stderr, "kysaver: %s\n", text.c_str()); }
   void SetCursorVisible(bool) override {}

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <chrono>
@@ -339,6 +340,12 @@ void TShowWindow::NotePresent() {
 }
 
 void TShowWindow::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TShowWindow::Wait(uint32_t ms) {
+  QEventLoop loop;
+  QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
 
 void TShowWindow::ShowInformation(const std::string& text) { ShowMessage(false, text); }
 // A daemon's hack has nobody to answer a box: its errors go to stderr.

@@ -45,6 +45,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   bool PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) override;
   void PresentBack(const TBitmap32& back) override;
   void ProcessMessages() override;
+  void Wait(uint32_t ms) override;
   void ShowInformation(const std::string& text) override;
   void ShowError(const std::string& text) override;
   void SetCursorVisible(bool visible) override;

@@ -1,6 +1,7 @@
 #include "scene/engine/uClock.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "graphics/uPolygon32.h"
 #include "platform/uNumbers.h"
@@ -15,6 +16,7 @@ TClock::TClock(const TTickSource& ticks) : FTicks(ticks) { SetSize(100, 100); }
 
 void TClock::SetSize(int width, int height) {
   FSurface.SetSize(width, height);
+  FFaceValid = false;
   FClockWidth = FSurface.Width();
   FClockHeight = FSurface.Height();
   const int cx = FClockWidth / 2, cy = FClockHeight / 2;
@@ -79,7 +81,30 @@ void TClock::ThickLine(int x1, int y1, int x2, int y2, int w, TColor32 c) {
   p.Fill(FSurface, c);
 }
 
+namespace {
+bool SamePixels(const TBitmap32& a, const TBitmap32& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::memcmp(a.Bits(), b.Bits(), sizeof(TColor32) * static_cast<size_t>(a.Width()) * a.Height()) == 0;
+}
+}  // namespace
+
 const TBitmap32& TClock::Render() {
+  int h, m, s;
+  TimeOfDay(h, m, s);
+  const TFaceKey key{h, m, s, HandAlpha, HandColour};
+  if (FFaceValid && key == FFaceKey && SamePixels(FSurface, FFaceBackground)) {
+    FSurface.Assign(FFace);
+    return FSurface;
+  }
+  FFaceBackground.Assign(FSurface);
+  DrawFace(h, m, s);
+  FFace.Assign(FSurface);
+  FFaceKey = key;
+  FFaceValid = true;
+  return FSurface;
+}
+
+void TClock::DrawFace(int h, int m, int s) {
   const TColor32 ink = SetAlpha(HandColour, HandAlpha);
   const TColor32 tickShadow = MakeColor32(0, 0, 0, 100);
   for (int i = 1; i <= 60; ++i) {
@@ -92,8 +117,6 @@ const TBitmap32& TClock::Render() {
       FSurface.BlendLine(o.X, o.Y, n.X, n.Y, ink, false);
     }
   }
-  int h, m, s;
-  TimeOfDay(h, m, s);
   const THands t = HandTips(h, m, s);
   const int cx = FSurface.Width() / 2, cy = FSurface.Height() / 2;
   ThickLine(cx + 1, cy + 1, t.Minute.X + 1, t.Minute.Y + 1, 1, MakeColor32(0, 0, 0, 80));
@@ -104,7 +127,6 @@ const TBitmap32& TClock::Render() {
   FSurface.BlendLine(cx, cy, t.Second.X, t.Second.Y, ink, false);
   // The hub is drawn like a canvas ellipse: opaque, colour channels only.
   FSurface.Ellipse(TRect{cx - 4, cy - 4, cx + 4, cy + 4}, MakeColor32(0x70, 0x70, 0x70, 0), SetAlpha(HandColour, 0));
-  return FSurface;
 }
 
 }  // namespace ky

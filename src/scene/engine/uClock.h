@@ -53,6 +53,22 @@ class TClock {
 
  private:
   void ThickLine(int x1, int y1, int x2, int y2, int w, TColor32 c);
+  void DrawFace(int hour12, int minute, int second);
+
+  // What the face was last drawn from and over, and the result: the same time over the same
+  // background draws the same face, so it is copied instead of drawn again (most frames, as
+  // the hands move once a second and a clock over still ground sees the same pixels).
+  struct TFaceKey {
+    int Hour = 0, Minute = 0, Second = 0, Alpha = 0;
+    TColor32 Colour = 0;
+    friend bool operator==(const TFaceKey& a, const TFaceKey& b) {
+      return a.Hour == b.Hour && a.Minute == b.Minute && a.Second == b.Second && a.Alpha == b.Alpha && a.Colour == b.Colour;
+    }
+  };
+  bool FFaceValid = false;
+  TFaceKey FFaceKey;
+  TBitmap32 FFaceBackground;
+  TBitmap32 FFace;
 
   const TTickSource& FTicks;
   int64_t FDayOffset = 0;
