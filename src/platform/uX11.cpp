@@ -135,10 +135,15 @@ void TX11Window::Draw(const uint32_t* pixels, int width, int height, int x, int 
   FImpl->Frames->Put(pixels, width, height, x, y, first, end < 0 ? height : end);
 }
 
-void TX11Window::DrawRects(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects) {
+void TX11Window::DrawArea(const uint32_t* pixels, int width, int height, int x, int y, int left, int top, int right,
+                          int bottom) {
   if (!FImpl->Frames) FImpl->Frames = std::make_unique<TX11FramePutter>(FImpl->Dpy, FImpl->Win);
   gXError = false;
-  FImpl->Frames->PutRects(pixels, width, height, x, y, rects);
+  FImpl->Frames->PutArea(pixels, width, height, x, y, left, top, right, bottom);
+}
+
+void TX11Window::FinishDrawing() {
+  if (FImpl->Frames) FImpl->Frames->Finish();
 }
 
 void TX11Window::FillBlack() {

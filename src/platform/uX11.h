@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "graphics/uGeometry.h"
-
 namespace ky {
 
 // An X11 window id written in decimal or as 0x hexadecimal; throws TKyError otherwise.
@@ -48,8 +46,10 @@ class TX11Window {
   // Draws the picture at (x, y) now (through shared memory where the server offers it); only its
   // rows first .. end - 1 when given.
   void Draw(const uint32_t* pixels, int width, int height, int x = 0, int y = 0, int first = 0, int end = -1);
-  // Only the given rectangles of the picture (its coordinates) when it lies at (x, y).
-  void DrawRects(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects);
+  // One area of the picture (its coordinates) where it lies at (x, y); FinishDrawing ends a
+  // frame drawn by areas.
+  void DrawArea(const uint32_t* pixels, int width, int height, int x, int y, int left, int top, int right, int bottom);
+  void FinishDrawing();
   // Fills the whole window black.
   void FillBlack();
   // true when the frames drawn so far went through shared memory.

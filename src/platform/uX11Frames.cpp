@@ -103,31 +103,35 @@ void TX11FramePutter::MakeShared(int width, int height) {
 
 void TX11FramePutter::Put(const uint32_t* pixels, int width, int height, int x, int y, int first, int end) {
   if (end < 0 || end > height) end = height;
-  first = std::max(first, 0);
-  if (width <= 0 || height <= 0 || first >= end) return;
-  PutRects(pixels, width, height, x, y, {TRect{0, first, width, end}});
+  PutArea(pixels, width, height, x, y, 0, first, width, end);
+  Finish();
 }
 
-void TX11FramePutter::PutRects(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects) {
-  if (width <= 0 || height <= 0 || rects.empty()) return;
+void TX11FramePutter::PutArea(const uint32_t* pixels, int width, int height, int x, int y, int left, int top, int right,
+                              int bottom) {
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, width);
+  bottom = std::min(bottom, height);
+  if (left >= right || top >= bottom) return;
   if (FTryShared && (!FShared || FShared->Width != width || FShared->Height != height)) MakeShared(width, height);
   if (!FShared) {
-    PutPlain(pixels, width, height, x, y, rects);
+    PutPlain(pixels, width, height, x, y, left, top, right, bottom);
     return;
   }
   XImage* image = FShared->Image;
-  for (const TRect& given : rects) {
-    const TRect r = IntersectRect(given, TRect{0, 0, width, height});
-    if (r.IsEmpty()) continue;
-    const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(r.Width());
-    for (int row = r.Top; row < r.Bottom; ++row)
-      std::memcpy(image->data + static_cast<ptrdiff_t>(row) * image->bytes_per_line + static_cast<ptrdiff_t>(r.Left) * 4,
-                  pixels + static_cast<ptrdiff_t>(row) * width + r.Left, bytes);
-    XShmPutImage(FDisplay, FWindow, FGc, image, r.Left, r.Top, x + r.Left, y + r.Top, static_cast<unsigned>(r.Width()),
-                 static_cast<unsigned>(r.Height()), False);
-  }
-  // The next frame is written into the same memory: the server must be done with this one.
-  XSync(FDisplay, False);
+  const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(right - left);
+  for (int row = top; row < bottom; ++row)
+    std::memcpy(image->data + static_cast<ptrdiff_t>(row) * image->bytes_per_line + static_cast<ptrdiff_t>(left) * 4,
+                pixels + static_cast<ptrdiff_t>(row) * width + left, bytes);
+  XShmPutImage(FDisplay, FWindow, FGc, image, left, top, x + left, y + top, static_cast<unsigned>(right - left),
+               static_cast<unsigned>(bottom - top), False);
+}
+
+void TX11FramePutter::Finish() {
+  // Shared memory is written again by the next frame: the server must be done with this one.
+  if (FShared) XSync(FDisplay, False);
+  else XFlush(FDisplay);
 }
 
 void TX11FramePutter::FillBlack(int windowWidth, int windowHeight) {
@@ -136,20 +140,16 @@ void TX11FramePutter::FillBlack(int windowWidth, int windowHeight) {
   XFillRectangle(FDisplay, FWindow, FGc, 0, 0, static_cast<unsigned>(windowWidth), static_cast<unsigned>(windowHeight));
 }
 
-void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects) {
+void TX11FramePutter::PutPlain(const uint32_t* pixels, int width, int height, int x, int y, int left, int top, int right,
+                               int bottom) {
   Visual* visual = DefaultVisual(FDisplay, DefaultScreen(FDisplay));
   XImage* image = XCreateImage(FDisplay, visual, 24, ZPixmap, 0, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
                                static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
   if (!image) return;
-  for (const TRect& given : rects) {
-    const TRect r = IntersectRect(given, TRect{0, 0, width, height});
-    if (r.IsEmpty()) continue;
-    XPutImage(FDisplay, FWindow, FGc, image, r.Left, r.Top, x + r.Left, y + r.Top, static_cast<unsigned>(r.Width()),
-              static_cast<unsigned>(r.Height()));
-  }
+  XPutImage(FDisplay, FWindow, FGc, image, left, top, x + left, y + top, static_cast<unsigned>(right - left),
+            static_cast<unsigned>(bottom - top));
   image->data = nullptr;  // the caller's pixels
   XDestroyImage(image);
-  XFlush(FDisplay);
 }
 
 }  // namespace ky

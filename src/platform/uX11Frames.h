@@ -7,9 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
-
-#include "graphics/uGeometry.h"
 
 namespace ky {
 
@@ -23,9 +20,11 @@ class TX11FramePutter {
   // Draws the picture (rows of 0xAARRGGBB values) at (x, y), its rows first .. end - 1 (all when
   // end < 0), and waits until the server has them.
   void Put(const uint32_t* pixels, int width, int height, int x = 0, int y = 0, int first = 0, int end = -1);
-  // Draws only the given rectangles of the picture (in its coordinates, inside it), each where it
-  // lies when the picture is at (x, y), and waits until the server has them.
-  void PutRects(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects);
+  // Sends the area left <= column < right, top <= row < bottom of the picture (cut to it) where
+  // it lies when the picture is at (x, y). Finish ends a frame of such areas.
+  void PutArea(const uint32_t* pixels, int width, int height, int x, int y, int left, int top, int right, int bottom);
+  // Waits until the server has what was sent (the next frame reuses the shared memory).
+  void Finish();
   // Fills the whole window black.
   void FillBlack(int windowWidth, int windowHeight);
   // true while frames go through shared memory.
@@ -35,7 +34,7 @@ class TX11FramePutter {
   struct TShared;
   // A shared image of that size, or none when the server refuses it (the plain way from then on).
   void MakeShared(int width, int height);
-  void PutPlain(const uint32_t* pixels, int width, int height, int x, int y, const std::vector<TRect>& rects);
+  void PutPlain(const uint32_t* pixels, int width, int height, int x, int y, int left, int top, int right, int bottom);
 
   Display* FDisplay;
   Window FWindow;

@@ -44,10 +44,11 @@ class TForeignHost final : public TShowHost {
       FShown = r;
     }
     FLastFrame = &frame;
-    if (same)
-      FWindow.DrawRects(frame.Bits(), frame.Width(), frame.Height(), x, y,
-                        BandedCover(*changed, TRect{0, 0, frame.Width(), frame.Height()}, kMaxPutRects));
-    else
+    if (same) {
+      for (const TRect& c : BandedCover(*changed, TRect{0, 0, frame.Width(), frame.Height()}, kMaxPutRects))
+        FWindow.DrawArea(frame.Bits(), frame.Width(), frame.Height(), x, y, c.Left, c.Top, c.Right, c.Bottom);
+      FWindow.FinishDrawing();
+    } else
       FWindow.Draw(frame.Bits(), frame.Width(), frame.Height(), x, y);
     return true;
   }
