@@ -65,7 +65,7 @@ class TForeignHost final : public TShowHost {
  private:
   TX11Window& FWindow;
   // What changed in a frame goes to the server as at most this many rectangles.
-  static constexpr int kMaxPutRects = 256;
+  static constexpr int kMaxPutRects = 1024;
   TRect FShown{0, 0, 0, 0};  // where the last frame went
   const TBitmap32* FLastFrame = nullptr;
 };

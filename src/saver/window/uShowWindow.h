@@ -85,7 +85,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   // The GPU path is judged after this many frames; slower than this on average, it hands over.
   static constexpr int kGlJudgedFrames = 30;
   // What changed in a frame is painted as at most this many rectangles.
-  static constexpr int kMaxPaintRects = 256;
+  static constexpr int kMaxPaintRects = 1024;
   static constexpr double kGlSlowPaintMs = 12.0;
   std::unique_ptr<QSocketNotifier> FTermination;
   std::unique_ptr<TCoverWindows> FCovers;  // the other monitors, black, while the show runs
