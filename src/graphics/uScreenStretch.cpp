@@ -164,59 +164,84 @@ void TScreenStretch::Prepare(int sw, int sh, int dw, int dh) {
   for (auto& r : FRows) r.assign(static_cast<size_t>(dw) + 4, 0);
 }
 
-const uint32_t* TScreenStretch::FilteredRow(const TBitmap32& source, int y) {
+const uint32_t* TScreenStretch::FilteredRow(const TBitmap32& source, int y, int left, int right) {
   for (int i = 0; i < 2; ++i)
     if (FRowOf[i] == y) return FRows[i].data();
   // Rows are asked for in rising order, so the lower cached row is not needed again.
   const int slot = FRowOf[0] <= FRowOf[1] ? 0 : 1;
   FRowOf[slot] = y;
   uint32_t* out = FRows[slot].data();
-  FilterRowFns[static_cast<int>(FLevel)](out, source.ScanLine(y), FX0.data(), FWeights.data(), FDw, FSw);
+  FilterRowFns[static_cast<int>(FLevel)](out + left, source.ScanLine(y), FX0.data() + left,
+                                         FWeights.data() + static_cast<size_t>(left) * 8, right - left, FSw);
   return out;
 }
-
 
 void TScreenStretch::RowsReading(int sourceFirst, int sourceLast, int sourceHeight, int height, int& first, int& end) {
   first = height;
   end = 0;
-  for (int y = 0; y < height; ++y) {
+  if (height <= 0 || sourceHeight <= 0 || sourceLast < sourceFirst) return;
+  // Both the first and the second source row a destination row reads rise with it: the rows
+  // reading the span are one run, found by halving.
+  auto rows = [&](int y, int& y0, int& y1) {
     const int32_t p = SamplePosition(y, sourceHeight, height);
-    const int y0 = p >> 6, y1 = (p & 63) != 0 ? std::min(y0 + 1, sourceHeight - 1) : y0;
-    if (y1 >= sourceFirst && y0 <= sourceLast) {
-      first = std::min(first, y);
-      end = y + 1;
-    }
+    y0 = p >> 6;
+    y1 = (p & 63) != 0 ? std::min(y0 + 1, sourceHeight - 1) : y0;
+  };
+  int lo = 0, hi = height;  // the first row whose second source row is at or past sourceFirst
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    int y0, y1;
+    rows(mid, y0, y1);
+    if (y1 >= sourceFirst) hi = mid;
+    else lo = mid + 1;
+  }
+  const int from = lo;
+  hi = height;  // the first row whose first source row is past sourceLast
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    int y0, y1;
+    rows(mid, y0, y1);
+    if (y0 > sourceLast) hi = mid;
+    else lo = mid + 1;
+  }
+  if (lo > from) {
+    first = from;
+    end = lo;
   }
 }
 
-void TScreenStretch::DrawRows(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int first,
-                              int end) {
-  first = std::max(first, 0);
-  end = std::min(end, height);
-  if (width <= 0 || first >= end) return;
+void TScreenStretch::DrawRect(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int left,
+                              int top, int right, int bottom) {
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, width);
+  bottom = std::min(bottom, height);
+  if (left >= right || top >= bottom) return;
+  const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(right - left);
   if (source.Empty()) {
-    for (int y = first; y < end; ++y) std::fill_n(target + static_cast<ptrdiff_t>(y) * stride, width, 0xFF000000u);
+    for (int y = top; y < bottom; ++y)
+      std::fill_n(target + static_cast<ptrdiff_t>(y) * stride + left, right - left, 0xFF000000u);
     return;
   }
   Prepare(source.Width(), source.Height(), width, height);
-  FRowOf[0] = FRowOf[1] = -1;  // the source's pixels may have changed since the last frame
+  FRowOf[0] = FRowOf[1] = -1;  // the source's pixels may have changed, and other columns were filtered
   int lastY0 = -1;
   uint32_t lastFy = 0;
-  for (int y = first; y < end; ++y) {
+  for (int y = top; y < bottom; ++y) {
     uint32_t* out = target + static_cast<ptrdiff_t>(y) * stride;
     const int32_t p = SamplePosition(y, FSh, height);
     const int y0 = p >> 6, y1 = std::min(y0 + 1, FSh - 1);
     const auto fy = static_cast<uint32_t>(p & 63);
-    if (y > first && y0 == lastY0 && fy == lastFy) {
+    if (y > top && y0 == lastY0 && fy == lastFy) {
       // The same sample row as the row above: the same pixels.
-      std::memcpy(out, out - stride, sizeof(uint32_t) * static_cast<size_t>(width));
+      std::memcpy(out + left, out - stride + left, bytes);
       continue;
     }
     lastY0 = y0;
     lastFy = fy;
-    const uint32_t* r0 = FilteredRow(source, y0);
-    const uint32_t* r1 = fy == 0 ? r0 : FilteredRow(source, y1);
-    BlendRowsFns[static_cast<int>(FLevel)](out, r0, r1, fy, width);
+    const uint32_t* r0 = FilteredRow(source, y0, left, right);
+    const uint32_t* r1 = fy == 0 ? r0 : FilteredRow(source, y1, left, right);
+    BlendRowsFns[static_cast<int>(FLevel)](out + left, r0 + left, r1 + left, fy, right - left);
   }
 }
 

@@ -28,9 +28,15 @@ class TScreenStretch {
     DrawRows(source, target, width, height, stride, 0, height);
   }
   // The same for the destination rows first .. end - 1 only (target is still row 0).
-  void DrawRows(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int first, int end);
+  void DrawRows(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int first, int end) {
+    DrawRect(source, target, width, height, stride, 0, first, width, end);
+  }
+  // The same for the destination columns left .. right - 1 of the rows top .. bottom - 1 only.
+  void DrawRect(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int left, int top,
+                int right, int bottom);
   // The destination rows (of height rows, from a source of sourceHeight rows) that read any of
-  // the source rows sourceFirst .. sourceLast: first .. end - 1, empty when end <= first.
+  // the source rows sourceFirst .. sourceLast: first .. end - 1, empty when end <= first. The
+  // rule is the same across, so columns are found alike.
   static void RowsReading(int sourceFirst, int sourceLast, int sourceHeight, int height, int& first, int& end);
   // The same into a surface, at its size.
   void Draw(const TBitmap32& source, TBitmap32& target) {
@@ -43,8 +49,9 @@ class TScreenStretch {
 
  private:
   void Prepare(int sw, int sh, int dw, int dh);
-  // Row y of the source filtered across into one of the two cached rows.
-  const uint32_t* FilteredRow(const TBitmap32& source, int y);
+  // Row y of the source filtered across, for the destination columns left .. right - 1, into one
+  // of the two cached rows (indexed by destination column).
+  const uint32_t* FilteredRow(const TBitmap32& source, int y, int left, int right);
 
   TKernelLevel FLevel;
   int FSw = 0, FSh = 0, FDw = 0, FDh = 0;

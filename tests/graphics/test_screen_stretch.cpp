@@ -122,3 +122,66 @@ TEST(TScreenStretch, RedrawingTheRowsThatReadChangedRowsGivesTheWholeDraw) {
       }
   }
 }
+
+TEST(TScreenStretch, TheRowsReadingASpanAreFoundAsByLookingAtEveryRow) {
+  struct TCase {
+    int sh, dh;
+  };
+  const TCase cases[] = {{48, 150}, {60, 20}, {9, 90}, {9, 7}, {1, 5}, {5, 1}, {768, 1080}, {1080, 768}};
+  for (const TCase& c : cases)
+    for (int a = 0; a < c.sh; a += 1 + c.sh / 9)
+      for (int b = a; b < c.sh; b += 1 + c.sh / 7) {
+        int first = 0, end = 0;
+        TScreenStretch::RowsReading(a, b, c.sh, c.dh, first, end);
+        int wantFirst = c.dh, wantEnd = 0;
+        for (int y = 0; y < c.dh; ++y) {
+          const int32_t p = TScreenStretch::SamplePosition(y, c.sh, c.dh);
+          const int y0 = p >> 6, y1 = (p & 63) != 0 ? std::min(y0 + 1, c.sh - 1) : y0;
+          if (y1 >= a && y0 <= b) {
+            wantFirst = std::min(wantFirst, y);
+            wantEnd = y + 1;
+          }
+        }
+        ASSERT_EQ(first, wantFirst) << c.sh << " -> " << c.dh << " rows " << a << ".." << b;
+        ASSERT_EQ(end, wantEnd) << c.sh << " -> " << c.dh << " rows " << a << ".." << b;
+      }
+}
+
+TEST(TScreenStretch, RedrawingTheAreaThatReadsAChangedAreaGivesTheWholeDraw) {
+  // A source rectangle changes; redrawing only the destination rectangle that reads it (rows
+  // and columns found alike) gives what a whole new draw gives, and nothing else is touched.
+  struct TCase {
+    int sw, sh, dw, dh;
+    TRect changed;
+  };
+  const TCase cases[] = {{64, 48, 200, 150, {10, 5, 20, 9}}, {64, 48, 200, 150, {0, 0, 1, 1}},
+                         {64, 48, 200, 150, {63, 47, 64, 48}}, {80, 60, 30, 20, {5, 5, 70, 40}},
+                         {16, 9, 160, 90, {3, 3, 4, 4}}, {16, 9, 33, 7, {8, 0, 16, 9}}};
+  for (const TKernelLevel level : RunnableKernelLevels()) {
+    TRandom rnd(9);
+    for (const TCase& c : cases) {
+      TBitmap32 s(c.sw, c.sh);
+      for (int y = 0; y < c.sh; ++y)
+        for (int x = 0; x < c.sw; ++x) s.SetPixel(x, y, static_cast<TColor32>(rnd.Random(0x7FFFFFFF)) * 2);
+      TBitmap32 shown(c.dw, c.dh), whole(c.dw, c.dh);
+      TScreenStretch stretch(level);
+      stretch.Draw(s, shown);
+      for (int y = c.changed.Top; y < c.changed.Bottom; ++y)
+        for (int x = c.changed.Left; x < c.changed.Right; ++x) s.SetPixel(x, y, ~s.Pixel(x, y));
+      int top = 0, bottom = 0, left = 0, right = 0;
+      TScreenStretch::RowsReading(c.changed.Top, c.changed.Bottom - 1, c.sh, c.dh, top, bottom);
+      TScreenStretch::RowsReading(c.changed.Left, c.changed.Right - 1, c.sw, c.dw, left, right);
+      ASSERT_LT(top, bottom);
+      ASSERT_LT(left, right);
+      TBitmap32 before;
+      before.Assign(shown);
+      stretch.DrawRect(s, shown.Bits(), c.dw, c.dh, c.dw, left, top, right, bottom);
+      TScreenStretch(level).Draw(s, whole);
+      for (int y = 0; y < c.dh; ++y)
+        for (int x = 0; x < c.dw; ++x) {
+          ASSERT_EQ(shown.Pixel(x, y), whole.Pixel(x, y)) << c.sw << "x" << c.sh << " at " << x << "," << y;
+          if (y < top || y >= bottom || x < left || x >= right) ASSERT_EQ(shown.Pixel(x, y), before.Pixel(x, y));
+        }
+    }
+  }
+}
