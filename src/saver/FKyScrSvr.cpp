@@ -47,6 +47,13 @@ void CopyAt(TBitmap32& target, int x, int y, const TBitmap32& source) {
     std::copy_n(source.ScanLine(ty - y) + (x0 - x), x1 - x0, target.ScanLine(ty) + x0);
 }
 
+// The area r (cut to both) of source into the same place of target, both of one size.
+void CopyArea(TBitmap32& target, const TBitmap32& source, const TRect& r) {
+  const TRect a = IntersectRect(r, TRect{0, 0, std::min(target.Width(), source.Width()), std::min(target.Height(), source.Height())});
+  if (a.IsEmpty()) return;
+  for (int y = a.Top; y < a.Bottom; ++y) std::copy_n(source.ScanLine(y) + a.Left, a.Width(), target.ScanLine(y) + a.Left);
+}
+
 }  // namespace
 
 void TKyfmScrSvr::PrepareProject(TKyCProject& project, const std::string& settingsFile, bool skipMerge) {
@@ -157,6 +164,8 @@ void TKyfmScrSvr::WorkingSize(int& w, int& h) const {
 }
 
 void TKyfmScrSvr::LoadPicture() {
+  // Whatever the back surface held, the next frame is not its follower.
+  FBackSource = nullptr;
   const std::string ext = UpperExtension(FNextPicture);
   const int sw = FHost.ScreenWidth(), sh = FHost.ScreenHeight();
   if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
@@ -310,9 +319,17 @@ void TKyfmScrSvr::PresentFrame() {
 
 void TKyfmScrSvr::DrawFrame(int x, int y, const TBitmap32& surface, const std::vector<TRect>* changed) {
   if (FUseDirectX) {
-    FBack.SetSize(surface.Width(), surface.Height());
-    CopyAt(FBack, 0, 0, surface);
-    FHost.PresentBack(FBack);
+    // The back surface holds the last frame of this same surface: only what changed is copied.
+    const bool follows = changed && FBackSource == &surface && FBack.Width() == surface.Width() &&
+                         FBack.Height() == surface.Height();
+    if (follows) {
+      for (const TRect& r : *changed) CopyArea(FBack, surface, r);
+    } else {
+      FBack.SetSize(surface.Width(), surface.Height());
+      CopyAt(FBack, 0, 0, surface);
+    }
+    FBackSource = &surface;
+    FHost.PresentBack(FBack, follows ? changed : nullptr);
   } else if (FHost.PresentFrame(x, y, surface, changed)) {
     FCanvasFrame = &surface;
     FCanvasX = x;

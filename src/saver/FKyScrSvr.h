@@ -149,6 +149,7 @@ class TKyfmScrSvr {
   int FCanvasX = 0, FCanvasY = 0;
   uint64_t FPresentedStep = 0;  // the engine's step shown last (0: none)
   TBitmap32 FBack;    // the full-screen back surface, working size
+  const TBitmap32* FBackSource = nullptr;  // the surface whose last frame FBack holds
   uint32_t FPictureStartTick = 0;
   uint32_t FFrameTick = 0;
   uint32_t FWait = 0;

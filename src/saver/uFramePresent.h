@@ -43,6 +43,8 @@ class TFrameShadow {
   // for the first frame or a new size); the copy then holds the new frame.
   TRowSpan Update(const TBitmap32& frame);
   const TBitmap32& Frame() const { return FFrame; }
+  // Forgets the copy: the next frame counts as all new.
+  void Invalidate() { FValid = false; }
 
  private:
   TBitmap32 FFrame;

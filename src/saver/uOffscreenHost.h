@@ -23,7 +23,7 @@ class TOffscreenHost final : public TShowHost {
   int ScreenHeight() const override { return FHeight; }
   bool InitFullScreen() override { return FFullScreen; }
   void PresentCanvas(const TBitmap32& canvas) override { Present(canvas); }
-  void PresentBack(const TBitmap32& back) override { Present(back); }
+  void PresentBack(const TBitmap32& back, const std::vector<TRect>*) override { Present(back); }
   void ProcessMessages() override {}
   // The virtual clock simply moves on.
   void Wait(uint32_t ms) override { FClock.Advance(ms); }

@@ -30,8 +30,10 @@ class TShowHost {
   virtual bool PresentFrame(int /*x*/, int /*y*/, const TBitmap32& /*frame*/, const std::vector<TRect>* /*changed*/) {
     return false;
   }
-  // Full screen: the back surface is shown stretched over the whole display.
-  virtual void PresentBack(const TBitmap32& back) = 0;
+  // Full screen: the back surface is shown stretched over the whole display. changed: when this
+  // same back surface was the last one presented, the rectangles outside which it has not
+  // changed since; nullptr when unknown.
+  virtual void PresentBack(const TBitmap32& back, const std::vector<TRect>* changed) = 0;
 
   // Lets pending input and paint events run (inside a transition).
   virtual void ProcessMessages() = 0;

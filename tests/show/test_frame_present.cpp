@@ -7,6 +7,7 @@
 #include "saver/FKyScrSvr.h"
 #include "saver/uFramePresent.h"
 #include "saver/uOffscreenHost.h"
+#include "scene/engine/uAnimEngine.h"
 #include "scene/file/uSceneWriter.h"
 #include "testutil.h"
 
@@ -72,7 +73,7 @@ class TKeepingHost final : public TShowHost {
   TKeepingHost(int w, int h, TManualTicks& clock) : FScreen(w, h), FClock(clock) { FScreen.Clear(MakeColor32(0, 0, 0)); }
   int ScreenWidth() const override { return FScreen.Width(); }
   int ScreenHeight() const override { return FScreen.Height(); }
-  bool InitFullScreen() override { return false; }
+  bool InitFullScreen() override { return FFullScreen; }
   void PresentCanvas(const TBitmap32& canvas) override {
     // Here only the show's hand-over of its canvas before a picture change: no new frame.
     FScreen.Assign(canvas);
@@ -95,13 +96,29 @@ class TKeepingHost final : public TShowHost {
     FClock.Advance(33);
     return true;
   }
-  void PresentBack(const TBitmap32&) override {}
+  // The back surface kept as the GPU's texture would be: replaced whole, or only in the
+  // rectangles the show says changed.
+  void PresentBack(const TBitmap32& back, const std::vector<TRect>* changed) override {
+    if (changed && FLast == &back && FBack.Width() == back.Width() && FBack.Height() == back.Height()) {
+      ++FPartial;
+      for (const TRect& r : *changed)
+        for (int yy = std::max(0, r.Top); yy < std::min(back.Height(), r.Bottom); ++yy)
+          for (int xx = std::max(0, r.Left); xx < std::min(back.Width(), r.Right); ++xx) FBack.SetPixel(xx, yy, back.Pixel(xx, yy));
+    } else {
+      ++FWhole;
+      FBack.Assign(back);
+    }
+    FLast = &back;
+    FClock.Advance(33);
+  }
   void ProcessMessages() override {}
   void ShowInformation(const std::string&) override {}
   void ShowError(const std::string&) override {}
   void SetCursorVisible(bool) override {}
 
   TBitmap32 FScreen;
+  TBitmap32 FBack;
+  bool FFullScreen = false;
   int FPartial = 0, FWhole = 0;
 
  private:
@@ -227,25 +244,46 @@ TEST(FramePresent, AShowPresentedByItsChangesLooksLikeTheWholeCanvas) {
     p.Setting().ShowClock = true;
     p.Setting().TransitionTime = 200;
   }
-  TManualTicks clocks[2] = {TManualTicks(500), TManualTicks(500)};
-  TKeepingHost keeping(64, 40, clocks[0]);
-  TBitmap32 canvasScreen;
-  TOffscreenHost whole(64, 40, clocks[1], [&](const TBitmap32& f) { canvasScreen.Assign(f); });
-  TKyfmScrSvr a(projects[0], keeping, clocks[0]), b(projects[1], whole, clocks[1]);
-  a.FormShow();
-  b.FormShow();
-  for (int step = 0; step < 150; ++step) {
-    a.FrameStep();
-    b.FrameStep();
-    ASSERT_EQ(clocks[0].Now(), clocks[1].Now());
-    ASSERT_EQ(canvasScreen.Width(), 64);
-    for (int y = 0; y < 40; ++y)
-      for (int x = 0; x < 64; ++x)
-        ASSERT_EQ(keeping.FScreen.Pixel(x, y) & 0xFFFFFF, canvasScreen.Pixel(x, y) & 0xFFFFFF)
-            << "step " << step << " at " << x << "," << y;
+  // The plain window, then full screen (the back surface at working size, as the GPU keeps it).
+  for (const bool fullScreen : {false, true}) {
+    SCOPED_TRACE(fullScreen ? "full screen" : "plain window");
+    for (TKyCProject& p : projects) {
+      p.Setting().DirectX = fullScreen;
+      p.Setting().DirectXQuality = 1;
+    }
+    TManualTicks clocks[2] = {TManualTicks(500), TManualTicks(500)};
+    TKeepingHost keeping(64, 40, clocks[0]);
+    keeping.FFullScreen = fullScreen;
+    TBitmap32 canvasScreen;
+    TOffscreenHost whole(64, 40, clocks[1], [&](const TBitmap32& f) { canvasScreen.Assign(f); });
+    whole.SetFullScreenAvailable(fullScreen);
+    TKyfmScrSvr a(projects[0], keeping, clocks[0]), b(projects[1], whole, clocks[1]);
+    a.FormShow();
+    b.FormShow();
+    for (int step = 0; step < 150; ++step) {
+      a.FrameStep();
+      b.FrameStep();
+      ASSERT_EQ(clocks[0].Now(), clocks[1].Now());
+      const TBitmap32& shown = fullScreen ? keeping.FBack : keeping.FScreen;
+      ASSERT_GT(canvasScreen.Width(), 0);
+      ASSERT_EQ(shown.Width(), canvasScreen.Width());
+      ASSERT_EQ(shown.Height(), canvasScreen.Height());
+      for (int y = 0; y < shown.Height(); ++y)
+        for (int x = 0; x < shown.Width(); ++x)
+          ASSERT_EQ(shown.Pixel(x, y) & 0xFFFFFF, canvasScreen.Pixel(x, y) & 0xFFFFFF)
+              << "step " << step << " at " << x << "," << y;
+      // Both shows build their back surface alike; the scene's own frame says what it must hold.
+      if (fullScreen && a.LoadedPicture().find(".kyp") != std::string::npos) {
+        const TBitmap32& frame = a.Engine()->GetOutput();
+        ASSERT_EQ(frame.Width(), shown.Width());
+        for (int y = 0; y < shown.Height(); ++y)
+          for (int x = 0; x < shown.Width(); ++x)
+            ASSERT_EQ(shown.Pixel(x, y) & 0xFFFFFF, frame.Pixel(x, y) & 0xFFFFFF) << "step " << step << " at " << x << "," << y;
+      }
+    }
+    EXPECT_GT(a.TransitionsRun(), 1);
+    EXPECT_GT(keeping.FPartial, 50) << "frames sent by their changes";
+    a.FormClose();
+    b.FormClose();
   }
-  EXPECT_GT(a.TransitionsRun(), 1);
-  EXPECT_GT(keeping.FPartial, 50) << "frames sent by their changes";
-  a.FormClose();
-  b.FormClose();
 }

@@ -270,7 +270,7 @@ class TResizableHost final : public TShowHost {
   int ScreenHeight() const override { return FHeight; }
   bool InitFullScreen() override { return FInner.InitFullScreen(); }
   void PresentCanvas(const TBitmap32& canvas) override { FInner.PresentCanvas(canvas); }
-  void PresentBack(const TBitmap32& back) override { FInner.PresentBack(back); }
+  void PresentBack(const TBitmap32& back, const std::vector<TRect>* changed) override { FInner.PresentBack(back, changed); }
   void ProcessMessages() override { FInner.ProcessMessages(); }
   void ShowInformation(const std::string& text) override { FInner.ShowInformation(text); }
   void ShowError(const std::string& text) override { FInner.ShowError(text); }

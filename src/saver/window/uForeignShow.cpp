@@ -52,7 +52,7 @@ class TForeignHost final : public TShowHost {
       FWindow.Draw(frame.Bits(), frame.Width(), frame.Height(), x, y);
     return true;
   }
-  void PresentBack(const TBitmap32& back) override {
+  void PresentBack(const TBitmap32& back, const std::vector<TRect>*) override {
     FWindow.Draw(back.Bits(), back.Width(), back.Height());
     FLastFrame = &back;
   }

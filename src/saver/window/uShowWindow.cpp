@@ -256,27 +256,16 @@ bool TShowWindow::PresentFrame(int x, int y, const TBitmap32& frame, const std::
   } else if (same && changed) {
     // The same frame again: only what changed (nothing at all for a still picture), as a few
     // bands of rectangles so that scattered drops and flakes do not repaint the rows between.
-    const std::vector<TRect> cover = BandedCover(*changed, TRect{0, 0, frame.Width(), frame.Height()}, kMaxPaintRects);
-    if (devicePixelRatioF() != 1.0) {
-      QRect bound;
-      for (const TRect& c : cover) bound |= QRect(x + c.Left, y + c.Top, c.Width(), c.Height());
-      bound = LogicalRect(bound).intersected(rect());
-      if (!bound.isEmpty()) repaint(bound);
-    } else if (!cover.empty()) {
-      std::vector<QRect> rects;
-      rects.reserve(cover.size());
-      for (const TRect& c : cover) rects.emplace_back(x + c.Left, y + c.Top, c.Width(), c.Height());
-      QRegion region;
-      region.setRects(rects.data(), static_cast<int>(rects.size()));
-      repaint(region.intersected(rect()));
-    }
+    std::vector<TRect> cover = BandedCover(*changed, TRect{0, 0, frame.Width(), frame.Height()}, kMaxPaintRects);
+    for (TRect& c : cover) c = TRect{x + c.Left, y + c.Top, x + c.Right, y + c.Bottom};
+    RepaintDevice(cover);
   } else {
     repaint(LogicalRect(r).intersected(rect()));
   }
   return true;
 }
 
-void TShowWindow::PresentBack(const TBitmap32& back) {
+void TShowWindow::PresentBack(const TBitmap32& back, const std::vector<TRect>* changed) {
   NotePresent();
   auto* gl = static_cast<TGlPresenter*>(FGl);
   // A context that cannot keep up (a slow GPU, a remote display) hands over to the CPU stretch,
@@ -293,34 +282,79 @@ void TShowWindow::PresentBack(const TBitmap32& back) {
     return;
   }
   if (!FCpuStretch) return;
+  const qreal scale = devicePixelRatioF();
+  const int sw = qRound(width() * scale), sh = qRound(height() * scale);
+  if (changed && FBackFrame == &back) {
+    // The show says where this frame differs from the last one: only the screen areas that read
+    // those areas are stretched again. The shadow copy is not kept up by such frames.
+    FBackShadow.Invalidate();
+    std::vector<TRect> screen;
+    for (const TRect& c : BandedCover(*changed, TRect{0, 0, back.Width(), back.Height()}, kMaxPaintRects)) {
+      int top = 0, bottom = 0, left = 0, right = 0;
+      TScreenStretch::RowsReading(c.Top, c.Bottom - 1, back.Height(), sh, top, bottom);
+      TScreenStretch::RowsReading(c.Left, c.Right - 1, back.Width(), sw, left, right);
+      if (bottom > top && right > left) screen.push_back(TRect{left, top, right, bottom});
+    }
+    // Neighbouring areas overlap by the row or column both read: banded once more, on the screen.
+    RepaintDevice(BandedCover(screen, TRect{0, 0, sw, sh}, kMaxPaintRects));
+    return;
+  }
   FBackFrame = &back;
   // The window keeps what it showed: only the screen rows that read changed rows are drawn again.
-  const TRowSpan changed = FBackShadow.Update(back);
-  if (changed.Empty()) return;
-  const qreal scale = devicePixelRatioF();
+  const TRowSpan rows = FBackShadow.Update(back);
+  if (rows.Empty()) return;
   int first = 0, end = 0;
-  TScreenStretch::RowsReading(changed.First, changed.Last, back.Height(), qRound(height() * scale), first, end);
-  if (end > first) repaint(LogicalRect(QRect(0, first, qRound(width() * scale), end - first)));
+  TScreenStretch::RowsReading(rows.First, rows.Last, back.Height(), sh, first, end);
+  if (end > first) repaint(LogicalRect(QRect(0, first, sw, end - first)));
 }
 
-// The back surface stretched over the window. Where the painter draws into a plain picture of
-// the screen (Qt's raster backing store), the stretch writes there directly; otherwise it goes
-// through a picture of our own.
-void TShowWindow::PaintStretched(QPainter& p, const QRect& area) {
+// Repaints those rectangles of device pixels, laid out as BandedCover lays them out.
+void TShowWindow::RepaintDevice(const std::vector<TRect>& rects) {
+  if (rects.empty()) return;
+  if (devicePixelRatioF() != 1.0) {
+    QRect bound;
+    for (const TRect& c : rects) bound |= QRect(c.Left, c.Top, c.Width(), c.Height());
+    repaint(LogicalRect(bound).intersected(rect()));
+    return;
+  }
+  std::vector<QRect> list;
+  list.reserve(rects.size());
+  for (const TRect& c : rects) list.emplace_back(c.Left, c.Top, c.Width(), c.Height());
+  QRegion region;
+  region.setRects(list.data(), static_cast<int>(list.size()));
+  repaint(region.intersected(rect()));
+}
+
+// The back surface stretched over the window, in the region's rectangles. Where the painter
+// draws into a plain picture of the screen (Qt's raster backing store), the stretch writes there
+// directly; otherwise it goes through a picture of our own.
+void TShowWindow::PaintStretched(QPainter& p, const QRegion& region) {
   // Stretched to the device pixels of the window: a scaled screen gets its full resolution.
   const qreal scale = devicePixelRatioF();
   const int w = qRound(width() * scale), h = qRound(height() * scale);
-  const int first = std::max(0, static_cast<int>(std::floor(area.top() * scale)));
-  const int end = std::min(h, static_cast<int>(std::ceil((area.bottom() + 1) * scale)));
+  std::vector<QRect> areas;
+  if (scale == 1.0) {
+    for (const QRect& r : region) areas.push_back(r.intersected(QRect(0, 0, w, h)));
+  } else {
+    const QRect b = region.boundingRect();
+    const int first = std::max(0, static_cast<int>(std::floor(b.top() * scale)));
+    const int end = std::min(h, static_cast<int>(std::ceil((b.bottom() + 1) * scale)));
+    areas.emplace_back(0, first, w, end - first);
+  }
   QPoint offset;
   if (QImage* image = DirectImage(p, QRect(0, 0, w, h), offset)) {
     auto* origin = reinterpret_cast<uint32_t*>(image->bits() + static_cast<ptrdiff_t>(offset.y()) * image->bytesPerLine()) + offset.x();
-    FStretch.DrawRows(*FBackFrame, origin, w, h, static_cast<int>(image->bytesPerLine() / 4), first, end);
+    for (const QRect& a : areas)
+      FStretch.DrawRect(*FBackFrame, origin, w, h, static_cast<int>(image->bytesPerLine() / 4), a.left(), a.top(),
+                        a.right() + 1, a.bottom() + 1);
     return;
   }
   FStretched.SetSize(w, h);
-  FStretch.DrawRows(*FBackFrame, FStretched.Bits(), w, h, w, first, end);
-  p.drawImage(QRectF(0, first / scale, w / scale, (end - first) / scale), Wrap(FStretched), QRectF(0, first, w, end - first));
+  for (const QRect& a : areas) {
+    if (a.isEmpty()) continue;
+    FStretch.DrawRect(*FBackFrame, FStretched.Bits(), w, h, w, a.left(), a.top(), a.right() + 1, a.bottom() + 1);
+    p.drawImage(QRectF(a.x() / scale, a.y() / scale, a.width() / scale, a.height() / scale), Wrap(FStretched), QRectF(a));
+  }
 }
 
 // The longest time between two pictures put on the screen is what a viewer sees as a stall.
@@ -363,7 +397,7 @@ void TShowWindow::SetCursorVisible(bool visible) {
 void TShowWindow::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   if (FCpuStretch && FBackFrame && !FBackFrame->Empty()) {
-    PaintStretched(p, e->rect());
+    PaintStretched(p, e->region());
   } else if (FFrame.isNull()) {
     p.fillRect(rect(), Qt::black);
   } else {

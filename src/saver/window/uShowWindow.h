@@ -43,7 +43,7 @@ class TShowWindow final : public QWidget, public TShowHost {
   bool InitFullScreen() override;
   void PresentCanvas(const TBitmap32& canvas) override;
   bool PresentFrame(int x, int y, const TBitmap32& frame, const std::vector<TRect>* changed) override;
-  void PresentBack(const TBitmap32& back) override;
+  void PresentBack(const TBitmap32& back, const std::vector<TRect>* changed) override;
   void ProcessMessages() override;
   void Wait(uint32_t ms) override;
   void ShowInformation(const std::string& text) override;
@@ -61,7 +61,8 @@ class TShowWindow final : public QWidget, public TShowHost {
   void Step();
   void CheckClose();
   // The rows of area (the whole width) from the back surface stretched over the window.
-  void PaintStretched(QPainter& p, const QRect& area);
+  void PaintStretched(QPainter& p, const QRegion& region);
+  void RepaintDevice(const std::vector<TRect>& rects);
   QRect LogicalRect(const QRect& device) const;
   // Every ending only asks: the transition lets events run, and the show it is drawing must
   // outlive it. The teardown runs once control is back in the frame loop.
