@@ -133,6 +133,26 @@ constexpr TBlendRows BlendRowsFns[] = {BlendRowsReference, BlendRowsReference, B
 
 }  // namespace
 
+namespace {
+
+// For a stretch of n source indices over m destination ones: from[j], the first destination
+// index reading source index j or a later one; past[j], the first reading only later ones (m
+// where there is none). Both source indices a destination index reads rise with it, so one
+// sweep fills them.
+void BuildReading(int n, int m, std::vector<int32_t>& from, std::vector<int32_t>& past) {
+  from.assign(static_cast<size_t>(n) + 1, m);
+  past.assign(static_cast<size_t>(n) + 1, m);
+  int f = 0, q = 0;
+  for (int i = 0; i < m; ++i) {
+    const int32_t p = TScreenStretch::SamplePosition(i, n, m);
+    const int j0 = p >> 6, j1 = (p & 63) != 0 ? std::min(j0 + 1, n - 1) : j0;
+    for (; f <= j1; ++f) from[static_cast<size_t>(f)] = i;
+    for (; q < j0; ++q) past[static_cast<size_t>(q)] = i;
+  }
+}
+
+}  // namespace
+
 int32_t TScreenStretch::SamplePosition(int i, int n, int m) {
   const int64_t num = ((int64_t{2} * i + 1) * n - m) * 64, d = int64_t{2} * m;
   const int64_t p = num >= 0 ? num / d : -((-num + d - 1) / d);  // rounding down
@@ -162,6 +182,15 @@ void TScreenStretch::Prepare(int sw, int sh, int dw, int dh) {
     }
   }
   for (auto& r : FRows) r.assign(static_cast<size_t>(dw) + 4, 0);
+  FY0.resize(static_cast<size_t>(dh));
+  FFy.resize(static_cast<size_t>(dh));
+  for (int y = 0; y < dh; ++y) {
+    const int32_t p = SamplePosition(y, sh, dh);
+    FY0[static_cast<size_t>(y)] = p >> 6;
+    FFy[static_cast<size_t>(y)] = static_cast<uint8_t>(p & 63);
+  }
+  BuildReading(sw, dw, FColFrom, FColPast);
+  BuildReading(sh, dh, FRowFrom, FRowPast);
 }
 
 const uint32_t* TScreenStretch::FilteredRow(const TBitmap32& source, int y, int left, int right) {
@@ -210,6 +239,16 @@ void TScreenStretch::RowsReading(int sourceFirst, int sourceLast, int sourceHeig
   }
 }
 
+TRect TScreenStretch::AreaReading(const TRect& source, int sourceWidth, int sourceHeight, int width, int height) {
+  const TRect a = IntersectRect(source, TRect{0, 0, sourceWidth, sourceHeight});
+  if (a.IsEmpty() || width <= 0 || height <= 0) return TRect{};
+  Prepare(sourceWidth, sourceHeight, width, height);
+  const int left = FColFrom[static_cast<size_t>(a.Left)], right = FColPast[static_cast<size_t>(a.Right - 1)];
+  const int top = FRowFrom[static_cast<size_t>(a.Top)], bottom = FRowPast[static_cast<size_t>(a.Bottom - 1)];
+  if (right <= left || bottom <= top) return TRect{};
+  return TRect{left, top, right, bottom};
+}
+
 void TScreenStretch::DrawRect(const TBitmap32& source, uint32_t* target, int width, int height, int stride, int left,
                               int top, int right, int bottom) {
   left = std::max(left, 0);
@@ -229,9 +268,8 @@ void TScreenStretch::DrawRect(const TBitmap32& source, uint32_t* target, int wid
   uint32_t lastFy = 0;
   for (int y = top; y < bottom; ++y) {
     uint32_t* out = target + static_cast<ptrdiff_t>(y) * stride;
-    const int32_t p = SamplePosition(y, FSh, height);
-    const int y0 = p >> 6, y1 = std::min(y0 + 1, FSh - 1);
-    const auto fy = static_cast<uint32_t>(p & 63);
+    const int y0 = FY0[static_cast<size_t>(y)], y1 = std::min(y0 + 1, FSh - 1);
+    const uint32_t fy = FFy[static_cast<size_t>(y)];
     if (y > top && y0 == lastY0 && fy == lastFy) {
       // The same sample row as the row above: the same pixels.
       std::memcpy(out + left, out - stride + left, bytes);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "graphics/uBitmap32.h"
+#include "graphics/uGeometry.h"
 #include "platform/uCpuFeatures.h"
 
 namespace ky {
@@ -38,6 +39,10 @@ class TScreenStretch {
   // the source rows sourceFirst .. sourceLast: first .. end - 1, empty when end <= first. The
   // rule is the same across, so columns are found alike.
   static void RowsReading(int sourceFirst, int sourceLast, int sourceHeight, int height, int& first, int& end);
+  // The destination area (of a width x height stretch of a sourceWidth x sourceHeight source)
+  // that reads any pixel of the source area: what RowsReading gives across and down, from tables
+  // kept for the sizes. Empty (Right = Left or Bottom = Top) when no pixel reads it.
+  TRect AreaReading(const TRect& source, int sourceWidth, int sourceHeight, int width, int height);
   // The same into a surface, at its size.
   void Draw(const TBitmap32& source, TBitmap32& target) {
     Draw(source, target.Bits(), target.Width(), target.Height(), target.Width());
@@ -58,6 +63,12 @@ class TScreenStretch {
   // Per destination column: the left source column and the two weights (left, right), with the
   // last columns taken as weight 64 on their right neighbour so that every pair is in the row.
   std::vector<int32_t> FX0;
+  // Per destination row: the first source row and the weight of the second.
+  std::vector<int32_t> FY0;
+  std::vector<uint8_t> FFy;
+  // Per source index j (and one past the last): the first destination index that reads j or a
+  // later one, and the first that reads only later ones; across, then down.
+  std::vector<int32_t> FColFrom, FColPast, FRowFrom, FRowPast;
   std::vector<uint8_t> FWeights;  // 8 bytes per column: (left, right) four times
   std::vector<uint32_t> FRows[2];
   int FRowOf[2] = {-1, -1};

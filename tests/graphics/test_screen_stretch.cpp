@@ -128,6 +128,7 @@ TEST(TScreenStretch, TheRowsReadingASpanAreFoundAsByLookingAtEveryRow) {
     int sh, dh;
   };
   const TCase cases[] = {{48, 150}, {60, 20}, {9, 90}, {9, 7}, {1, 5}, {5, 1}, {768, 1080}, {1080, 768}};
+  TScreenStretch stretch;
   for (const TCase& c : cases)
     for (int a = 0; a < c.sh; a += 1 + c.sh / 9)
       for (int b = a; b < c.sh; b += 1 + c.sh / 7) {
@@ -144,6 +145,16 @@ TEST(TScreenStretch, TheRowsReadingASpanAreFoundAsByLookingAtEveryRow) {
         }
         ASSERT_EQ(first, wantFirst) << c.sh << " -> " << c.dh << " rows " << a << ".." << b;
         ASSERT_EQ(end, wantEnd) << c.sh << " -> " << c.dh << " rows " << a << ".." << b;
+        // The same from the tables of an area, down and across.
+        const TRect down = stretch.AreaReading(TRect{0, a, 1, b + 1}, 1, c.sh, 1, c.dh);
+        const TRect across = stretch.AreaReading(TRect{a, 0, b + 1, 1}, c.sh, 1, c.dh, 1);
+        if (wantEnd > wantFirst) {
+          ASSERT_EQ(down, (TRect{0, wantFirst, 1, wantEnd})) << c.sh << " -> " << c.dh << " rows " << a << ".." << b;
+          ASSERT_EQ(across, (TRect{wantFirst, 0, wantEnd, 1})) << c.sh << " -> " << c.dh << " columns " << a << ".." << b;
+        } else {
+          ASSERT_TRUE(down.IsEmpty());
+          ASSERT_TRUE(across.IsEmpty());
+        }
       }
 }
 
@@ -168,9 +179,8 @@ TEST(TScreenStretch, RedrawingTheAreaThatReadsAChangedAreaGivesTheWholeDraw) {
       stretch.Draw(s, shown);
       for (int y = c.changed.Top; y < c.changed.Bottom; ++y)
         for (int x = c.changed.Left; x < c.changed.Right; ++x) s.SetPixel(x, y, ~s.Pixel(x, y));
-      int top = 0, bottom = 0, left = 0, right = 0;
-      TScreenStretch::RowsReading(c.changed.Top, c.changed.Bottom - 1, c.sh, c.dh, top, bottom);
-      TScreenStretch::RowsReading(c.changed.Left, c.changed.Right - 1, c.sw, c.dw, left, right);
+      const TRect area = stretch.AreaReading(c.changed, c.sw, c.sh, c.dw, c.dh);
+      const int top = area.Top, bottom = area.Bottom, left = area.Left, right = area.Right;
       ASSERT_LT(top, bottom);
       ASSERT_LT(left, right);
       TBitmap32 before;

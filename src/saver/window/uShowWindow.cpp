@@ -289,13 +289,16 @@ void TShowWindow::PresentBack(const TBitmap32& back, const std::vector<TRect>* c
     // those areas are stretched again. The shadow copy is not kept up by such frames.
     FBackShadow.Invalidate();
     std::vector<TRect> screen;
-    for (const TRect& c : BandedCover(*changed, TRect{0, 0, back.Width(), back.Height()}, kMaxPaintRects)) {
-      int top = 0, bottom = 0, left = 0, right = 0;
-      TScreenStretch::RowsReading(c.Top, c.Bottom - 1, back.Height(), sh, top, bottom);
-      TScreenStretch::RowsReading(c.Left, c.Right - 1, back.Width(), sw, left, right);
-      if (bottom > top && right > left) screen.push_back(TRect{left, top, right, bottom});
+    screen.reserve(changed->size());
+    for (const TRect& given : *changed) {
+      const TRect c = IntersectRect(given, TRect{0, 0, back.Width(), back.Height()});
+      if (c.IsEmpty()) continue;
+      const TRect r = FStretch.AreaReading(c, back.Width(), back.Height(), sw, sh);
+      // Whole groups of eight columns: the stretch's vector kernels take eight pixels a step and
+      // are slow on the odd ones left over.
+      if (!r.IsEmpty()) screen.push_back(TRect{r.Left & ~7, r.Top, std::min(sw, (r.Right + 7) & ~7), r.Bottom});
     }
-    // Neighbouring areas overlap by the row or column both read: banded once more, on the screen.
+    // Banded on the screen, where the stretched areas overlap and lie.
     RepaintDevice(BandedCover(screen, TRect{0, 0, sw, sh}, kMaxPaintRects));
     return;
   }
