@@ -42,6 +42,8 @@ void JpegProgress(j_common_ptr cinfo) {
     StopJpeg(cinfo, "JPEG too costly to decode (too many scans for its size)");
 }
 
+constexpr uint8_t kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
+
 // Adobe CMYK JPEGs store inverted ink values.
 void CmykRowToColor32(const uint8_t* cmyk, TColor32* out, int width) {
   for (int x = 0; x < width; ++x) {
@@ -113,14 +115,46 @@ void LoadJpegFromMemory(const void* data, size_t size, TBitmap32& target, std::s
   }
 }
 
-void LoadJpegScaledFromFile(const std::string& path, int minWidth, int minHeight, TBitmap32& target) {
-  const std::vector<uint8_t> data = ReadPictureFile(path);
+void LoadJpegScaledFromMemory(const void* data, size_t size, int minWidth, int minHeight, TBitmap32& target,
+                              std::string_view name) {
   try {
-    DecodeJpeg(data.data(), data.size(), target, path, std::max(minWidth, 1), std::max(minHeight, 1));
+    DecodeJpeg(static_cast<const uint8_t*>(data), size, target, name, std::max(minWidth, 1), std::max(minHeight, 1));
   } catch (...) {
     target.SetSize(0, 0);
     throw;
   }
+}
+
+void LoadJpegScaledFromFile(const std::string& path, int minWidth, int minHeight, TBitmap32& target) {
+  const std::vector<uint8_t> data = ReadPictureFile(path);
+  LoadJpegScaledFromMemory(data.data(), data.size(), minWidth, minHeight, target, path);
+}
+
+TJpegHeader ReadJpegHeader(const void* data, size_t size, std::string_view name) {
+  TJpegHeader header;
+  jpeg_decompress_struct cinfo;
+  TJpegErrors jerr;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  cinfo.err = InstallJpegErrors(jerr);
+  jpeg_create_decompress(&cinfo);
+  TScopeGuard guard([&cinfo] { jpeg_destroy_decompress(&cinfo); });
+
+  if (setjmp(jerr.Jump)) FailPicture(name, jerr.Message);
+
+  if (size > 0xFFFFFFFFu) FailPicture(name, "JPEG data too large");
+  jpeg_mem_src(&cinfo, static_cast<const uint8_t*>(data), static_cast<unsigned long>(size));
+  // An APP1 payload is at most 65533 bytes, so none is cut short.
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&cinfo, TRUE);
+  header.Width = static_cast<int>(cinfo.image_width);
+  header.Height = static_cast<int>(cinfo.image_height);
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+    if (m->data_length >= sizeof kExifSignature && std::memcmp(m->data, kExifSignature, sizeof kExifSignature) == 0) {
+      header.Exif.assign(m->data, m->data + m->data_length);
+      break;
+    }
+  }
+  return header;
 }
 
 void LoadJpegFromFile(const std::string& path, TBitmap32& target) {

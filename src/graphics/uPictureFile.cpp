@@ -19,4 +19,14 @@ std::vector<uint8_t> ReadPictureFile(const std::string& path) {
   return data;
 }
 
+std::vector<uint8_t> ReadPictureFileHead(const std::string& path, size_t maxBytes) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) FailPicture(path, "cannot open the file");
+  std::vector<uint8_t> data(maxBytes);
+  f.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(maxBytes));
+  if (f.bad()) FailPicture(path, "cannot read the file");
+  data.resize(static_cast<size_t>(f.gcount()));
+  return data;
+}
+
 }  // namespace ky

@@ -16,6 +16,7 @@ extern "C" {
 int KyReplay_bmp(const uint8_t* data, size_t size);
 int KyReplay_gif(const uint8_t* data, size_t size);
 int KyReplay_jpeg(const uint8_t* data, size_t size);
+int KyReplay_exif(const uint8_t* data, size_t size);
 int KyReplay_png(const uint8_t* data, size_t size);
 int KyReplay_package(const uint8_t* data, size_t size);
 int KyReplay_ini(const uint8_t* data, size_t size);
@@ -37,9 +38,9 @@ struct TReplay {
 };
 
 constexpr TReplay kReplays[] = {
-    {"bmp", KyReplay_bmp},         {"gif", KyReplay_gif}, {"jpeg", KyReplay_jpeg}, {"png", KyReplay_png},
-    {"package", KyReplay_package}, {"ini", KyReplay_ini}, {"scene", KyReplay_scene},
-    {"form", KyReplay_form},       {"wave", KyReplay_wave}, {"objects", KyReplay_objects},
+    {"bmp", KyReplay_bmp},   {"gif", KyReplay_gif},         {"jpeg", KyReplay_jpeg}, {"exif", KyReplay_exif},
+    {"png", KyReplay_png},   {"package", KyReplay_package}, {"ini", KyReplay_ini},   {"scene", KyReplay_scene},
+    {"form", KyReplay_form}, {"wave", KyReplay_wave},       {"objects", KyReplay_objects},
 };
 
 const TReplay* FindReplay(const std::string& target) {
