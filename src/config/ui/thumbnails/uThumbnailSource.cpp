@@ -96,9 +96,9 @@ TThumbnail MakeThumbnail(const std::string& path, int width, int height) {
     }
     if (ext == ".JPG") {
       if (!LoadEmbeddedThumbnail(path, width, height, picture)) LoadJpegScaledFromFile(path, width, height, picture);
-    }
-    else if (ext == ".BMP" || ext == ".GIF") LoadPictureFromFile(path, picture);
-    else {
+    } else if (ext == ".BMP" || ext == ".GIF") {
+      LoadPictureFromFile(path, picture);
+    } else {
       t.Problem = "Not a picture the grid shows.";
       return t;
     }
