@@ -410,7 +410,9 @@ void TShowWindow::paintEvent(QPaintEvent* e) {
     const qreal scale = devicePixelRatioF();
     QPoint offset;
     QImage* image = scale == 1.0 ? DirectImage(p, FFrameRect, offset) : nullptr;
-    if (image) {
+    // The frame's fourth byte is not alpha: copied as it is only where the screen's picture
+    // ignores it too.
+    if (image && image->format() == QImage::Format_RGB32) {
       // Row copies straight into the screen's picture, rectangle by rectangle: the painter would
       // blend a region of many rectangles span by span, and hands large copies to a thread pool
       // whose waking costs more than the copy.
