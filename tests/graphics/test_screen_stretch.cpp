@@ -118,7 +118,9 @@ TEST(TScreenStretch, RedrawingTheRowsThatReadChangedRowsGivesTheWholeDraw) {
     for (int y = 0; y < c.dh; ++y)
       for (int x = 0; x < c.dw; ++x) {
         ASSERT_EQ(shown.Pixel(x, y), whole.Pixel(x, y)) << c.sw << "x" << c.sh << " rows " << c.a << ".." << c.b << " at " << x << "," << y;
-        if (y < first || y >= end) ASSERT_EQ(shown.Pixel(x, y), before.Pixel(x, y));
+        if (y < first || y >= end) {
+          ASSERT_EQ(shown.Pixel(x, y), before.Pixel(x, y));
+        }
       }
   }
 }
@@ -190,7 +192,9 @@ TEST(TScreenStretch, RedrawingTheAreaThatReadsAChangedAreaGivesTheWholeDraw) {
       for (int y = 0; y < c.dh; ++y)
         for (int x = 0; x < c.dw; ++x) {
           ASSERT_EQ(shown.Pixel(x, y), whole.Pixel(x, y)) << c.sw << "x" << c.sh << " at " << x << "," << y;
-          if (y < top || y >= bottom || x < left || x >= right) ASSERT_EQ(shown.Pixel(x, y), before.Pixel(x, y));
+          if (y < top || y >= bottom || x < left || x >= right) {
+            ASSERT_EQ(shown.Pixel(x, y), before.Pixel(x, y));
+          }
         }
     }
   }
