@@ -26,6 +26,7 @@
 #include <fstream>
 
 #include "app/uCommonUtil.h"
+#include "platform/uLibraries.h"
 #include "platform/uSignals.h"
 #include "saver/uFramePresent.h"
 #include "platform/uText.h"
@@ -210,6 +211,12 @@ bool TShowWindow::InitFullScreen() {
   std::string renderer;
   bool gles = false;
   if (!ProbeRenderer(renderer, gles)) return false;
+#if defined(__SANITIZE_ADDRESS__)
+  // Under the leak checker: Mesa unloads its driver when the display closes, before the check at
+  // exit, and what the driver keeps for the life of the process would then be reported as lost
+  // with no library left to name it by.
+  KeepLibrariesLoaded("_dri.so");
+#endif
   // A software rasterizer stretches slower than we do, and OpenGL ES may lack the BGRA upload:
   // the working-size frame is then stretched on the CPU into the plain window.
   if (gles || ChooseStretchPath(renderer) == TStretchPath::Cpu) {
