@@ -148,6 +148,11 @@ QImage* DirectImage(QPainter& p, const QRect& area, QPoint& offset) {
   return image;
 }
 
+// One row of the frame into a picture that keeps alpha: every pixel opaque.
+void CopyOpaqueRow(uint32_t* dst, const uint32_t* src, int n) {
+  for (int i = 0; i < n; ++i) dst[i] = src[i] | 0xFF000000u;
+}
+
 int64_t WallMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
@@ -417,9 +422,7 @@ void TShowWindow::paintEvent(QPaintEvent* e) {
     const qreal scale = devicePixelRatioF();
     QPoint offset;
     QImage* image = scale == 1.0 ? DirectImage(p, FFrameRect, offset) : nullptr;
-    // The frame's fourth byte is not alpha: copied as it is only where the screen's picture
-    // ignores it too.
-    if (image && image->format() == QImage::Format_RGB32) {
+    if (image) {
       // Row copies straight into the screen's picture, rectangle by rectangle: the painter would
       // blend a region of many rectangles span by span, and hands large copies to a thread pool
       // whose waking costs more than the copy.
@@ -431,7 +434,15 @@ void TShowWindow::paintEvent(QPaintEvent* e) {
         const qsizetype to = image->bytesPerLine(), from = FFrame.bytesPerLine();
         uchar* dst = image->bits() + (part.top() + shift.y()) * to + sizeof(uint32_t) * (part.x() + shift.x());
         const uchar* src = FFrame.constBits() + (part.top() - FFrameRect.y()) * from + sizeof(uint32_t) * (part.x() - FFrameRect.x());
-        for (int n = part.height(); n > 0; --n, dst += to, src += from) std::memcpy(dst, src, bytes);
+        // The frame's fourth byte is not alpha: it is copied as it is where the screen's picture
+        // ignores it, and made opaque where the picture keeps alpha (Qt's backing store usually
+        // does, even for an opaque window).
+        if (image->format() == QImage::Format_RGB32) {
+          for (int n = part.height(); n > 0; --n, dst += to, src += from) std::memcpy(dst, src, bytes);
+        } else {
+          for (int n = part.height(); n > 0; --n, dst += to, src += from)
+            CopyOpaqueRow(reinterpret_cast<uint32_t*>(dst), reinterpret_cast<const uint32_t*>(src), part.width());
+        }
       }
       return;
     }
