@@ -168,17 +168,17 @@ const TColumnWave& TRowRenderer::ColumnWave(int k, double amp, int32_t cycle) {
   if (!(c.Amp == amp)) {
     const double* cosT = wave::CosTable().data();
     c.Amp = amp;
-    // Kept in locals: a perspective wave builds this table again for every row.
-    int lo = Round(cosT[0] * amp), hi = lo;
+    // A perspective wave builds this table again for every row, so the common case is a loop
+    // without branches: for |amp| up to 2^30 every product rounds inside int.
     int32_t* vdOf = c.Vd.data();
-    for (int i = 0; i < 360; ++i) {
-      const int vd = Round(cosT[i] * amp);
-      vdOf[i] = vd;
-      lo = std::min(lo, vd);
-      hi = std::max(hi, vd);
+    if (std::fabs(amp) <= 1 << 30) {
+      for (int i = 0; i < 360; ++i) vdOf[i] = static_cast<int32_t>(std::nearbyint(cosT[i] * amp));
+    } else {
+      for (int i = 0; i < 360; ++i) vdOf[i] = Round(cosT[i] * amp);
     }
-    c.VdMin = lo;
-    c.VdMax = hi;
+    const auto [lo, hi] = std::minmax_element(vdOf, vdOf + 360);
+    c.VdMin = *lo;
+    c.VdMax = *hi;
   }
   // Reduced arguments stay below one cycle plus the rise over one chunk (the slope is at most
   // |F| / 2); a chunk beyond the table takes the general path.
@@ -301,12 +301,12 @@ void TRowRenderer::RenderColumnsTable(int k, int x0, int x1, int dx, const TColu
           const int i = word * 64 + __builtin_ctzll(bits);
           kept[i] = d[i];
         }
+    // The rows a few rows below the lowest one read here are the ones the next rows read
+    // first; fetching one now hides most of the misses (each row is read in scattered order).
+    if (s + cw.VdMax + kPrefetchRows < H)
+      for (int i = 0; i < n; i += 16) __builtin_prefetch(src + ptrdiff_t{cw.VdMax + kPrefetchRows} * W + i);
     if (offset != nullptr) {
-      // Every source row s + vd is inside the picture and region k: plain copies. The rows a
-      // few rows below the lowest one read here are the ones the next rows read first;
-      // fetching one now hides most of the misses (each row is read in scattered order).
-      if (s + cw.VdMax + kPrefetchRows < H)
-        for (int i = 0; i < n; i += 16) __builtin_prefetch(src + ptrdiff_t{cw.VdMax + kPrefetchRows} * W + i);
+      // Every source row s + vd is inside the picture and region k: plain copies.
       // Gathers are slower than these plain loads on the processors at hand. Eight columns
       // a step, each load addressed from one base, keep the loop to its loads and stores.
       int i = 0;
