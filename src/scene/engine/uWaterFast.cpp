@@ -176,9 +176,13 @@ const TColumnWave& TRowRenderer::ColumnWave(int k, double amp, int32_t cycle) {
     } else {
       for (int i = 0; i < 360; ++i) vdOf[i] = Round(cosT[i] * amp);
     }
-    const auto [lo, hi] = std::minmax_element(vdOf, vdOf + 360);
-    c.VdMin = *lo;
-    c.VdMax = *hi;
+    int32_t lo = vdOf[0], hi = vdOf[0];
+    for (int i = 1; i < 360; ++i) {
+      lo = std::min(lo, vdOf[i]);
+      hi = std::max(hi, vdOf[i]);
+    }
+    c.VdMin = lo;
+    c.VdMax = hi;
   }
   // Reduced arguments stay below one cycle plus the rise over one chunk (the slope is at most
   // |F| / 2); a chunk beyond the table takes the general path.
@@ -261,8 +265,14 @@ void TRowRenderer::RenderColumnsTable(int k, int x0, int x1, int dx, const TColu
   // Otherwise: where each cosine index's source row starts (clamped near the edges of the
   // picture), and near the edges of the region the check on every copy.
   int32_t rowAt[360];
-  if (offset == nullptr)
-    for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + vd[i], 0, H - 1) * W;
+  if (offset == nullptr) {
+    // Without clamping every s + vd lies inside the picture, whose pixels fit 32 bits: a loop
+    // without branches or 64-bit steps (a perspective wave builds this for every row).
+    if (!clamp)
+      for (int i = 0; i < 360; ++i) rowAt[i] = (s + vd[i]) * W;
+    else
+      for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + vd[i], 0, H - 1) * W;
+  }
   int32_t e[kColumnChunk];
   uint64_t redo[kColumnChunk / 64];
   for (int c0 = x0; c0 < x1; c0 += kColumnChunk) {
