@@ -9,10 +9,14 @@
 
 #include "config/ui/thumbnails/uKyThumbnail2.h"
 #include "config/ui/thumbnails/uThumbnailSource.h"
+#include "bitmaptestutil.h"
 #include "graphics/uJpegWriter.h"
 #include "qt_test_app.h"
 #include "scene/file/uSceneWriter.h"
 #include "testutil.h"
+
+using kytest::Solid;
+using kytest::WriteBytes;
 
 using namespace ky;
 using kytest::TTempDir;
@@ -33,17 +37,6 @@ void Press(TKyThumbnail2& g, QPoint at, QEvent::Type type = QEvent::MouseButtonP
 }
 
 void Move(TKyThumbnail2& g, QPoint at) { Press(g, at, QEvent::MouseMove); }
-
-TBitmap32 Solid(int w, int h, TColor32 c) {
-  TBitmap32 b;
-  b.SetSize(w, h);
-  b.Clear(c);
-  return b;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  kytest::WriteFile(path, std::string(bytes.begin(), bytes.end()));
-}
 
 // A scene file whose preview is one colour.
 void WriteScene(const std::string& path, const std::string& title, TColor32 colour) {

@@ -9,9 +9,13 @@
 #include <vector>
 
 #include "config/ui/thumbnails/uThumbnailSource.h"
+#include "bitmaptestutil.h"
 #include "exiftestutil.h"
 #include "graphics/uJpegWriter.h"
 #include "testutil.h"
+
+using kytest::Solid;
+using kytest::WriteBytes;
 
 using namespace ky;
 using kytest::TExifBlock;
@@ -20,17 +24,6 @@ namespace {
 
 constexpr TColor32 kRed = 0xFFFF0000u;
 constexpr TColor32 kBlue = 0xFF0000FFu;
-
-TBitmap32 Solid(int w, int h, TColor32 c) {
-  TBitmap32 b;
-  b.SetSize(w, h);
-  b.Clear(c);
-  return b;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  kytest::WriteFile(path, std::string(bytes.begin(), bytes.end()));
-}
 
 // A red photograph of w x h carrying block.
 std::vector<uint8_t> Photograph(int w, int h, const TExifBlock& block) {

@@ -16,16 +16,6 @@
 
 namespace kytest {
 
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& data) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-}
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
 // Runs a shell command line; returns its exit status.
 inline int Shell(const std::string& cmd) {
   const int rc = std::system(cmd.c_str());

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "bitmaptestutil.h"
 #include "graphics/uScreenStretch.h"
 #include "platform/uRandom.h"
 
@@ -100,9 +101,7 @@ TEST(TScreenStretch, RedrawingTheRowsThatReadChangedRowsGivesTheWholeDraw) {
                          {80, 60, 30, 20, 5, 40},    {16, 9, 160, 90, 3, 3},     {16, 9, 33, 7, 8, 8}};
   TRandom rnd(5);
   for (const TCase& c : cases) {
-    TBitmap32 s(c.sw, c.sh);
-    for (int y = 0; y < c.sh; ++y)
-      for (int x = 0; x < c.sw; ++x) s.SetPixel(x, y, static_cast<TColor32>(rnd.Random(0x7FFFFFFF)) * 2);
+    TBitmap32 s = kytest::Noise(c.sw, c.sh, rnd);
     TBitmap32 shown(c.dw, c.dh), whole(c.dw, c.dh);
     TScreenStretch stretch;
     stretch.Draw(s, shown);
@@ -173,9 +172,7 @@ TEST(TScreenStretch, RedrawingTheAreaThatReadsAChangedAreaGivesTheWholeDraw) {
   for (const TKernelLevel level : RunnableKernelLevels()) {
     TRandom rnd(9);
     for (const TCase& c : cases) {
-      TBitmap32 s(c.sw, c.sh);
-      for (int y = 0; y < c.sh; ++y)
-        for (int x = 0; x < c.sw; ++x) s.SetPixel(x, y, static_cast<TColor32>(rnd.Random(0x7FFFFFFF)) * 2);
+      TBitmap32 s = kytest::Noise(c.sw, c.sh, rnd);
       TBitmap32 shown(c.dw, c.dh), whole(c.dw, c.dh);
       TScreenStretch stretch(level);
       stretch.Draw(s, shown);
