@@ -33,6 +33,42 @@ namespace ky {
 
 namespace {
 
+uint32_t Le(const stbi_uc* p, int n) {
+  uint32_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = v << 8 | p[i];
+  return v;
+}
+
+// The reader fills whatever lies past the end of the data with zeros, so a header of a few bytes
+// could make it decode a picture of tens of megapixels; and it takes a compression field with the
+// top bit set for a plain one. Only the kinds it reads (plain and bit fields) pass, and only with
+// the pixel data the header declares, the last row's padding aside.
+void CheckDeclaredData(const stbi_uc* bytes, size_t size, std::string_view name) {
+  constexpr size_t kFileHeader = 14;
+  if (size < kFileHeader + 4) return;  // too short for the reader to take
+  const uint32_t headerSize = Le(bytes + kFileHeader, 4);
+  int64_t w = 0, h = 0, bpp = 0;
+  if (headerSize == 12) {
+    if (size < kFileHeader + 12) return;
+    w = Le(bytes + 18, 2);
+    h = Le(bytes + 20, 2);
+    bpp = Le(bytes + 24, 2);
+  } else {
+    if (size < kFileHeader + 20) return;
+    w = static_cast<int32_t>(Le(bytes + 18, 4));
+    h = static_cast<int32_t>(Le(bytes + 22, 4));
+    bpp = Le(bytes + 28, 2);
+    const uint32_t compression = Le(bytes + 30, 4);
+    if (compression != 0 && compression != 3) FailPicture(name, "unsupported BMP compression");
+  }
+  if (h < 0) h = -h;  // top-down rows
+  if (w <= 0 || h <= 0 || bpp <= 0 || bpp > 32) return;  // the reader refuses these itself
+  const int64_t rowBytes = (w * bpp + 7) / 8, stride = (w * bpp + 31) / 32 * 4;
+  const int64_t dataStart = Le(bytes + 10, 4);
+  if (dataStart + stride * (h - 1) + rowBytes > static_cast<int64_t>(size))
+    FailPicture(name, "truncated BMP file: the pixel data is shorter than its header says");
+}
+
 void DecodeBmp(const void* data, size_t size, TBitmap32& target, std::string_view name) {
   auto fail = [&](const char* what) { FailPicture(name, what); };
   if (size > 0x7FFFFFFF) fail("BMP data too large");
@@ -40,6 +76,7 @@ void DecodeBmp(const void* data, size_t size, TBitmap32& target, std::string_vie
   int w = 0, h = 0, channels = 0;
   if (!stbi_info_from_memory(bytes, static_cast<int>(size), &w, &h, &channels)) fail("not a readable BMP file");
   CheckPictureSize(name, w, h);
+  CheckDeclaredData(bytes, size, name);
   struct TFree {
     void operator()(stbi_uc* p) const { stbi_image_free(p); }
   };

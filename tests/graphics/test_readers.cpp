@@ -498,6 +498,44 @@ TEST(BmpReader, HandMadeFileIsReadBottomUp) {
   EXPECT_EQ(ErrorOf([&] { LoadBmpFromMemory(cut.data(), cut.size(), b, "cut.bmp"); }).rfind("cut.bmp: ", 0), 0u);
 }
 
+TEST(BmpReader, PixelDataShorterThanTheHeaderSaysIsRefused) {
+  // The 2 x 2 file above: rows of 6 bytes padded to 8. The reader would fill what is missing
+  // with zeros, so a 37-byte header could decode as 60 megapixels.
+  std::vector<uint8_t> f = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
+                            1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                            1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+  std::vector<uint8_t> negativeCompression = f;
+  negativeCompression[33] = 0x8A;
+  // A fuzzer's find: 6400 x 9472 at 4 bits, data offset far past the end, compression 0x8A000000.
+  const std::vector<uint8_t> tiny = {0x42, 0x4d, 0xc6, 0x02, 0xef, 0x00, 0x00, 0x00, 0x00, 0x25, 0x07, 0x00, 0x00,
+                                     0x00, 0x7c, 0x00, 0x00, 0x00, 0x00, 0x19, 0x00, 0x00, 0x00, 0x25, 0x00, 0x00,
+                                     0x01, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x8a, 0x00, 0x40, 0x01};
+  const std::string truncated = "t.bmp: truncated BMP file: the pixel data is shorter than its header says";
+  struct TCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    std::string error;  // empty: read
+  };
+  const TCase cases[] = {
+      {"whole", f, ""},
+      {"without the last row's padding", std::vector<uint8_t>(f.begin(), f.end() - 2), ""},
+      {"one byte of the last row missing", std::vector<uint8_t>(f.begin(), f.end() - 3), truncated},
+      {"the last row missing", std::vector<uint8_t>(f.begin(), f.end() - 8), truncated},
+      {"compression with the top bit set", negativeCompression, "t.bmp: unsupported BMP compression"},
+      {"a 37-byte header of 60 megapixels", tiny, "t.bmp: unsupported BMP compression"},
+  };
+  for (const TCase& c : cases) {
+    TBitmap32 b;
+    EXPECT_EQ(ErrorOf([&] { LoadBmpFromMemory(c.bytes.data(), c.bytes.size(), b, "t.bmp"); }), c.error) << c.what;
+    EXPECT_EQ(b.Empty(), !c.error.empty()) << c.what;
+  }
+  // The same tiny header with a plain compression field is refused for its missing data.
+  std::vector<uint8_t> plain = tiny;
+  plain[33] = 0;
+  TBitmap32 b;
+  EXPECT_EQ(ErrorOf([&] { LoadBmpFromMemory(plain.data(), plain.size(), b, "t.bmp"); }), truncated);
+}
+
 TEST(JpegReader, CmykFilesDecodeAsImageMagickShowsThem) {
   if (!kytest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick is not installed";
   kytest::TTempDir dir;
