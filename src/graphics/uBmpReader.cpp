@@ -47,14 +47,14 @@ void CheckDeclaredData(const stbi_uc* bytes, size_t size, std::string_view name)
   constexpr size_t kFileHeader = 14;
   if (size < kFileHeader + 4) return;  // too short for the reader to take
   const uint32_t headerSize = Le(bytes + kFileHeader, 4);
+  if (headerSize < 12 || size - kFileHeader < headerSize) FailPicture(name, "truncated BMP file: the header is incomplete");
   int64_t w = 0, h = 0, bpp = 0;
   if (headerSize == 12) {
-    if (size < kFileHeader + 12) return;
     w = Le(bytes + 18, 2);
     h = Le(bytes + 20, 2);
     bpp = Le(bytes + 24, 2);
   } else {
-    if (size < kFileHeader + 20) return;
+    if (headerSize < 20) return;  // the reader refuses these itself
     w = static_cast<int32_t>(Le(bytes + 18, 4));
     h = static_cast<int32_t>(Le(bytes + 22, 4));
     bpp = Le(bytes + 28, 2);
