@@ -388,10 +388,14 @@ void TRowRenderer::RenderColumnsGeneral(int k, int x0, int x1, const TColumnWave
   // not always equal in the last bits, so values near a half-way point are redone exactly.
   const double slope = f / 2 * q / H;
   const bool mirrored = wave::ColumnModeOf(w.Direction) == wave::cmMirrored;
-  // Where the source row of every cosine index starts, for this row.
+  // Where the source row of every cosine index starts, for this row: a table for long runs, one
+  // at a time for the few columns at the ends of a shifted run (a table would cost 360 steps).
   // The region map holds at most 64 M pixels, so offsets fit 32 bits.
   int32_t rowAt[360];
-  for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + cw.Vd[i], 0, H - 1) * W;
+  const bool table = x1 - x0 >= 64;
+  if (table)
+    for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + cw.Vd[i], 0, H - 1) * W;
+  auto rowOf = [&](int ci) { return table ? rowAt[ci] : ClampInt(int64_t{s} + cw.Vd[ci], 0, H - 1) * W; };
   const int16_t* region = FWater.Map.Data();
   const int16_t* regS = region + static_cast<size_t>(s) * W;
   const TColor32* source = FWater.Source->Bits();
@@ -422,14 +426,14 @@ void TRowRenderer::RenderColumnsGeneral(int k, int x0, int x1, const TColumnWave
     if (!shift) {
       // Gathers are slower than these plain loads on the processors at hand.
       for (int i = 0; i < n; ++i) {
-        const int64_t o = int64_t{rowAt[idx[i]]} + c0 + i;
+        const int64_t o = int64_t{rowOf(idx[i])} + c0 + i;
         if (region[o] == k) dst[c0 + i] = source[o];
       }
     } else {
       for (int i = 0; i < n; ++i) {
         const int x = c0 + i;
         const int sc = ClampInt(x - hd, 0, W - 1);
-        const int64_t o = int64_t{rowAt[idx[i]]} + sc;
+        const int64_t o = int64_t{rowOf(idx[i])} + sc;
         if (regS[sc] == k && region[o] == k) dst[x] = source[o];
       }
     }
