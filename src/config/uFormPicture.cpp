@@ -6,6 +6,7 @@
 #include "graphics/uJpegReader.h"
 #include "graphics/uPictureError.h"
 #include "graphics/uPngReader.h"
+#include "platform/uBytes.h"
 #include "platform/uText.h"
 
 namespace ky {
@@ -15,10 +16,6 @@ namespace {
 constexpr std::string_view kWhat = "picture data";
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }

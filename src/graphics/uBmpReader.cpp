@@ -8,6 +8,7 @@
 #include "graphics/uPictureError.h"
 #include "graphics/uPictureFile.h"
 #include "graphics/uPictureLimits.h"
+#include "platform/uBytes.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
@@ -33,12 +34,6 @@ namespace ky {
 
 namespace {
 
-uint32_t Le(const stbi_uc* p, int n) {
-  uint32_t v = 0;
-  for (int i = n - 1; i >= 0; --i) v = v << 8 | p[i];
-  return v;
-}
-
 // The reader fills whatever lies past the end of the data with zeros, so a header of a few bytes
 // could make it decode a picture of tens of megapixels; and it takes a compression field with the
 // top bit set for a plain one. Only the kinds it reads (plain and bit fields) pass, and only with
@@ -46,25 +41,25 @@ uint32_t Le(const stbi_uc* p, int n) {
 void CheckDeclaredData(const stbi_uc* bytes, size_t size, std::string_view name) {
   constexpr size_t kFileHeader = 14;
   if (size < kFileHeader + 4) return;  // too short for the reader to take
-  const uint32_t headerSize = Le(bytes + kFileHeader, 4);
+  const uint32_t headerSize = Le32(bytes + kFileHeader);
   if (headerSize < 12 || size - kFileHeader < headerSize) FailPicture(name, "truncated BMP file: the header is incomplete");
   int64_t w = 0, h = 0, bpp = 0;
   if (headerSize == 12) {
-    w = Le(bytes + 18, 2);
-    h = Le(bytes + 20, 2);
-    bpp = Le(bytes + 24, 2);
+    w = Le16(bytes + 18);
+    h = Le16(bytes + 20);
+    bpp = Le16(bytes + 24);
   } else {
     if (headerSize < 20) return;  // the reader refuses these itself
-    w = static_cast<int32_t>(Le(bytes + 18, 4));
-    h = static_cast<int32_t>(Le(bytes + 22, 4));
-    bpp = Le(bytes + 28, 2);
-    const uint32_t compression = Le(bytes + 30, 4);
+    w = static_cast<int32_t>(Le32(bytes + 18));
+    h = static_cast<int32_t>(Le32(bytes + 22));
+    bpp = Le16(bytes + 28);
+    const uint32_t compression = Le32(bytes + 30);
     if (compression != 0 && compression != 3) FailPicture(name, "unsupported BMP compression");
   }
   if (h < 0) h = -h;  // top-down rows
   if (w <= 0 || h <= 0 || bpp <= 0 || bpp > 32) return;  // the reader refuses these itself
   const int64_t rowBytes = (w * bpp + 7) / 8, stride = (w * bpp + 31) / 32 * 4;
-  const int64_t dataStart = Le(bytes + 10, 4);
+  const int64_t dataStart = Le32(bytes + 10);
   if (dataStart + stride * (h - 1) + rowBytes > static_cast<int64_t>(size))
     FailPicture(name, "truncated BMP file: the pixel data is shorter than its header says");
 }

@@ -65,6 +65,18 @@ void BuildReflection(const TBitmap32& picture, const TBitmap32& mask, const TWav
 
 namespace {
 
+// Where the source row of every cosine index starts for row s of a W x H picture: s + Vd[i]
+// clamped to the picture, times W. The region map holds at most 64 M pixels, so offsets fit 32
+// bits. A perspective wave builds this for every row, so where no row needs clamping the loop
+// has no branches or 64-bit steps.
+void FillRowStarts(int s, const TColumnWave& cw, int W, int H, int32_t* rowAt) {
+  const int32_t* vd = cw.Vd.data();
+  if (int64_t{s} + cw.VdMin >= 0 && int64_t{s} + cw.VdMax <= H - 1)
+    for (int i = 0; i < 360; ++i) rowAt[i] = (s + vd[i]) * W;
+  else
+    for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + vd[i], 0, H - 1) * W;
+}
+
 // One row of one frame: what the run renderers share.
 class TRowRenderer {
  public:
@@ -265,14 +277,7 @@ void TRowRenderer::RenderColumnsTable(int k, int x0, int x1, int dx, const TColu
   // Otherwise: where each cosine index's source row starts (clamped near the edges of the
   // picture), and near the edges of the region the check on every copy.
   int32_t rowAt[360];
-  if (offset == nullptr) {
-    // Without clamping every s + vd lies inside the picture, whose pixels fit 32 bits: a loop
-    // without branches or 64-bit steps (a perspective wave builds this for every row).
-    if (!clamp)
-      for (int i = 0; i < 360; ++i) rowAt[i] = (s + vd[i]) * W;
-    else
-      for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + vd[i], 0, H - 1) * W;
-  }
+  if (offset == nullptr) FillRowStarts(s, cw, W, H, rowAt);
   int32_t e[kColumnChunk];
   uint64_t redo[kColumnChunk / 64];
   for (int c0 = x0; c0 < x1; c0 += kColumnChunk) {
@@ -390,11 +395,9 @@ void TRowRenderer::RenderColumnsGeneral(int k, int x0, int x1, const TColumnWave
   const bool mirrored = wave::ColumnModeOf(w.Direction) == wave::cmMirrored;
   // Where the source row of every cosine index starts, for this row: a table for long runs, one
   // at a time for the few columns at the ends of a shifted run (a table would cost 360 steps).
-  // The region map holds at most 64 M pixels, so offsets fit 32 bits.
   int32_t rowAt[360];
   const bool table = x1 - x0 >= 64;
-  if (table)
-    for (int i = 0; i < 360; ++i) rowAt[i] = ClampInt(int64_t{s} + cw.Vd[i], 0, H - 1) * W;
+  if (table) FillRowStarts(s, cw, W, H, rowAt);
   auto rowOf = [&](int ci) { return table ? rowAt[ci] : ClampInt(int64_t{s} + cw.Vd[ci], 0, H - 1) * W; };
   const int16_t* region = FWater.Map.Data();
   const int16_t* regS = region + static_cast<size_t>(s) * W;

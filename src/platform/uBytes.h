@@ -1,0 +1,14 @@
+#pragma once
+// Little-endian fields of file headers (BMP, GIF, form pictures), read from bytes already known
+// to be there.
+#include <cstdint>
+
+namespace ky {
+
+inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+inline uint32_t Le32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+}  // namespace ky
